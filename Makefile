@@ -1,0 +1,36 @@
+# The two set-up commands: `make run` and `make test`. Both install what is missing first.
+PRESET ?= default
+BUILD := build/$(PRESET)
+BIN := $(BUILD)/bin
+
+.PHONY: deps configure build run test test-asan screenshots bench format clean
+
+deps:
+	@bash scripts/install-deps
+
+configure: deps
+	@cmake --preset $(PRESET) >/dev/null
+
+build: configure
+	@cmake --build --preset $(PRESET)
+
+run: build
+	@bash scripts/run-tablora $(BIN)
+
+test: build
+	@ctest --preset $(PRESET)
+
+test-asan:
+	@$(MAKE) --no-print-directory test PRESET=asan
+
+screenshots: build
+	@bash scripts/screenshots $(BIN)
+
+bench: build
+	@$(BIN)/cursor_bench
+
+format:
+	@clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+
+#include "data/sqlite_db.h"
+#include "data/sqlite_table.h"
+
+namespace tablora::data {
+
+// The program's one database on cysj.db and its six cursors, one per table. Each cursor is
+// only ever opened on its own table.
+class DataContext {
+public:
+    explicit DataContext(std::string databasePath);
+    ~DataContext();
+    DataContext(const DataContext&) = delete;
+    DataContext& operator=(const DataContext&) = delete;
+
+    enum class LoginOpen { Ok, NoDatabase, NoUserTable };
+
+    // The open at the login window: reopens the file and userCursor, saying what failed.
+    LoginOpen openForLogin();
+    // Makes sure the database and this cursor are open; when either is not, reopens both.
+    // Failures are silent: the cursor then reads as empty.
+    SqliteTable& openOnDemand(SqliteTable& cursor);
+    // Closes userCursor, then the database (end of the main window, cancelled login).
+    void closeUserAndDatabase();
+
+    const std::string& databasePath() const { return m_path; }
+    static const char* tableOf(const SqliteTable& cursor, const DataContext& context);
+
+    SqliteDB database;
+    SqliteTable userCursor;         // 用户
+    SqliteTable detailCursor;       // 明细
+    SqliteTable journalCursor;      // 流水
+    SqliteTable dishCursor;         // 菜品
+    SqliteTable diningTableCursor;  // 餐台
+    SqliteTable categoryCursor;     // 分类
+
+private:
+    std::string m_path;
+};
+
+// Creates a new cysj.db with the six tables and a small demo restaurant. Used by the set-up
+// tool and tests only; the program itself never creates the file. Returns an error text,
+// empty on success.
+std::string createDemoDatabase(const std::string& path, const std::string& user,
+                               const std::string& password);
+
+}  // namespace tablora::data

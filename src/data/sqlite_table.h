@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <variant>
+#include <vector>
+
+struct sqlite3_stmt;
+
+namespace tablora::data {
+
+class SqliteDB;
+
+enum class CursorMode { Closed = 0, Browsing = 1, Adding = 2, Editing = 3 };
+
+// A field addressed by column name (ASCII letters compared without case) or by 1-based number.
+class Field {
+public:
+    Field(std::string_view name) : m_name(name) {}
+    Field(const char* name) : m_name(name) {}
+    Field(const std::string& name) : m_name(name) {}
+    Field(int number) : m_number(number), m_byNumber(true) {}
+
+private:
+    friend class SqliteTable;
+    std::string_view m_name;
+    int m_number = 0;
+    bool m_byNumber = false;
+};
+
+using Bytes = std::vector<unsigned char>;
+
+// A record cursor over one table: records numbered 1..N by ascending rowid, one current
+// record, reads by field, and buffered writes turned into one INSERT or UPDATE by `update`.
+// Every failure is a result (false, 0, empty text); nothing throws. Texts are UTF-8.
+class SqliteTable {
+public:
+    SqliteTable() = default;
+    ~SqliteTable();
+    SqliteTable(const SqliteTable&) = delete;
+    SqliteTable& operator=(const SqliteTable&) = delete;
+
+    bool open(std::string_view table, SqliteDB& database);
+    bool close();
+    bool isOpen() const { return m_db != nullptr && m_mode != CursorMode::Closed; }
+
+    bool moveFirst() { return moveTo(1); }
+    bool skip(int count = 1);
+    bool moveTo(int number);
+    int recordNumber() const { return isOpen() ? m_current : 0; }
+    int recordCount() const { return isOpen() ? static_cast<int>(m_rowids.size()) : 0; }
+    int fieldCount() const { return static_cast<int>(m_columns.size()); }
+    CursorMode mode() const { return m_mode; }
+    const std::string& tableName() const { return m_table; }
+
+    bool addNew();
+    bool edit();
+    bool update();
+    bool deleteCurrent();
+
+    std::string readText(Field field);
+    int readInt(Field field);
+
+    bool write(Field field, int value);
+    bool write(Field field, std::int64_t value);
+    bool write(Field field, double value);
+    bool write(Field field, std::string_view text);
+    bool write(Field field, const char* text) { return write(field, std::string_view(text)); }
+    bool write(Field field, const std::string& text) { return write(field, std::string_view(text)); }
+    bool write(Field field, const Bytes& bytes);
+
+private:
+    using Value = std::variant<std::monostate, int, std::int64_t, double, std::string, Bytes>;
+
+    bool load();
+    int resolve(const Field& field) const;
+    bool hasCurrent() const { return m_current >= 1 && m_current <= recordCount(); }
+    sqlite3_stmt* statement(const std::string& sql);
+    void finalizeStatements();
+    bool store(Field field, Value value);
+    bool readStep(int column, sqlite3_stmt*& stmt);
+
+    SqliteDB* m_db = nullptr;
+    CursorMode m_mode = CursorMode::Closed;
+    std::string m_table;
+    std::vector<std::string> m_columns;
+    std::vector<std::int64_t> m_rowids;
+    std::vector<Value> m_buffers;
+    int m_current = 0;
+    // Prepared statements by SQL text, reused until the cursor closes.
+    std::unordered_map<std::string, sqlite3_stmt*> m_statements;
+    std::vector<sqlite3_stmt*> m_readStatements;  // owned by m_statements
+};
+
+}  // namespace tablora::data

@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "data/data_context.h"
+#include "data/sqlite_db.h"
+#include "data/sqlite_table.h"
+#include "support/temp_db.h"
+
+using namespace tablora;
+using namespace tablora::data;
+using test::execSql;
+using test::querySql;
+
+namespace {
+
+class CursorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = dir.path("t.db");
+        ASSERT_TRUE(db.open(path, true));
+        ASSERT_TRUE(execSql(path, "CREATE TABLE 菜品 (菜品 TEXT, 分类 TEXT, Price INTEGER);"
+                                  "CREATE TABLE 空 (a TEXT, b INTEGER);"));
+        for (const char* row : {"('甲','热菜',1)", "('乙','凉菜',2)", "('丙','热菜',3)",
+                                "('丁','汤',4)", "('戊','汤',5)"})
+            ASSERT_TRUE(execSql(path, std::string("INSERT INTO 菜品 VALUES ") + row));
+    }
+    test::TempDir dir;
+    std::string path;
+    SqliteDB db;
+    SqliteTable cursor;
+};
+
+}  // namespace
+
+TEST_F(CursorTest, EmptyTableAndMovesPastBothEnds) {
+    ASSERT_TRUE(cursor.open("空", db));
+    EXPECT_EQ(cursor.fieldCount(), 2);
+    EXPECT_EQ(cursor.recordCount(), 0);
+    EXPECT_FALSE(cursor.moveFirst());
+    EXPECT_EQ(cursor.recordNumber(), 1);
+    EXPECT_EQ(cursor.readText("a"), "");
+    EXPECT_EQ(cursor.readInt("b"), 0);
+
+    ASSERT_TRUE(cursor.open("菜品", db));
+    EXPECT_EQ(cursor.recordNumber(), 0);
+    EXPECT_FALSE(cursor.moveTo(0));
+    EXPECT_EQ(cursor.recordNumber(), 0);
+    EXPECT_FALSE(cursor.moveTo(-5));
+    EXPECT_EQ(cursor.recordNumber(), 0);
+    EXPECT_FALSE(cursor.moveTo(8));
+    EXPECT_EQ(cursor.recordNumber(), 6);
+    ASSERT_TRUE(cursor.moveTo(5));
+    EXPECT_FALSE(cursor.skip());
+    EXPECT_EQ(cursor.recordNumber(), 6);
+    EXPECT_FALSE(cursor.skip(0));
+    EXPECT_TRUE(cursor.skip(-2));
+    EXPECT_EQ(cursor.recordNumber(), 4);
+}
+
+TEST_F(CursorTest, ScanVisitsEveryRecordInRowidOrderAndResolvesFields) {
+    ASSERT_TRUE(execSql(path, "DELETE FROM 菜品 WHERE 菜品='乙'; INSERT INTO 菜品 VALUES ('己','凉菜',6)"));
+    ASSERT_TRUE(cursor.open("菜品", db));
+    std::string seen;
+    cursor.moveFirst();
+    for (int i = 1; i <= cursor.recordCount(); ++i) {
+        seen += cursor.readText("菜品");
+        cursor.skip();
+    }
+    EXPECT_EQ(seen, "甲丙丁戊己");
+    EXPECT_EQ(cursor.recordNumber(), 6);
+
+    cursor.moveTo(2);
+    EXPECT_EQ(cursor.readText(2), "热菜");
+    EXPECT_EQ(cursor.readInt("price"), 3);  // ASCII letters match without case
+    EXPECT_EQ(cursor.readInt("PRICE"), 3);
+    EXPECT_EQ(cursor.readText("没有"), "");
+    EXPECT_EQ(cursor.readInt("没有"), 0);
+    EXPECT_EQ(cursor.readText(0), "");
+    EXPECT_EQ(cursor.readText(4), "");
+    EXPECT_EQ(cursor.readText(""), "");
+    EXPECT_EQ(cursor.readInt("菜品"), 0);  // a text reads as its leading integer
+}
+
+TEST_F(CursorTest, InsertBindsInColumnOrderAndAppendsLast) {
+    ASSERT_TRUE(cursor.open("菜品", db));
+    cursor.moveTo(2);
+    ASSERT_TRUE(cursor.addNew());
+    EXPECT_TRUE(cursor.write("price", 28));
+    EXPECT_TRUE(cursor.write("分类", "热菜"));
+    EXPECT_TRUE(cursor.write("菜品", std::string("宫保鸡丁")));
+    EXPECT_FALSE(cursor.write("无此列", 1));
+    ASSERT_TRUE(cursor.update());
+    EXPECT_EQ(cursor.mode(), CursorMode::Browsing);
+    EXPECT_EQ(cursor.recordNumber(), 2);
+    EXPECT_EQ(cursor.recordCount(), 6);
+    cursor.moveTo(6);
+    EXPECT_EQ(cursor.readText("菜品"), "宫保鸡丁");
+    EXPECT_EQ(cursor.readText("分类"), "热菜");
+    EXPECT_EQ(cursor.readInt("Price"), 28);
+    EXPECT_EQ(querySql(path, "SELECT typeof(Price) FROM 菜品 WHERE rowid=6"), "integer");
+}
+
+TEST_F(CursorTest, EditThenMoveUpdatesTheRecordCurrentAtUpdate) {
+    ASSERT_TRUE(cursor.open("菜品", db));
+    cursor.moveTo(3);
+    ASSERT_TRUE(cursor.edit());
+    cursor.moveTo(5);
+    cursor.write("菜品", "改");
+    ASSERT_TRUE(cursor.update());
+    EXPECT_EQ(querySql(path, "SELECT group_concat(菜品,'') FROM 菜品"), "甲乙丙丁改");
+
+    cursor.moveTo(2);
+    ASSERT_TRUE(cursor.edit());
+    cursor.moveTo(9);  // past the end: no rowid to aim at
+    cursor.write("菜品", "x");
+    EXPECT_FALSE(cursor.update());
+    EXPECT_EQ(cursor.mode(), CursorMode::Editing);
+}
+
+TEST_F(CursorTest, FailedUpdateKeepsModeAndValues) {
+    ASSERT_TRUE(cursor.open("菜品", db));
+    ASSERT_TRUE(cursor.addNew());
+    EXPECT_FALSE(cursor.update());  // nothing written
+    EXPECT_EQ(cursor.mode(), CursorMode::Adding);
+
+    ASSERT_TRUE(execSql(path, "CREATE TRIGGER no_insert BEFORE INSERT ON 菜品 BEGIN "
+                              "SELECT RAISE(ABORT, 'refused'); END"));
+    cursor.write("菜品", "被拒");
+    EXPECT_FALSE(cursor.update());
+    EXPECT_EQ(cursor.mode(), CursorMode::Adding);
+    ASSERT_TRUE(execSql(path, "DROP TRIGGER no_insert"));
+    EXPECT_TRUE(cursor.update());  // the same buffered value goes in on retry
+    EXPECT_EQ(querySql(path, "SELECT 菜品 FROM 菜品 WHERE rowid=6"), "被拒");
+    EXPECT_FALSE(cursor.update());  // Browsing again
+}
+
+TEST_F(CursorTest, DeleteRenumbersAndClearsCurrent) {
+    ASSERT_TRUE(cursor.open("菜品", db));
+    cursor.moveTo(2);
+    ASSERT_TRUE(cursor.deleteCurrent());
+    EXPECT_EQ(cursor.recordNumber(), 0);
+    EXPECT_EQ(cursor.recordCount(), 4);
+    EXPECT_FALSE(cursor.deleteCurrent());
+    cursor.moveTo(2);
+    EXPECT_EQ(cursor.readText("菜品"), "丙");
+}
+
+TEST_F(CursorTest, EmptyTextIsStoredAsTextNotNull) {
+    ASSERT_TRUE(cursor.open("菜品", db));
+    cursor.addNew();
+    cursor.write("菜品", "");
+    cursor.write("分类", "x");
+    ASSERT_TRUE(cursor.update());
+    EXPECT_EQ(querySql(path, "SELECT typeof(菜品) FROM 菜品 WHERE rowid=6"), "text");
+}
+
+TEST_F(CursorTest, MalformedUtf8ReadsEmptyAndFourByteReadsAsStored) {
+    ASSERT_TRUE(execSql(path, "INSERT INTO 菜品 VALUES (CAST(X'B9ACB1A3' AS TEXT),'a',0);"
+                              "INSERT INTO 菜品 VALUES ('面\xF0\x9F\x8D\x9C','b',0)"));
+    ASSERT_TRUE(cursor.open("菜品", db));
+    cursor.moveTo(6);
+    EXPECT_EQ(cursor.readText("菜品"), "");
+    cursor.moveTo(7);
+    EXPECT_EQ(cursor.readText("菜品"), "面\xF0\x9F\x8D\x9C");
+}
+
+TEST_F(CursorTest, RowDeletedBehindTheCursorReadsAsFailure) {
+    ASSERT_TRUE(cursor.open("菜品", db));
+    cursor.moveTo(1);
+    ASSERT_TRUE(execSql(path, "DELETE FROM 菜品 WHERE rowid=1"));
+    EXPECT_EQ(cursor.readText("菜品"), "");
+    ASSERT_TRUE(cursor.edit());
+    cursor.write("菜品", "x");
+    EXPECT_TRUE(cursor.update());  // statement completes, touching no row
+}
+
+TEST(SqliteDB, MissingFileIsRefusedAndNotCreated) {
+    test::TempDir dir;
+    SqliteDB db;
+    const std::string path = dir.path("missing.db");
+    EXPECT_FALSE(db.open(path));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(db.open(""));
+    EXPECT_FALSE(db.open(":MEMORY:"));
+    EXPECT_TRUE(db.open(":memory:", true));
+    EXPECT_TRUE(db.close());
+    EXPECT_TRUE(db.close());
+    EXPECT_FALSE(db.beginTransaction());
+}
+
+TEST(SqliteDB, DamagedFileIsRefused) {
+    test::TempDir dir;
+    const std::string path = dir.path("cysj.db");
+    {
+        std::FILE* f = std::fopen(path.c_str(), "w");
+        std::fputs("this is not a database, just some bytes that look nothing like one\n", f);
+        std::fclose(f);
+    }
+    SqliteDB db;
+    EXPECT_FALSE(db.open(path));
+    EXPECT_FALSE(db.isOpen());
+}
+
+TEST(SqliteDB, TransactionsBracketWrites) {
+    test::TempDir dir;
+    const std::string path = dir.path("t.db");
+    SqliteDB db;
+    ASSERT_TRUE(db.open(path, true));
+    ASSERT_TRUE(execSql(path, "CREATE TABLE 餐台 (餐台 TEXT)"));
+    SqliteTable t;
+    ASSERT_TRUE(t.open("餐台", db));
+    ASSERT_TRUE(db.beginTransaction());
+    for (int i = 0; i < 3; ++i) {
+        t.addNew();
+        t.write(1, std::to_string(i));
+        ASSERT_TRUE(t.update());
+    }
+    ASSERT_TRUE(db.commitTransaction());
+    EXPECT_EQ(querySql(path, "SELECT count(*) FROM 餐台"), "3");
+}
+
+TEST(SqliteDB, ReopeningClosesCursorsOfTheOldConnection) {
+    test::TempDir dir;
+    const std::string path = test::makeDemoDatabase(dir);
+    DataContext ctx(path);
+    ctx.openOnDemand(ctx.dishCursor);
+    ASSERT_TRUE(ctx.dishCursor.isOpen());
+    ctx.dishCursor.moveFirst();
+    ASSERT_FALSE(ctx.dishCursor.readText("菜品").empty());
+    // Another cursor finds itself closed and reopens the database...
+    ctx.openOnDemand(ctx.journalCursor);
+    ASSERT_TRUE(ctx.journalCursor.isOpen());
+    ctx.journalCursor.close();
+    ctx.openOnDemand(ctx.journalCursor);
+    // ...which must leave the dish cursor closed, never reading through the old connection.
+    EXPECT_FALSE(ctx.dishCursor.isOpen());
+    EXPECT_EQ(ctx.dishCursor.readText("菜品"), "");
+    EXPECT_EQ(ctx.dishCursor.recordCount(), 0);
+    EXPECT_TRUE(ctx.openOnDemand(ctx.dishCursor).isOpen());
+    EXPECT_EQ(ctx.dishCursor.recordCount(), 30);
+}
+
+TEST(DataContext, LoginOpenReportsWhatFailed) {
+    test::TempDir dir;
+    DataContext missing(dir.path("cysj.db"));
+    EXPECT_EQ(missing.openForLogin(), DataContext::LoginOpen::NoDatabase);
+    EXPECT_FALSE(std::filesystem::exists(dir.path("cysj.db")));
+    EXPECT_FALSE(missing.openOnDemand(missing.userCursor).isOpen());
+
+    const std::string path = test::makeDemoDatabase(dir);
+    ASSERT_TRUE(execSql(path, "DROP TABLE 用户"));
+    DataContext noUsers(path);
+    EXPECT_EQ(noUsers.openForLogin(), DataContext::LoginOpen::NoUserTable);
+    // Other tables still open on demand.
+    EXPECT_EQ(noUsers.openOnDemand(noUsers.diningTableCursor).recordCount(), 12);
+}
+
+TEST(DemoDatabase, HasTheSixTablesAndRefusesToOverwrite) {
+    test::TempDir dir;
+    const std::string path = test::makeDemoDatabase(dir);
+    EXPECT_EQ(querySql(path, "SELECT count(*) FROM sqlite_master WHERE type='table'"), "6");
+    EXPECT_EQ(querySql(path, "SELECT 用户 || 密码 || 设置用户 FROM 用户"), "经理8888881");
+    EXPECT_EQ(querySql(path, "SELECT count(*) FROM 分类"), "5");
+    EXPECT_EQ(querySql(path, "SELECT 菜品 FROM 菜品 WHERE 菜品 LIKE '宫保%'"), "宫保鸡丁/28元");
+    EXPECT_FALSE(data::createDemoDatabase(path, "a", "b").empty());
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tablora::test {
+
+// A temporary folder that goes away with the test; `path(name)` names a file inside it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string path(const std::string& name) const { return (m_dir / name).string(); }
+    const std::filesystem::path& dir() const { return m_dir; }
+
+private:
+    std::filesystem::path m_dir;
+};
+
+// Runs SQL straight on a file, for preparing fixtures and checking what was stored.
+bool execSql(const std::string& dbPath, const std::string& sql);
+// The first column of the first row as text ("" when there is none); "<error>" on failure.
+std::string querySql(const std::string& dbPath, const std::string& sql);
+
+// A fresh demo cysj.db (manager 经理 / 888888) in the folder.
+std::string makeDemoDatabase(const TempDir& dir, const std::string& name = "cysj.db");
+
+}  // namespace tablora::test

@@ -1,0 +1,57 @@
+// tablora-initdb: creates a working cysj.db for a new installation or a demo.
+#include <cstdio>
+#include <string>
+
+#include "data/data_context.h"
+
+namespace {
+
+constexpr const char* kDemoUser = "经理";
+constexpr const char* kDemoPassword = "888888";
+
+int usage(const char* message) {
+    std::fprintf(stderr,
+                 "%s\n用法: tablora-initdb 路径 [--user 用户名 --password 密码]\n"
+                 "在指定路径新建 cysj.db（不会覆盖已有文件）。省略用户时创建演示经理 \"%s\"，密码 \"%s\"。\n",
+                 message, kDemoUser, kDemoPassword);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string path, user, password;
+    bool userGiven = false, passwordGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--user" || arg == "--password") {
+            if (i + 1 >= argc) return usage(("缺少 " + arg + " 的值").c_str());
+            (arg == "--user" ? user : password) = argv[++i];
+            (arg == "--user" ? userGiven : passwordGiven) = true;
+        } else if (arg == "-h" || arg == "--help") {
+            usage("");
+            return 0;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usage(("未知选项: " + arg).c_str());
+        } else if (path.empty()) {
+            path = arg;
+        } else {
+            return usage("只能给出一个路径");
+        }
+    }
+    if (path.empty()) return usage("缺少数据库路径");
+    if (userGiven != passwordGiven) return usage("--user 与 --password 须同时给出");
+    if (userGiven && (user.empty() || password.empty())) return usage("用户名和密码不能为空");
+    if (!userGiven) {
+        user = kDemoUser;
+        password = kDemoPassword;
+    }
+    const std::string error = tablora::data::createDemoDatabase(path, user, password);
+    if (!error.empty()) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    std::printf("已创建 %s\n", path.c_str());
+    if (!userGiven) std::printf("演示用户: %s  密码: %s（拥有全部权限）\n", kDemoUser, kDemoPassword);
+    return 0;
+}
