@@ -1,0 +1,133 @@
+#include "checkout/checkout_window.h"
+
+#include "ordering/order_window.h"
+#include "shell/app.h"
+#include "util/text.h"
+
+namespace tablora::checkout {
+
+using util::numberText;
+using util::wholeNumber;
+
+namespace {
+constexpr ui::Icon kWarn = ui::Icon::Exclamation;
+enum OrderColumn { kNo, kNumber, kOpened, kTable, kGuests, kAmount, kState, kOperator };
+}  // namespace
+
+CheckoutWindow::CheckoutWindow(shell::App& app)
+    : Window(app.desktop(), "CheckoutWindow", "", 1024, 630), m_app(app) {
+    超级列表框_流水.onCurrentRowChanged = [this] { showSelectedOrder(); };
+    按钮_计算.onClick = [this] { computeChange(); };
+    编辑框_金额.onKeyDown = [this](int key) {
+        if (key == ui::EditBox::kEnter) computeChange();
+    };
+    按钮_结账.onClick = [this] { settle(); };
+}
+
+void CheckoutWindow::created() {
+    m_app.placeWorkWindow(*this);
+    applyPermission(m_app.session().permissions);
+    RefreshCheckoutWindow();
+}
+
+void CheckoutWindow::applyPermission(const shell::PermissionSet& permissions) {
+    按钮_结账.setEnabled(permissions.结账 != 0);
+}
+
+void CheckoutWindow::RefreshCheckoutWindow() {
+    超级列表框_流水.clearRows();
+    超级列表框_明细.clearRows();
+    标签_台号.setText("");
+    标签_金额.setText("");
+    标签_找零.setText("");
+    编辑框_金额.setText("");
+    编辑框_备注.setText("");
+    auto& data = m_app.data();
+    auto& journal = data.openOnDemand(data.journalCursor);
+    journal.moveFirst();
+    for (int i = 1, n = journal.recordCount(); i <= n; ++i) {
+        if (journal.readInt("状态") == 0) {
+            超级列表框_流水.addRow({"", journal.readText("单号"), journal.readText("时间"), journal.readText("台号"),
+                                   numberText(static_cast<long long>(journal.readInt("人数"))),
+                                   numberText(static_cast<long long>(journal.readInt("金额"))), "未结账",
+                                   journal.readText("操作")});
+        }
+        journal.skip();
+    }
+    journal.close();
+    for (int r = 0; r < 超级列表框_流水.rowCount(); ++r) 超级列表框_流水.setCell(r, kNo, std::to_string(r + 1));
+}
+
+void CheckoutWindow::showSelectedOrder() {
+    const int selected = 超级列表框_流水.currentRow();
+    if (selected < 0) return;
+    超级列表框_明细.clearRows();
+    const std::string number = 超级列表框_流水.cell(selected, kNumber);
+    auto& data = m_app.data();
+    auto& lines = data.openOnDemand(data.detailCursor);
+    lines.moveFirst();
+    for (int i = 1, n = lines.recordCount(); i <= n; ++i) {
+        if (lines.readText("单号") == number) {
+            超级列表框_明细.addRow({"", lines.readText("单号"), lines.readText("菜品"),
+                                   numberText(static_cast<long long>(lines.readInt("单价"))),
+                                   numberText(static_cast<long long>(lines.readInt("数量"))),
+                                   numberText(static_cast<long long>(lines.readInt("金额"))),
+                                   lines.readText("分类")});
+        }
+        lines.skip();
+    }
+    lines.close();
+    标签_台号.setText(超级列表框_流水.cell(selected, kTable));
+    标签_金额.setText(超级列表框_流水.cell(selected, kAmount));
+    for (int r = 0; r < 超级列表框_明细.rowCount(); ++r) 超级列表框_明细.setCell(r, 0, std::to_string(r + 1));
+}
+
+void CheckoutWindow::computeChange() {
+    if (标签_台号.text().empty()) {
+        m_app.message("请选择要结账的台号！", kWarn);
+        return;
+    }
+    if (编辑框_金额.text().empty()) {
+        m_app.message("请正确输入金额！", kWarn);
+        return;
+    }
+    const double change = static_cast<double>(wholeNumber(编辑框_金额.text())) -
+                          static_cast<double>(wholeNumber(标签_金额.text()));
+    标签_找零.setText(numberText(change));
+}
+
+void CheckoutWindow::settle() {
+    const int selected = 超级列表框_流水.currentRow();
+    if (selected < 0 || 标签_台号.text().empty()) {
+        m_app.message("请选择要结账的台号！", kWarn);
+        return;
+    }
+    if (编辑框_金额.text().empty()) {
+        m_app.message("请正确输入金额！", kWarn);
+        return;
+    }
+    const std::string number = 超级列表框_流水.cell(selected, kNumber);
+    auto& data = m_app.data();
+    auto& journal = data.openOnDemand(data.journalCursor);
+    journal.moveFirst();
+    for (int i = 1, n = journal.recordCount(); i <= n; ++i) {
+        if (journal.readText("单号") == number && journal.readText("台号") == 标签_台号.text() &&
+            journal.readInt("状态") == 0) {
+            journal.edit();
+            journal.write("状态", 1);
+            journal.write("备注", 编辑框_备注.text());
+            // A bill that did not settle must not look settled: say so.
+            if (journal.update())
+                m_app.message("结账成功！", ui::Icon::Information);
+            else
+                m_app.message("结账失败，请检查！", kWarn);
+            break;
+        }
+        journal.skip();
+    }
+    journal.close();
+    RefreshCheckoutWindow();
+    if (auto* order = m_app.orderWindow()) order->clearCurrentOrder();
+}
+
+}  // namespace tablora::checkout

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "ui/window.h"
+
+namespace tablora::shell {
+class App;
+struct PermissionSet;
+}  // namespace tablora::shell
+
+namespace tablora::checkout {
+
+// The cash desk: every unpaid order, its lines and amount due, the change, and settling.
+class CheckoutWindow : public ui::Window {
+public:
+    explicit CheckoutWindow(shell::App& app);
+    void created();
+    void applyPermission(const shell::PermissionSet& permissions);
+    void RefreshCheckoutWindow();
+
+    ui::GroupBox 分组框1{*this, "分组框1", {5, 0, 1016, 200}};
+    ui::ReportList 超级列表框_流水{*this,
+                                   "超级列表框_流水",
+                                   {{"序号", 60, ui::Align::Left},
+                                    {"系统单号", 160, ui::Align::Left},
+                                    {"开台时间", 280, ui::Align::Left},
+                                    {"台号", 100, ui::Align::Center},
+                                    {"人数", 80, ui::Align::Center},
+                                    {"总金额", 80, ui::Align::Right},
+                                    {"结账状态", 100, ui::Align::Center},
+                                    {"操作员", 140, ui::Align::Center}},
+                                   {3, 9, 1010, 187},
+                                   &分组框1};
+    ui::GroupBox 分组框2{*this, "分组框2", {5, 198, 700, 425}};
+    ui::ReportList 超级列表框_明细{*this,
+                                   "超级列表框_明细",
+                                   {{"序号", 50, ui::Align::Left},
+                                    {"系统单号", 160, ui::Align::Left},
+                                    {"菜品名称", 150, ui::Align::Center},
+                                    {"单价", 70, ui::Align::Right},
+                                    {"数量", 70, ui::Align::Right},
+                                    {"金额", 70, ui::Align::Right},
+                                    {"菜品分类", 120, ui::Align::Center}},
+                                   {3, 9, 694, 413},
+                                   &分组框2};
+    ui::Label 透明标签1{*this, "透明标签1", "操作台号：", {750, 240, 88, 24}, nullptr, true};
+    ui::Label 标签_台号{*this, "标签_台号", "", {850, 240, 120, 24}};
+    ui::Label 透明标签2{*this, "透明标签2", "应收金额：", {750, 287, 88, 24}, nullptr, true};
+    ui::Label 标签_金额{*this, "标签_金额", "", {850, 288, 60, 24}};
+    ui::Label 透明标签6{*this, "透明标签6", "元", {934, 292, 32, 24}, nullptr, true};
+    ui::Label 透明标签4{*this, "透明标签4", "结账备注：", {750, 336, 88, 24}, nullptr, true};
+    ui::EditBox 编辑框_备注{*this, "编辑框_备注", ui::EditMode::MultiLine, {850, 337, 120, 47}};
+    ui::Line 外形框1{*this, "外形框1", {729, 416, 270, 1}};
+    ui::Label 透明标签5{*this, "透明标签5", "找零金额：", {752, 456, 83, 24}, nullptr, true};
+    ui::Label 标签_找零{*this, "标签_找零", "", {850, 456, 60, 24}};
+    ui::Label 透明标签7{*this, "透明标签7", "元", {926, 455, 32, 24}, nullptr, true};
+    ui::Label 透明标签3{*this, "透明标签3", "实收金额：", {750, 500, 88, 24}, nullptr, true};
+    ui::EditBox 编辑框_金额{*this, "编辑框_金额", ui::EditMode::WholeNumber, {850, 501, 60, 24}};
+    ui::Button 按钮_计算{*this, "按钮_计算", "计算", {924, 502, 40, 24}};
+    ui::Button 按钮_结账{*this, "按钮_结账", "结 账", {850, 552, 112, 40}};
+
+private:
+    void showSelectedOrder();
+    void computeChange();
+    void settle();
+
+    shell::App& m_app;
+};
+
+}  // namespace tablora::checkout

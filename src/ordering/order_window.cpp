@@ -1,0 +1,384 @@
+#include "ordering/order_window.h"
+
+#include <unordered_set>
+
+#include "checkout/checkout_window.h"
+#include "shell/app.h"
+#include "shell/main_window.h"
+#include "util/date_time.h"
+#include "util/regex_matcher.h"
+#include "util/text.h"
+
+namespace tablora::ordering {
+
+using util::numberText;
+using util::wholeNumber;
+
+namespace {
+
+constexpr ui::Icon kWarn = ui::Icon::Exclamation;
+constexpr double kOneSecond = 1.0 / 86400.0;
+
+struct DishText {
+    std::string name;
+    std::string price;  // the digits of the price piece
+};
+
+// "宫保鸡丁/28元": the name before the first "/", the price from the digits of the next piece.
+DishText splitDish(const std::string& text) {
+    const auto slash = text.find('/');
+    if (slash == std::string::npos) return {text, ""};
+    const auto next = text.find('/', slash + 1);
+    const std::string piece =
+        text.substr(slash + 1, next == std::string::npos ? std::string::npos : next - slash - 1);
+    return {text.substr(0, slash), util::DigitsOnly(piece)};
+}
+
+}  // namespace
+
+OrderWindow::OrderWindow(shell::App& app) : Window(app.desktop(), "OrderWindow", "", 1024, 630), m_app(app) {
+    for (int i = 1; i <= 20; ++i) 组合框_人数.addItem(std::to_string(i));
+    按钮_开台.onClick = [this] { openTable(); };
+    卷帘式菜单_点菜.onItemClicked = [this](int group, int item) { addDish(group, item); };
+    按钮_数量加.onClick = [this] { changeQuantity(+1); };
+    按钮_数量减.onClick = [this] { changeQuantity(-1); };
+    按钮_删除.onClick = [this] { deleteLine(); };
+    按钮_切换.onClick = [this] { switchTable(); };
+}
+
+void OrderWindow::created() {
+    m_app.placeWorkWindow(*this);
+    applyPermission(m_app.session().permissions);
+    RefreshOrderTableList();
+    RefreshOrderMenuGroups();
+    RefreshOrderMenuDishes();
+    RefreshOpenTableList("");
+}
+
+void OrderWindow::applyPermission(const shell::PermissionSet& permissions) {
+    按钮_开台.setEnabled(permissions.开台 != 0);
+}
+
+void OrderWindow::RefreshOrderTableList() {
+    组合框_餐台.clear();
+    auto& data = m_app.data();
+    auto& tables = data.openOnDemand(data.diningTableCursor);
+    tables.moveFirst();
+    for (int i = 1, n = tables.recordCount(); i <= n; ++i) {
+        组合框_餐台.addItem(tables.readText("餐台"));
+        tables.skip();
+    }
+    tables.close();
+}
+
+void OrderWindow::RefreshOrderMenuGroups() {
+    卷帘式菜单_点菜.clear();
+    auto& data = m_app.data();
+    auto& categories = data.openOnDemand(data.categoryCursor);
+    categories.moveFirst();
+    for (int i = 1, n = categories.recordCount(); i <= n; ++i) {
+        卷帘式菜单_点菜.addGroup(categories.readText("分类"));
+        categories.skip();
+    }
+    categories.close();
+}
+
+void OrderWindow::RefreshOrderMenuDishes() {
+    for (int g = 0; g < 卷帘式菜单_点菜.groupCount(); ++g) 卷帘式菜单_点菜.clearItems(g);
+    auto& data = m_app.data();
+    auto& dishes = data.openOnDemand(data.dishCursor);
+    dishes.moveFirst();
+    for (int i = 1, n = dishes.recordCount(); i <= n; ++i) {
+        const std::string category = dishes.readText("分类");
+        std::string dish;
+        bool read = false;
+        for (int g = 0; g < 卷帘式菜单_点菜.groupCount(); ++g) {
+            if (卷帘式菜单_点菜.groupTitle(g) != category) continue;
+            if (!read) {
+                dish = dishes.readText("菜品");
+                read = true;
+            }
+            卷帘式菜单_点菜.addItem(g, dish);
+        }
+        dishes.skip();
+    }
+    dishes.close();
+}
+
+void OrderWindow::RefreshOpenTableList(const std::string& select) {
+    组合框_切换.clear();
+    auto& data = m_app.data();
+    auto& journal = data.openOnDemand(data.journalCursor);
+    journal.moveFirst();
+    for (int i = 1, n = journal.recordCount(); i <= n; ++i) {
+        if (journal.readInt("状态") == 0) 组合框_切换.addItem(journal.readText("台号"));
+        journal.skip();
+    }
+    journal.close();
+    if (select.empty()) return;
+    for (int i = 0; i < 组合框_切换.itemCount(); ++i) {
+        if (组合框_切换.itemText(i) == select) {
+            组合框_切换.select(i);
+            标签_当前操作.setText(组合框_切换.text());
+            return;
+        }
+    }
+}
+
+void OrderWindow::openTable() {
+    const std::string table = 组合框_餐台.text();
+    if (table.empty()) {
+        m_app.message("请选择预开台号！", kWarn);
+        return;
+    }
+    const std::string guests = 组合框_人数.text();
+    // A party is at least one guest; a negative count would be stored as if it were one.
+    if (guests.empty() || wholeNumber(guests) < 1) {
+        m_app.message("请正确输入人数！", kWarn);
+        return;
+    }
+    for (const auto& open : 组合框_切换.items()) {
+        if (open == table) {
+            m_app.message("您要开的台号已开或未结账，请更换台号！", kWarn);
+            return;
+        }
+    }
+
+    auto& data = m_app.data();
+    auto& journal = data.openOnDemand(data.journalCursor);
+    // Order numbers are the opening second; two openings in one second must not share one,
+    // since the number is all that ties an order to its lines. Take the next free second.
+    std::unordered_set<std::string> used;
+    journal.moveFirst();
+    for (int i = 1, n = journal.recordCount(); i <= n; ++i) {
+        used.insert(journal.readText("单号"));
+        journal.skip();
+    }
+    util::DateTime moment = util::fromCalendar(m_app.desktop().now());
+    std::string number = util::FormatDateTime(moment, util::Compact, util::DateAndTime, util::TwentyFourHour);
+    while (used.count(number)) {
+        moment += kOneSecond;
+        number = util::FormatDateTime(moment, util::Compact, util::DateAndTime, util::TwentyFourHour);
+    }
+    标签_单号.setText(number);
+    const std::string openedAt = util::dateText(*util::toCalendar(moment));
+
+    journal.addNew();
+    journal.write("单号", 标签_单号.text());
+    journal.write("时间", openedAt);
+    journal.write("台号", table);
+    journal.write("人数", wholeNumber(guests));
+    journal.write("金额", 0);
+    journal.write("状态", 0);
+    journal.write("操作", m_app.mainWindow() ? m_app.mainWindow()->标签_用户.text() : std::string());
+    journal.write("备注", "");
+    if (!journal.update()) {
+        m_app.message("开台失败，请检查！", kWarn);
+        return;
+    }
+    m_app.message("开台成功！", ui::Icon::Information);
+    journal.close();
+    RefreshOpenTableList(table);
+    标签_人数.setText(guests);
+    组合框_餐台.select(-1);
+    组合框_人数.select(-1);
+    超级列表框_点菜.clearRows();
+    标签_开台时间.setText(openedAt);
+    标签_菜品总数.setText("0");
+    标签_总金额.setText("0");
+}
+
+bool OrderWindow::orderIsCurrent() {
+    if (!标签_当前操作.text().empty()) return true;
+    m_app.message("请选择要操作的台号！", kWarn);
+    return false;
+}
+
+bool OrderWindow::lineIsSelected() {
+    if (超级列表框_点菜.currentRow() >= 0) return true;
+    m_app.message("请在列表内选中要操作的菜品项目！", kWarn);
+    return false;
+}
+
+void OrderWindow::addDish(int group, int item) {
+    if (!orderIsCurrent()) return;
+    const DishText dish = splitDish(卷帘式菜单_点菜.itemText(group, item));
+    const std::string category = 卷帘式菜单_点菜.groupTitle(group);
+    for (int r = 0; r < 超级列表框_点菜.rowCount(); ++r) {
+        if (超级列表框_点菜.cell(r, 菜品名称) == dish.name) {
+            m_app.message("要添加的菜品已存在，如需增加数量请按 ‘ 数量+ ’ 按钮！", kWarn);
+            return;
+        }
+    }
+    const int price = wholeNumber(dish.price);
+    const std::string priceText = numberText(static_cast<long long>(price));
+    const int row = 超级列表框_点菜.addRow({"", 标签_单号.text(), dish.name, priceText, "1", priceText, category});
+
+    auto& data = m_app.data();
+    auto& lines = data.openOnDemand(data.detailCursor);
+    lines.addNew();
+    lines.write("单号", 标签_单号.text());
+    lines.write("菜品", dish.name);
+    lines.write("单价", price);
+    lines.write("数量", 1);
+    lines.write("金额", price);
+    lines.write("分类", category);
+    if (!lines.update()) {
+        // The list shows only what the database holds.
+        超级列表框_点菜.removeRow(row);
+        m_app.message("添加明细数据库失败，请检查！", kWarn);
+        return;
+    }
+    lines.close();
+    linesChanged();
+}
+
+void OrderWindow::changeQuantity(int step) {
+    if (!orderIsCurrent() || !lineIsSelected()) return;
+    auto& list = 超级列表框_点菜;
+    const int row = list.currentRow();
+    const int quantity = wholeNumber(list.cell(row, 数量));
+    // A line never goes below one; fewer than one is a deletion.
+    if (step < 0 && quantity <= 1) {
+        m_app.message("菜品数量已经为 ‘ 1 ’ ，如还需减少请点击删除按钮！", kWarn);
+        return;
+    }
+    const std::string oldQuantity = list.cell(row, 数量);
+    const std::string oldAmount = list.cell(row, 金额);
+    const double newQuantity = static_cast<double>(quantity) + step;
+    list.setCell(row, 数量, numberText(newQuantity));
+    list.setCell(row, 金额, numberText(wholeNumber(list.cell(row, 单价)) * newQuantity));
+
+    auto& data = m_app.data();
+    auto& lines = data.openOnDemand(data.detailCursor);
+    lines.moveFirst();
+    lines.edit();
+    const std::string number = 标签_单号.text();
+    const std::string name = list.cell(row, 菜品名称);
+    for (int i = 1, n = lines.recordCount(); i <= n; ++i) {
+        if (lines.readText("单号") == number && lines.readText("菜品") == name) {
+            lines.write("数量", wholeNumber(list.cell(row, 数量)));
+            lines.write("金额", wholeNumber(list.cell(row, 金额)));
+            break;
+        }
+        lines.skip();
+    }
+    if (!lines.update()) {
+        list.setCell(row, 数量, oldQuantity);
+        list.setCell(row, 金额, oldAmount);
+        m_app.message("添加明细数据库失败，请检查！", kWarn);
+        return;
+    }
+    lines.close();
+    linesChanged();
+}
+
+void OrderWindow::deleteLine() {
+    if (!orderIsCurrent() || !lineIsSelected()) return;
+    const int row = 超级列表框_点菜.currentRow();
+    const std::string name = 超级列表框_点菜.cell(row, 菜品名称);
+    const std::string number = 标签_单号.text();
+
+    auto& data = m_app.data();
+    auto& lines = data.openOnDemand(data.detailCursor);
+    bool failed = false;
+    lines.moveFirst();
+    for (int i = 1, n = lines.recordCount(); i <= n; ++i) {
+        if (lines.readText("单号") == number && lines.readText("菜品") == name) {
+            failed = !lines.deleteCurrent();
+            break;
+        }
+        lines.skip();
+    }
+    // A line whose record could not be deleted stays listed, as it stays stored.
+    if (failed)
+        m_app.message("删除菜品失败，请检查！", kWarn);
+    else
+        超级列表框_点菜.removeRow(row);
+    lines.close();
+    linesChanged();
+}
+
+void OrderWindow::linesChanged() {
+    RefreshOrderTotals();
+    SaveOrderTotal();
+    if (auto* checkout = m_app.checkoutWindow()) checkout->RefreshCheckoutWindow();
+}
+
+void OrderWindow::RefreshOrderTotals() {
+    long long quantity = 0, amount = 0;
+    for (int r = 0; r < 超级列表框_点菜.rowCount(); ++r) {
+        超级列表框_点菜.setCell(r, 序号, std::to_string(r + 1));
+        quantity += wholeNumber(超级列表框_点菜.cell(r, 数量));
+        amount += wholeNumber(超级列表框_点菜.cell(r, 金额));
+    }
+    标签_菜品总数.setText(numberText(quantity));
+    标签_总金额.setText(numberText(amount));
+}
+
+void OrderWindow::SaveOrderTotal() {
+    auto& data = m_app.data();
+    auto& journal = data.openOnDemand(data.journalCursor);
+    journal.moveFirst();
+    journal.edit();
+    for (int i = 1, n = journal.recordCount(); i <= n; ++i) {
+        if (journal.readText("单号") == 标签_单号.text()) {
+            journal.write("金额", wholeNumber(标签_总金额.text()));
+            break;
+        }
+        journal.skip();
+    }
+    if (!journal.update()) m_app.message("写流水数据库失败，请检查！", kWarn);
+    journal.close();
+}
+
+void OrderWindow::switchTable() {
+    if (组合框_切换.selectedIndex() < 0) {
+        m_app.message("请选择要切换的台号！", kWarn);
+        return;
+    }
+    auto& data = m_app.data();
+    auto& journal = data.openOnDemand(data.journalCursor);
+    journal.moveFirst();
+    for (int i = 1, n = journal.recordCount(); i <= n; ++i) {
+        if (journal.readText("台号") == 组合框_切换.text() && journal.readInt("状态") == 0) {
+            标签_单号.setText(journal.readText("单号"));
+            标签_当前操作.setText(journal.readText("台号"));
+            标签_开台时间.setText(journal.readText("时间"));
+            标签_人数.setText(numberText(static_cast<long long>(journal.readInt("人数"))));
+            break;
+        }
+        journal.skip();
+    }
+    journal.close();
+    LoadOrderLines();
+    RefreshOrderTotals();
+}
+
+void OrderWindow::LoadOrderLines() {
+    超级列表框_点菜.clearRows();
+    auto& data = m_app.data();
+    auto& lines = data.openOnDemand(data.detailCursor);
+    lines.moveFirst();
+    for (int i = 1, n = lines.recordCount(); i <= n; ++i) {
+        if (lines.readText("单号") == 标签_单号.text()) {
+            超级列表框_点菜.addRow({"", lines.readText("单号"), lines.readText("菜品"), lines.readText("单价"),
+                                   lines.readText("数量"), lines.readText("金额"), lines.readText("分类")});
+        }
+        lines.skip();
+    }
+    lines.close();
+}
+
+void OrderWindow::clearCurrentOrder() {
+    RefreshOpenTableList("");
+    超级列表框_点菜.clearRows();
+    标签_单号.setText("");
+    标签_当前操作.setText("");
+    标签_开台时间.setText("");
+    标签_人数.setText("0");
+    标签_菜品总数.setText("0");
+    标签_总金额.setText("0");
+}
+
+}  // namespace tablora::ordering

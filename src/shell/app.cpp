@@ -1,0 +1,69 @@
+#include "shell/app.h"
+
+#include "checkout/checkout_window.h"
+#include "ordering/order_window.h"
+#include "shell/login_window.h"
+#include "shell/main_window.h"
+
+namespace tablora::shell {
+
+App::App(ui::Desktop& desktop, std::string databasePath, InstanceGuard* guard)
+    : m_desktop(desktop), m_data(std::move(databasePath)), m_guard(guard) {}
+
+App::~App() {
+    if (m_main) m_main->destroy();
+    // Exit cleanup: the windows go before the data they read.
+    m_destroyed.clear();
+}
+
+template <class W>
+W* App::load(std::unique_ptr<W>& slot, bool modal, ui::Window* owner) {
+    if (slot) return slot.get();  // each window exists at most once
+    slot = std::make_unique<W>(*this);
+    W* window = slot.get();
+    window->onDestroyed = [this, &slot](ui::Window&) {
+        m_destroyed.push_back(std::move(slot));
+    };
+    window->created();
+    if (window->destroyed()) return nullptr;
+    m_desktop.showWindow(*window, owner, modal);
+    return slot.get();
+}
+
+void App::start() {
+    load(m_main, false, nullptr);
+}
+
+void App::endProgram(int exitCode) {
+    m_exitCode = exitCode;
+    if (m_main) m_main->destroy();
+    m_desktop.quit(exitCode);
+}
+
+bool App::showLogin() {
+    m_loginAccepted = false;
+    load(m_login, true, m_main.get());
+    // The modal show returns once the window is gone.
+    return running() && m_loginAccepted;
+}
+
+void App::openOrderWindow() { load(m_order, false, m_main.get()); }
+
+void App::openCheckoutWindow() { load(m_checkout, false, m_main.get()); }
+
+void App::placeWorkWindow(ui::Window& window) {
+    if (!m_main) return;
+    window.setTop(m_main->top() + 105);
+    window.setLeft(m_main->left());
+}
+
+void App::placeWorkWindows() {
+    if (m_order) placeWorkWindow(*m_order);
+    if (m_checkout) placeWorkWindow(*m_checkout);
+}
+
+void App::message(const std::string& text, ui::Icon icon) {
+    m_desktop.messageBox(text, "信息：", icon, ui::Buttons::Ok);
+}
+
+}  // namespace tablora::shell

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/data_context.h"
+#include "shell/session.h"
+#include "ui/desktop.h"
+#include "ui/window.h"
+
+namespace tablora::ordering {
+class OrderWindow;
+}
+namespace tablora::checkout {
+class CheckoutWindow;
+}
+
+namespace tablora::shell {
+
+class MainWindow;
+class LoginWindow;
+class InstanceGuard;
+
+// The one application object: owns the data, the session and the window slots. Windows reach
+// each other and the session through it. A slot that holds a window means "loaded".
+class App {
+public:
+    // The guard may be null (tests that run one copy only).
+    App(ui::Desktop& desktop, std::string databasePath, InstanceGuard* guard = nullptr);
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    // Start-up: loads the main window, whose created event guards, logs in and applies the user.
+    void start();
+    // True while the main window exists.
+    bool running() const { return m_main != nullptr; }
+    int exitCode() const { return m_exitCode; }
+    // Ends the program: the main window goes, taking the work windows with it.
+    void endProgram(int exitCode);
+
+    ui::Desktop& desktop() { return m_desktop; }
+    data::DataContext& data() { return m_data; }
+    Session& session() { return m_session; }
+    InstanceGuard* guard() { return m_guard; }
+
+    MainWindow* mainWindow() { return m_main.get(); }
+    LoginWindow* loginWindow() { return m_login.get(); }
+    ordering::OrderWindow* orderWindow() { return m_order.get(); }
+    checkout::CheckoutWindow* checkoutWindow() { return m_checkout.get(); }
+
+    // Shows the login window modally; true when a user logged in.
+    bool showLogin();
+    // The login window's word that a user logged in.
+    void acceptLogin() { m_loginAccepted = true; }
+    void openOrderWindow();
+    void openCheckoutWindow();
+    // Puts a work window at the main window's left, 105 pixels below its top.
+    void placeWorkWindow(ui::Window& window);
+    void placeWorkWindows();
+
+    // A message box with the program's title "信息：" and an OK button.
+    void message(const std::string& text, ui::Icon icon);
+
+private:
+    template <class W>
+    W* load(std::unique_ptr<W>& slot, bool modal, ui::Window* owner);
+
+    ui::Desktop& m_desktop;
+    data::DataContext m_data;
+    Session m_session;
+    InstanceGuard* m_guard;
+    int m_exitCode = 0;
+    bool m_loginAccepted = false;
+
+    std::unique_ptr<MainWindow> m_main;
+    std::unique_ptr<LoginWindow> m_login;
+    std::unique_ptr<ordering::OrderWindow> m_order;
+    std::unique_ptr<checkout::CheckoutWindow> m_checkout;
+    // Destroyed windows wait here: a handler of the window may still be running.
+    std::vector<std::unique_ptr<ui::Window>> m_destroyed;
+};
+
+}  // namespace tablora::shell

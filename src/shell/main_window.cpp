@@ -1,0 +1,82 @@
+#include "shell/main_window.h"
+
+#include "checkout/checkout_window.h"
+#include "ordering/order_window.h"
+#include "shell/app.h"
+#include "shell/instance_guard.h"
+#include "shell/login_window.h"
+#include "shell/user_apply.h"
+#include "util/date_time.h"
+
+namespace tablora::shell {
+
+MainWindow::MainWindow(App& app) : Window(app.desktop(), "MainWindow", "Tablora", 1024, 768), m_app(app) {
+    透明标签1.setFont("迷你简蝶语");
+    for (const char* skin : {"皮肤—灰色经典", "皮肤—金色积木", "皮肤—粉色回忆", "皮肤—蓝色天空", "皮肤—红灰金属"})
+        组合框_皮肤.addItem(skin);
+    状态条_公告.setPaneText(0, " 公告：");
+
+    onAboutToBeDestroyed = [this] {
+        m_app.data().closeUserAndDatabase();
+        // Owned windows go with their owner.
+        if (auto* w = m_app.loginWindow()) w->destroy();
+        if (auto* w = m_app.orderWindow()) w->destroy();
+        if (auto* w = m_app.checkoutWindow()) w->destroy();
+    };
+    onCloseRequested = [this] { m_app.endProgram(0); };
+    onMoved = [this] { m_app.placeWorkWindows(); };
+    工具条1.onItemClicked = [this](int index) { onToolbar(index); };
+    工具菜单.onEntryClicked = [this](int index) { onMenu(index); };
+    时钟1.onTick = [this] { tick(); };
+    按钮2.onClick = [this] { minimize(); };
+    按钮1.onClick = [this] { m_app.endProgram(0); };
+    组合框_皮肤.onSelectionChanged = [this] { applySkinAndStore(m_app); };
+}
+
+void MainWindow::created() {
+    if (InstanceGuard* guard = m_app.guard(); guard && !guard->claim()) {
+        m_app.desktop().messageBox("检测到已有同样的程序在运行，请无重复运行！", "友情提醒:",
+                                   ui::Icon::Information);
+        guard->askRunningCopyToComeForward();
+        m_app.endProgram(0);
+        return;
+    }
+    if (InstanceGuard* guard = m_app.guard()) {
+        guard->listen(m_app.desktop(), [this] { m_app.desktop().bringToFront(*this); });
+    }
+    if (!m_app.showLogin()) return;
+    applyLoggedInUser(m_app);
+}
+
+void MainWindow::onToolbar(int index) {
+    switch (index) {
+        case kSwitchUser:
+            switchUser();
+            break;
+        case kOrder:
+            m_app.openOrderWindow();
+            break;
+        case kCheckout:
+            m_app.openCheckoutWindow();
+            break;
+        case kSettings:
+            m_app.desktop().popupMenu(工具菜单);
+            break;
+        default:
+            break;  // separators; the query window comes with its own work
+    }
+}
+
+void MainWindow::onMenu(int) {
+    // The settings windows and the announcement editor hang here as they are built.
+}
+
+void MainWindow::switchUser() {
+    m_app.session().switchUser = true;
+    m_app.showLogin();
+    if (m_app.running() && m_app.session().switchUser) applyLoggedInUser(m_app);
+}
+
+void MainWindow::tick() { 标签_时间.setText(util::dateText(m_app.desktop().now())); }
+
+}  // namespace tablora::shell

@@ -1,0 +1,59 @@
+#include "shell/user_apply.h"
+
+#include <algorithm>
+
+#include "checkout/checkout_window.h"
+#include "ordering/order_window.h"
+#include "shell/app.h"
+#include "shell/main_window.h"
+
+namespace tablora::shell {
+
+void applyLoggedInUser(App& app) {
+    MainWindow* main = app.mainWindow();
+    if (!main) return;
+    Session& s = app.session();
+    auto& data = app.data();
+    // Still open on the user's record after a successful login.
+    auto& users = data.openOnDemand(data.userCursor);
+    s.skin = users.readInt("皮肤");
+    int* flag = s.permissions.begin();
+    for (const char* field : PermissionSet::kFields) *flag++ = users.readInt(field);
+
+    main->标签_用户.setText(s.currentUser);
+    main->组合框_皮肤.select(s.skin);
+    applySkinAndStore(app);
+
+    if (auto* w = app.orderWindow()) w->applyPermission(s.permissions);
+    if (auto* w = app.checkoutWindow()) w->applyPermission(s.permissions);
+    main->工具菜单.setEntryEnabled(main->工具菜单.indexOf("用户设置"), s.permissions.设置用户 != 0);
+    main->工具菜单.setEntryEnabled(main->工具菜单.indexOf("公告设置"), s.permissions.设置公告 != 0);
+
+    data.userCursor.close();
+    main->状态条_公告.setPaneText(1, s.announcement);
+}
+
+void applySkinAndStore(App& app) {
+    MainWindow* main = app.mainWindow();
+    if (!main) return;
+    const int skin = main->组合框_皮肤.selectedIndex();
+    if (skin >= 0 && skin <= 4) {
+        app.desktop().attachSkin(skin);
+        app.desktop().adjustSkinHsv(std::clamp(0, -180, 180), std::clamp(0, -100, 100));
+    }
+    auto& data = app.data();
+    auto& users = data.openOnDemand(data.userCursor);
+    users.moveFirst();
+    for (int i = 1, n = users.recordCount(); i <= n; ++i) {
+        if (users.readText("用户") == main->标签_用户.text()) {
+            users.edit();
+            users.write("皮肤", skin);
+            users.update();
+            break;
+        }
+        users.skip();
+    }
+    users.close();
+}
+
+}  // namespace tablora::shell

@@ -1,0 +1,338 @@
+#include "ui/controls.h"
+
+#include "ui/window.h"
+
+namespace tablora::ui {
+namespace {
+
+bool inRange(int index, size_t size) { return index >= 0 && static_cast<size_t>(index) < size; }
+
+}  // namespace
+
+Control::Control(Window& window, std::string name, ControlKind kind, std::string text,
+                 Rect geometry, Control* container)
+    : m_text(std::move(text)),
+      m_window(window),
+      m_name(std::move(name)),
+      m_kind(kind),
+      m_geometry(geometry),
+      m_container(container) {
+    window.registerControl(this);
+}
+
+void Control::setText(std::string text) {
+    if (text == m_text) return;
+    m_text = std::move(text);
+    changed();
+}
+
+void Control::setEnabled(bool enabled) {
+    if (enabled == m_enabled) return;
+    m_enabled = enabled;
+    changed();
+}
+
+bool Control::usable() const {
+    if (m_window.destroyed() || !m_enabled) return false;
+    for (Control* c = m_container; c; c = c->container())
+        if (!c->enabled()) return false;
+    return true;
+}
+
+bool Button::click() {
+    if (!usable()) return false;
+    if (onClick) onClick();
+    return true;
+}
+
+bool EditBox::type(const std::string& text) {
+    if (!usable()) return false;
+    std::string accepted;
+    for (char c : text) {
+        if (m_mode == EditMode::WholeNumber && !((c >= '0' && c <= '9') || c == '-')) continue;
+        if (m_mode != EditMode::MultiLine && (c == '\n' || c == '\r')) continue;
+        accepted.push_back(c);
+    }
+    setText(std::move(accepted));
+    return true;
+}
+
+bool EditBox::pressKey(int key) {
+    if (!usable()) return false;
+    if (onKeyDown) onKeyDown(key);
+    return true;
+}
+
+void ComboBox::clear() {
+    m_items.clear();
+    m_selected = -1;
+    m_text.clear();
+    changed();
+}
+
+void ComboBox::addItem(std::string item) {
+    m_items.push_back(std::move(item));
+    changed();
+}
+
+std::string ComboBox::itemText(int index) const {
+    return inRange(index, m_items.size()) ? m_items[static_cast<size_t>(index)] : std::string();
+}
+
+void ComboBox::select(int index) {
+    m_selected = inRange(index, m_items.size()) ? index : -1;
+    m_text = itemText(m_selected);
+    changed();
+}
+
+bool ComboBox::choose(int index) {
+    if (!usable() || !inRange(index, m_items.size())) return false;
+    select(index);
+    if (onSelectionChanged) onSelectionChanged();
+    return true;
+}
+
+bool ComboBox::type(const std::string& text) {
+    if (!usable() || !m_editable) return false;
+    m_selected = -1;
+    for (size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i] == text) m_selected = static_cast<int>(i);
+    m_text = text;
+    changed();
+    return true;
+}
+
+void ListBox::clear() {
+    m_items.clear();
+    m_selected = -1;
+    changed();
+}
+
+void ListBox::addItem(std::string item) {
+    m_items.push_back(std::move(item));
+    changed();
+}
+
+std::string ListBox::itemText(int index) const {
+    return inRange(index, m_items.size()) ? m_items[static_cast<size_t>(index)] : std::string();
+}
+
+void ListBox::select(int index) {
+    m_selected = inRange(index, m_items.size()) ? index : -1;
+    changed();
+}
+
+bool ListBox::choose(int index) {
+    if (!usable() || !inRange(index, m_items.size())) return false;
+    select(index);
+    if (onSelectionChanged) onSelectionChanged();
+    return true;
+}
+
+void CheckListBox::clear() {
+    m_ticks.clear();
+    ListBox::clear();
+}
+
+void CheckListBox::addItem(std::string item) {
+    m_ticks.push_back(false);
+    ListBox::addItem(std::move(item));
+}
+
+bool CheckListBox::ticked(int index) const {
+    return inRange(index, m_ticks.size()) && m_ticks[static_cast<size_t>(index)];
+}
+
+void CheckListBox::setTicked(int index, bool ticked) {
+    if (!inRange(index, m_ticks.size())) return;
+    m_ticks[static_cast<size_t>(index)] = ticked;
+    changed();
+}
+
+bool CheckListBox::tick(int index, bool ticked) {
+    if (!usable() || !inRange(index, m_ticks.size())) return false;
+    setTicked(index, ticked);
+    if (onTickChanged) onTickChanged(index);
+    return true;
+}
+
+int ReportList::addRow(std::vector<std::string> cells) {
+    cells.resize(m_columns.size());
+    m_rows.push_back(std::move(cells));
+    m_images.emplace_back(m_columns.size());
+    changed();
+    return rowCount() - 1;
+}
+
+std::string ReportList::cell(int row, int column) const {
+    if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return {};
+    return m_rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
+}
+
+void ReportList::setCell(int row, int column, std::string text) {
+    if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return;
+    auto& cell = m_rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
+    if (cell == text) return;
+    cell = std::move(text);
+    changed();
+}
+
+const std::string& ReportList::cellImage(int row, int column) const {
+    static const std::string none;
+    if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return none;
+    return m_images[static_cast<size_t>(row)][static_cast<size_t>(column)];
+}
+
+void ReportList::setCellImage(int row, int column, std::string image) {
+    if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return;
+    m_images[static_cast<size_t>(row)][static_cast<size_t>(column)] = std::move(image);
+    changed();
+}
+
+void ReportList::removeRow(int row) {
+    if (!inRange(row, m_rows.size())) return;
+    m_rows.erase(m_rows.begin() + row);
+    m_images.erase(m_images.begin() + row);
+    if (m_current == row)
+        m_current = -1;
+    else if (m_current > row)
+        --m_current;
+    changed();
+}
+
+void ReportList::clearRows() {
+    m_rows.clear();
+    m_images.clear();
+    m_current = -1;
+    changed();
+}
+
+void ReportList::setCurrentRow(int row) {
+    m_current = inRange(row, m_rows.size()) ? row : -1;
+    changed();
+}
+
+bool ReportList::selectRow(int row) {
+    if (!usable() || !inRange(row, m_rows.size())) return false;
+    if (row == m_current) return true;
+    setCurrentRow(row);
+    if (onCurrentRowChanged) onCurrentRowChanged();
+    return true;
+}
+
+void RollMenu::clear() {
+    m_groups.clear();
+    m_open = -1;
+    changed();
+}
+
+int RollMenu::addGroup(std::string title) {
+    m_groups.push_back({std::move(title), {}});
+    changed();
+    return groupCount() - 1;
+}
+
+void RollMenu::addItem(int group, std::string item) {
+    if (!inRange(group, m_groups.size())) return;
+    m_groups[static_cast<size_t>(group)].items.push_back(std::move(item));
+    changed();
+}
+
+void RollMenu::clearItems(int group) {
+    if (!inRange(group, m_groups.size())) return;
+    m_groups[static_cast<size_t>(group)].items.clear();
+    changed();
+}
+
+std::string RollMenu::groupTitle(int group) const {
+    return inRange(group, m_groups.size()) ? m_groups[static_cast<size_t>(group)].title : std::string();
+}
+
+int RollMenu::itemCount(int group) const {
+    return inRange(group, m_groups.size())
+               ? static_cast<int>(m_groups[static_cast<size_t>(group)].items.size())
+               : 0;
+}
+
+std::string RollMenu::itemText(int group, int item) const {
+    if (!inRange(group, m_groups.size())) return {};
+    const auto& items = m_groups[static_cast<size_t>(group)].items;
+    return inRange(item, items.size()) ? items[static_cast<size_t>(item)] : std::string();
+}
+
+void RollMenu::setOpenGroup(int group) {
+    const int open = inRange(group, m_groups.size()) ? group : -1;
+    if (open == m_open) return;
+    m_open = open;
+    changed();
+    if (onOpenGroupChanged) onOpenGroupChanged();
+}
+
+bool RollMenu::clickItem(int group, int item) {
+    if (!usable() || !inRange(group, m_groups.size()) ||
+        !inRange(item, m_groups[static_cast<size_t>(group)].items.size()))
+        return false;
+    if (onItemClicked) onItemClicked(group, item);
+    return true;
+}
+
+void DatePicker::setDate(const util::CalendarTime& date) {
+    m_date = date;
+    changed();
+}
+
+bool DatePicker::pick(const util::CalendarTime& date) {
+    if (!usable()) return false;
+    setDate(date);
+    if (onDateChanged) onDateChanged();
+    return true;
+}
+
+bool Toolbar::clickItem(int index) {
+    if (!usable() || !inRange(index, m_items.size())) return false;
+    if (onItemClicked) onItemClicked(index);
+    return true;
+}
+
+std::string StatusBar::paneText(int pane) const {
+    return inRange(pane, m_panes.size()) ? m_panes[static_cast<size_t>(pane)] : std::string();
+}
+
+void StatusBar::setPaneText(int pane, std::string text) {
+    if (!inRange(pane, m_panes.size())) return;
+    m_panes[static_cast<size_t>(pane)] = std::move(text);
+    changed();
+}
+
+void Timer::tick() {
+    if (!enabled() || window().destroyed()) return;
+    if (onTick) onTick();
+}
+
+PopupMenu::PopupMenu(std::string caption, std::vector<std::string> entries)
+    : m_caption(std::move(caption)) {
+    for (auto& e : entries) m_entries.push_back({std::move(e), true});
+}
+
+int PopupMenu::indexOf(const std::string& text) const {
+    for (size_t i = 0; i < m_entries.size(); ++i)
+        if (!text.empty() && m_entries[i].text == text) return static_cast<int>(i);
+    return -1;
+}
+
+bool PopupMenu::entryEnabled(int index) const {
+    return inRange(index, m_entries.size()) && m_entries[static_cast<size_t>(index)].enabled &&
+           !m_entries[static_cast<size_t>(index)].text.empty();
+}
+
+void PopupMenu::setEntryEnabled(int index, bool enabled) {
+    if (inRange(index, m_entries.size())) m_entries[static_cast<size_t>(index)].enabled = enabled;
+}
+
+bool PopupMenu::choose(int index) {
+    if (!entryEnabled(index)) return false;
+    if (onEntryClicked) onEntryClicked(index);
+    return true;
+}
+
+}  // namespace tablora::ui

@@ -1,0 +1,362 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "util/date_time.h"
+
+namespace tablora::ui {
+
+class Window;
+
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+enum class ControlKind {
+    Button,
+    Label,
+    TransparentLabel,
+    GroupBox,
+    Line,
+    PictureBox,
+    EditBox,
+    ComboBox,
+    ListBox,
+    CheckListBox,
+    ReportList,
+    RollMenu,
+    DatePicker,
+    Toolbar,
+    StatusBar,
+    Timer,
+};
+
+enum class Align { Left, Center, Right };
+
+// A control holds exactly the state handlers read and write. Program operations (setText,
+// select, clear, ...) never raise events; user operations (click, type, choose, ...) do.
+// A binding (the Qt widgets) watches it through the observer and mirrors it.
+class Control {
+public:
+    Control(Window& window, std::string name, ControlKind kind, std::string text, Rect geometry,
+            Control* container);
+    virtual ~Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    const std::string& name() const { return m_name; }
+    ControlKind kind() const { return m_kind; }
+    const std::string& text() const { return m_text; }
+    void setText(std::string text);
+    bool enabled() const { return m_enabled; }
+    void setEnabled(bool enabled);
+    const Rect& geometry() const { return m_geometry; }
+    Control* container() const { return m_container; }
+    Window& window() const { return m_window; }
+    // A font family the control asks for; the binding uses the closest one installed.
+    const std::string& font() const { return m_font; }
+    void setFont(std::string family) { m_font = std::move(family); }
+
+    // The binding's hook: called after every change of state.
+    void setObserver(std::function<void()> observer) { m_observer = std::move(observer); }
+
+protected:
+    void changed() {
+        if (m_observer) m_observer();
+    }
+    // Whether a person can act on the control now.
+    bool usable() const;
+
+    std::string m_text;
+
+private:
+    Window& m_window;
+    std::string m_name;
+    ControlKind m_kind;
+    Rect m_geometry;
+    Control* m_container;
+    bool m_enabled = true;
+    std::string m_font;
+    std::function<void()> m_observer;
+};
+
+class Button : public Control {
+public:
+    Button(Window& w, std::string name, std::string text, Rect g, Control* container = nullptr)
+        : Control(w, std::move(name), ControlKind::Button, std::move(text), g, container) {}
+    // A person's click; false (and no event) when the button is disabled.
+    bool click();
+    std::function<void()> onClick;
+};
+
+class Label : public Control {
+public:
+    Label(Window& w, std::string name, std::string text, Rect g, Control* container = nullptr,
+          bool transparent = false, Align align = Align::Left)
+        : Control(w, std::move(name), transparent ? ControlKind::TransparentLabel : ControlKind::Label,
+                  std::move(text), g, container),
+          m_align(align) {}
+    Align align() const { return m_align; }
+
+private:
+    Align m_align;
+};
+
+class GroupBox : public Control {
+public:
+    GroupBox(Window& w, std::string name, Rect g, Control* container = nullptr)
+        : Control(w, std::move(name), ControlKind::GroupBox, "", g, container) {}
+};
+
+// A ruling line; vertical when taller than wide.
+class Line : public Control {
+public:
+    Line(Window& w, std::string name, Rect g, Control* container = nullptr)
+        : Control(w, std::move(name), ControlKind::Line, "", g, container) {}
+};
+
+// Shows one of the program's drawn images, named by the text ("app", "user", "key").
+class PictureBox : public Control {
+public:
+    PictureBox(Window& w, std::string name, std::string image, Rect g, Control* container = nullptr)
+        : Control(w, std::move(name), ControlKind::PictureBox, std::move(image), g, container) {}
+};
+
+enum class EditMode { Plain, MultiLine, WholeNumber, Password };
+
+class EditBox : public Control {
+public:
+    static constexpr int kEnter = 13;
+    EditBox(Window& w, std::string name, EditMode mode, Rect g, Control* container = nullptr)
+        : Control(w, std::move(name), ControlKind::EditBox, "", g, container), m_mode(mode) {}
+    EditMode mode() const { return m_mode; }
+    // A person replaces the contents by typing; a whole-number box drops all but 0-9 and "-".
+    bool type(const std::string& text);
+    // A person presses a key (its code); raises the key-down event.
+    bool pressKey(int key);
+    std::function<void(int key)> onKeyDown;
+
+private:
+    EditMode m_mode;
+};
+
+class ComboBox : public Control {
+public:
+    ComboBox(Window& w, std::string name, bool editable, Rect g, Control* container = nullptr)
+        : Control(w, std::move(name), ControlKind::ComboBox, "", g, container), m_editable(editable) {}
+    bool editable() const { return m_editable; }
+    void clear();
+    void addItem(std::string item);
+    int itemCount() const { return static_cast<int>(m_items.size()); }
+    std::string itemText(int index) const;
+    const std::vector<std::string>& items() const { return m_items; }
+    int selectedIndex() const { return m_selected; }
+    // Selects an item (-1 for none); the text follows the selection.
+    void select(int index);
+    // A person picks an item from the list.
+    bool choose(int index);
+    // A person types into the editable text.
+    bool type(const std::string& text);
+    std::function<void()> onSelectionChanged;
+
+private:
+    bool m_editable;
+    std::vector<std::string> m_items;
+    int m_selected = -1;
+};
+
+class ListBox : public Control {
+public:
+    ListBox(Window& w, std::string name, Rect g, Control* container = nullptr,
+            ControlKind kind = ControlKind::ListBox)
+        : Control(w, std::move(name), kind, "", g, container) {}
+    void clear();
+    void addItem(std::string item);
+    int itemCount() const { return static_cast<int>(m_items.size()); }
+    std::string itemText(int index) const;
+    const std::vector<std::string>& items() const { return m_items; }
+    int selectedIndex() const { return m_selected; }
+    void select(int index);
+    bool choose(int index);
+    std::function<void()> onSelectionChanged;
+
+protected:
+    std::vector<std::string> m_items;
+    int m_selected = -1;
+};
+
+class CheckListBox : public ListBox {
+public:
+    CheckListBox(Window& w, std::string name, Rect g, Control* container = nullptr)
+        : ListBox(w, std::move(name), g, container, ControlKind::CheckListBox) {}
+    void clear();
+    void addItem(std::string item);
+    bool ticked(int index) const;
+    void setTicked(int index, bool ticked);
+    // A person ticks or unticks an item.
+    bool tick(int index, bool ticked);
+    std::function<void(int index)> onTickChanged;
+
+private:
+    std::vector<bool> m_ticks;
+};
+
+struct Column {
+    std::string title;
+    int width = 80;
+    Align align = Align::Left;
+};
+
+class ReportList : public Control {
+public:
+    ReportList(Window& w, std::string name, std::vector<Column> columns, Rect g,
+               Control* container = nullptr)
+        : Control(w, std::move(name), ControlKind::ReportList, "", g, container),
+          m_columns(std::move(columns)) {}
+    const std::vector<Column>& columns() const { return m_columns; }
+    int columnCount() const { return static_cast<int>(m_columns.size()); }
+    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    // Appends a row (missing cells empty); returns its index.
+    int addRow(std::vector<std::string> cells = {});
+    std::string cell(int row, int column) const;
+    void setCell(int row, int column, std::string text);
+    const std::string& cellImage(int row, int column) const;
+    void setCellImage(int row, int column, std::string image);
+    void removeRow(int row);
+    void clearRows();
+    const std::vector<std::string>& row(int index) const { return m_rows.at(static_cast<size_t>(index)); }
+    int currentRow() const { return m_current; }
+    void setCurrentRow(int row);
+    // A person selects a row (mouse or keyboard); raises the current-row-changed event.
+    bool selectRow(int row);
+    std::function<void()> onCurrentRowChanged;
+
+private:
+    std::vector<Column> m_columns;
+    std::vector<std::vector<std::string>> m_rows;
+    std::vector<std::vector<std::string>> m_images;
+    int m_current = -1;
+};
+
+struct MenuGroup {
+    std::string title;
+    std::vector<std::string> items;
+};
+
+// A column of titled groups of items, one group open at a time.
+class RollMenu : public Control {
+public:
+    RollMenu(Window& w, std::string name, Rect g, Control* container = nullptr)
+        : Control(w, std::move(name), ControlKind::RollMenu, "", g, container) {}
+    void clear();
+    int addGroup(std::string title);
+    void addItem(int group, std::string item);
+    void clearItems(int group);
+    int groupCount() const { return static_cast<int>(m_groups.size()); }
+    std::string groupTitle(int group) const;
+    int itemCount(int group) const;
+    std::string itemText(int group, int item) const;
+    const std::vector<MenuGroup>& groups() const { return m_groups; }
+    int openGroup() const { return m_open; }
+    // Opening a group raises its event even when the program does it.
+    void setOpenGroup(int group);
+    bool clickItem(int group, int item);
+    std::function<void()> onOpenGroupChanged;
+    std::function<void(int group, int item)> onItemClicked;
+
+private:
+    std::vector<MenuGroup> m_groups;
+    int m_open = -1;
+};
+
+class DatePicker : public Control {
+public:
+    DatePicker(Window& w, std::string name, Rect g, Control* container = nullptr)
+        : Control(w, std::move(name), ControlKind::DatePicker, "", g, container) {}
+    const util::CalendarTime& date() const { return m_date; }
+    void setDate(const util::CalendarTime& date);
+    bool pick(const util::CalendarTime& date);
+    std::function<void()> onDateChanged;
+
+private:
+    util::CalendarTime m_date{2000, 1, 1, 0, 0, 0};
+};
+
+struct ToolItem {
+    std::string caption;
+    std::string icon;  // empty for a separator
+    bool separator = false;
+};
+
+class Toolbar : public Control {
+public:
+    Toolbar(Window& w, std::string name, std::vector<ToolItem> items, Rect g,
+            Control* container = nullptr)
+        : Control(w, std::move(name), ControlKind::Toolbar, "", g, container), m_items(std::move(items)) {}
+    const std::vector<ToolItem>& items() const { return m_items; }
+    bool clickItem(int index);
+    std::function<void(int index)> onItemClicked;
+
+private:
+    std::vector<ToolItem> m_items;
+};
+
+class StatusBar : public Control {
+public:
+    // Pane widths; -1 for the one that takes the rest.
+    StatusBar(Window& w, std::string name, std::vector<int> paneWidths, Rect g,
+              Control* container = nullptr)
+        : Control(w, std::move(name), ControlKind::StatusBar, "", g, container),
+          m_widths(std::move(paneWidths)), m_panes(m_widths.size()) {}
+    const std::vector<int>& paneWidths() const { return m_widths; }
+    int paneCount() const { return static_cast<int>(m_panes.size()); }
+    std::string paneText(int pane) const;
+    void setPaneText(int pane, std::string text);
+
+private:
+    std::vector<int> m_widths;
+    std::vector<std::string> m_panes;
+};
+
+class Timer : public Control {
+public:
+    Timer(Window& w, std::string name, int intervalMs)
+        : Control(w, std::move(name), ControlKind::Timer, "", {}, nullptr), m_interval(intervalMs) {}
+    int interval() const { return m_interval; }
+    // One period has passed.
+    void tick();
+    std::function<void()> onTick;
+
+private:
+    int m_interval;
+};
+
+struct MenuEntry {
+    std::string text;  // empty for a separator
+    bool enabled = true;
+};
+
+// A popup menu shown at the mouse; not a control of a window.
+class PopupMenu {
+public:
+    PopupMenu(std::string caption, std::vector<std::string> entries);
+    const std::string& caption() const { return m_caption; }
+    const std::vector<MenuEntry>& entries() const { return m_entries; }
+    int indexOf(const std::string& text) const;
+    bool entryEnabled(int index) const;
+    void setEntryEnabled(int index, bool enabled);
+    // A person picks an entry; separators and disabled entries do nothing.
+    bool choose(int index);
+    std::function<void(int index)> onEntryClicked;
+
+private:
+    std::string m_caption;
+    std::vector<MenuEntry> m_entries;
+};
+
+}  // namespace tablora::ui
