@@ -47,6 +47,13 @@ bool App::showLogin() {
     return running() && m_loginAccepted;
 }
 
+ui::Window* App::window(const std::string& name) {
+    for (ui::Window* w : {static_cast<ui::Window*>(m_main.get()), static_cast<ui::Window*>(m_login.get()),
+                          static_cast<ui::Window*>(m_order.get()), static_cast<ui::Window*>(m_checkout.get())})
+        if (w && w->name() == name) return w;
+    return nullptr;
+}
+
 void App::openOrderWindow() { load(m_order, false, m_main.get()); }
 
 void App::openCheckoutWindow() { load(m_checkout, false, m_main.get()); }

@@ -50,6 +50,9 @@ public:
     ordering::OrderWindow* orderWindow() { return m_order.get(); }
     checkout::CheckoutWindow* checkoutWindow() { return m_checkout.get(); }
 
+    // A loaded window by its name ("MainWindow", "OrderWindow", ...); null when not loaded.
+    ui::Window* window(const std::string& name);
+
     // Shows the login window modally; true when a user logged in.
     bool showLogin();
     // The login window's word that a user logged in.
