@@ -11,6 +11,7 @@
 namespace tablora::shell {
 
 MainWindow::MainWindow(App& app) : Window(app.desktop(), "MainWindow", "Tablora", 1024, 768), m_app(app) {
+    setOwnHeader(true);
     透明标签1.setFont("迷你简蝶语");
     for (const char* skin : {"皮肤—灰色经典", "皮肤—金色积木", "皮肤—粉色回忆", "皮肤—蓝色天空", "皮肤—红灰金属"})
         组合框_皮肤.addItem(skin);

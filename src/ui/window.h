@@ -29,6 +29,9 @@ public:
     // A person (or the window manager) moved the window; raises the moved event.
     void userMove(int left, int top);
     void minimize() { m_desktop.minimize(*this); }
+    // A window that draws its own header (caption, minimise and close) has no system frame.
+    bool ownHeader() const { return m_ownHeader; }
+    void setOwnHeader(bool own) { m_ownHeader = own; }
 
     bool destroyed() const { return m_destroyed; }
     // Raises about-to-be-destroyed, takes the window off the screen and out of its slot.
@@ -59,6 +62,7 @@ private:
     int m_left;
     int m_top;
     bool m_destroyed = false;
+    bool m_ownHeader = false;
     std::vector<Control*> m_controls;
 };
 

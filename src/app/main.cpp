@@ -1,0 +1,45 @@
+// Tablora: start-up. Builds the Qt desktop, the application over cysj.db beside the executable,
+// and runs until the main window is gone.
+#include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
+#include <QStyleFactory>
+#include <filesystem>
+#include <system_error>
+
+#include "shell/app.h"
+#include "shell/instance_guard.h"
+#include "ui/qt/qt_desktop.h"
+
+namespace {
+
+std::string databasePath() {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const auto folder = ec ? std::filesystem::current_path() : exe.parent_path();
+    return (folder / "cysj.db").string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tablora"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setQuitOnLastWindowClosed(false);  // the program ends with its main window
+    for (const QString& family : {QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")}) {
+        if (QFontDatabase::families().contains(family)) {
+            QFont font(family);
+            font.setPixelSize(12);
+            QApplication::setFont(font);
+            break;
+        }
+    }
+
+    tablora::ui::qt::QtDesktop desktop;
+    tablora::shell::InstanceGuard guard;
+    tablora::shell::App app(desktop, databasePath(), &guard);
+    app.start();
+    if (!app.running() || desktop.quitRequested()) return app.exitCode();
+    return QApplication::exec();
+}

@@ -1,0 +1,506 @@
+#include "ui/qt/window_binding.h"
+
+#include <QAbstractItemView>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QEventLoop>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScrollArea>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolBox>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include "ui/qt/icons.h"
+
+namespace tablora::ui::qt {
+namespace {
+
+QString q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::string u(const QString& s) { return s.toUtf8().toStdString(); }
+
+Qt::Alignment alignmentOf(Align a) {
+    switch (a) {
+        case Align::Center:
+            return Qt::AlignHCenter | Qt::AlignVCenter;
+        case Align::Right:
+            return Qt::AlignRight | Qt::AlignVCenter;
+        case Align::Left:
+            break;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+// Turns key presses into the codes handlers know: 13 is Enter.
+int keyCode(const QKeyEvent* e) {
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) return 13;
+    if (e->key() == Qt::Key_Escape) return 27;
+    if (e->key() >= Qt::Key_Space && e->key() <= Qt::Key_AsciiTilde) return e->key();
+    return e->key() & 0xffff;
+}
+
+// Passes key presses of an edit box to its control; the text itself is typed as usual.
+class KeyFilter : public QObject {
+public:
+    KeyFilter(QObject* parent, std::function<void(int)> onKey) : QObject(parent), m_onKey(std::move(onKey)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) m_onKey(keyCode(static_cast<QKeyEvent*>(event)));
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(int)> m_onKey;
+};
+
+QFont fontFor(const Control& c, const QFont& base) {
+    if (c.font().empty()) return base;
+    QFont f(q(c.font()));
+    if (!QFontDatabase::families().contains(q(c.font()))) {
+        // The design's decorative face is not installed: the house face, bold, filling the height.
+        f = base;
+        f.setBold(true);
+    }
+    f.setPixelSize(std::max(12, c.geometry().height * 3 / 4));
+    return f;
+}
+
+}  // namespace
+
+TopWidget::TopWidget(Window& window, QWidget* parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags), m_window(window) {}
+
+void TopWidget::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (!closing && !m_window.destroyed()) m_window.userMove(x(), y());
+}
+
+void TopWidget::closeEvent(QCloseEvent* event) {
+    if (closing || m_window.destroyed()) {
+        event->accept();
+        return;
+    }
+    // The window decides: usually it goes, the login window cancels.
+    event->ignore();
+    m_window.requestClose();
+}
+
+void TopWidget::mousePressEvent(QMouseEvent* event) {
+    // A window with its own header is dragged by it.
+    if (m_window.ownHeader() && event->position().y() < 40 && windowHandle()) windowHandle()->startSystemMove();
+    QWidget::mousePressEvent(event);
+}
+
+void TopWidget::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!m_window.ownHeader()) return;
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::Mid));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+WindowBinding::WindowBinding(Window& window, QWidget* owner, bool modal) : m_window(window), m_modal(modal) {
+    Qt::WindowFlags flags = Qt::Window;
+    if (window.ownHeader()) flags |= Qt::FramelessWindowHint;
+    else if (modal) flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    else if (owner) flags = Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    m_top = new TopWidget(window, owner, flags);
+    m_top->setObjectName(q(window.name()));
+    m_top->setWindowTitle(q(window.caption()));
+    m_top->setFixedSize(window.width(), window.height());
+    m_top->setAutoFillBackground(true);
+    if (window.ownHeader()) m_top->setWindowIcon(drawnIcon(QStringLiteral("app")));
+
+    for (Control* c : window.controls()) {
+        if (c->kind() == ControlKind::Timer) {
+            auto* timer = new QTimer(this);
+            timer->setInterval(static_cast<Timer*>(c)->interval());
+            auto* t = static_cast<Timer*>(c);
+            connect(timer, &QTimer::timeout, this, [this, t] { fromUser([t] { t->tick(); }); });
+            m_timers.push_back(timer);
+            continue;
+        }
+        QWidget* parent = m_top;
+        if (c->container()) {
+            auto it = m_widgets.find(c->container());
+            if (it != m_widgets.end()) parent = it->second;
+        }
+        QWidget* w = build(*c, parent);
+        w->setObjectName(q(c->name()));
+        const Rect& g = c->geometry();
+        w->setGeometry(g.left, g.top, g.width, g.height);
+        m_widgets[c] = w;
+        sync(*c);
+        c->setObserver([this, c] { markDirty(c); });
+    }
+    moveToWindowPosition();
+}
+
+// The window clears its controls' observers when it is destroyed; the controls may be gone
+// by the time this runs.
+WindowBinding::~WindowBinding() = default;
+
+template <class F>
+void WindowBinding::fromUser(F&& action) {
+    if (m_closed || m_syncing || m_window.destroyed()) return;
+    action();
+}
+
+QWidget* WindowBinding::widgetOf(const Control* control) const {
+    auto it = m_widgets.find(control);
+    return it == m_widgets.end() ? nullptr : it->second;
+}
+
+QWidget* WindowBinding::build(Control& c, QWidget* parent) {
+    switch (c.kind()) {
+        case ControlKind::Button: {
+            auto* b = new QPushButton(parent);
+            auto* button = static_cast<Button*>(&c);
+            connect(b, &QPushButton::clicked, this, [this, button] { fromUser([button] { button->click(); }); });
+            return b;
+        }
+        case ControlKind::Label:
+        case ControlKind::TransparentLabel: {
+            auto* l = new QLabel(parent);
+            l->setAlignment(alignmentOf(static_cast<Label&>(c).align()));
+            l->setFont(fontFor(c, l->font()));
+            if (c.kind() == ControlKind::Label) l->setProperty("role", QStringLiteral("value"));
+            return l;
+        }
+        case ControlKind::GroupBox:
+            return new QGroupBox(parent);
+        case ControlKind::Line: {
+            auto* f = new QFrame(parent);
+            f->setFrameShape(c.geometry().height > c.geometry().width ? QFrame::VLine : QFrame::HLine);
+            f->setFrameShadow(QFrame::Sunken);
+            return f;
+        }
+        case ControlKind::PictureBox: {
+            auto* l = new QLabel(parent);
+            l->setAlignment(Qt::AlignCenter);
+            l->setPixmap(drawnImage(q(c.text()), std::min(c.geometry().width, c.geometry().height)));
+            return l;
+        }
+        case ControlKind::EditBox: {
+            auto* edit = static_cast<EditBox*>(&c);
+            auto* keys = new KeyFilter(this, [this, edit](int key) { fromUser([edit, key] { edit->pressKey(key); }); });
+            if (edit->mode() == EditMode::MultiLine) {
+                auto* t = new QPlainTextEdit(parent);
+                connect(t, &QPlainTextEdit::textChanged, this,
+                        [this, t, edit] { fromUser([t, edit] { edit->type(u(t->toPlainText())); }); });
+                t->installEventFilter(keys);
+                return t;
+            }
+            auto* e = new QLineEdit(parent);
+            if (edit->mode() == EditMode::Password) e->setEchoMode(QLineEdit::Password);
+            if (edit->mode() == EditMode::WholeNumber)
+                e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9-]*")), e));
+            connect(e, &QLineEdit::textEdited, this,
+                    [this, edit](const QString& text) { fromUser([edit, &text] { edit->type(u(text)); }); });
+            e->installEventFilter(keys);
+            return e;
+        }
+        case ControlKind::ComboBox: {
+            auto* combo = static_cast<ComboBox*>(&c);
+            auto* box = new QComboBox(parent);
+            box->setEditable(combo->editable());
+            box->setMaxVisibleItems(20);
+            connect(box, &QComboBox::activated, this,
+                    [this, combo](int index) { fromUser([combo, index] { combo->choose(index); }); });
+            if (combo->editable()) {
+                connect(box->lineEdit(), &QLineEdit::textEdited, this,
+                        [this, combo](const QString& text) { fromUser([combo, &text] { combo->type(u(text)); }); });
+            }
+            return box;
+        }
+        case ControlKind::ListBox:
+        case ControlKind::CheckListBox: {
+            auto* list = static_cast<ListBox*>(&c);
+            auto* w = new QListWidget(parent);
+            connect(w, &QListWidget::currentRowChanged, this,
+                    [this, list](int row) { fromUser([list, row] { list->choose(row); }); });
+            if (c.kind() == ControlKind::CheckListBox) {
+                auto* checks = static_cast<CheckListBox*>(&c);
+                connect(w, &QListWidget::itemChanged, this, [this, w, checks](QListWidgetItem* item) {
+                    fromUser([w, checks, item] { checks->tick(w->row(item), item->checkState() == Qt::Checked); });
+                });
+            }
+            return w;
+        }
+        case ControlKind::ReportList: {
+            auto* list = static_cast<ReportList*>(&c);
+            auto* tree = new QTreeWidget(parent);
+            tree->setRootIsDecorated(false);
+            tree->setUniformRowHeights(true);
+            tree->setAlternatingRowColors(true);
+            tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+            tree->setColumnCount(list->columnCount());
+            QStringList titles;
+            for (const auto& col : list->columns()) titles << q(col.title);
+            tree->setHeaderLabels(titles);
+            for (int i = 0; i < list->columnCount(); ++i) {
+                tree->setColumnWidth(i, list->columns()[static_cast<size_t>(i)].width);
+                tree->headerItem()->setTextAlignment(i, alignmentOf(list->columns()[static_cast<size_t>(i)].align));
+            }
+            connect(tree, &QTreeWidget::currentItemChanged, this, [this, tree, list](QTreeWidgetItem* item) {
+                if (!item) return;
+                const int row = tree->indexOfTopLevelItem(item);
+                fromUser([list, row] { list->selectRow(row); });
+            });
+            return tree;
+        }
+        case ControlKind::RollMenu: {
+            auto* menu = static_cast<RollMenu*>(&c);
+            auto* box = new QToolBox(parent);
+            connect(box, &QToolBox::currentChanged, this,
+                    [this, menu](int index) { fromUser([menu, index] { menu->setOpenGroup(index); }); });
+            return box;
+        }
+        case ControlKind::DatePicker: {
+            auto* picker = static_cast<DatePicker*>(&c);
+            auto* d = new QDateEdit(parent);
+            d->setCalendarPopup(true);
+            d->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
+            connect(d, &QDateEdit::dateChanged, this, [this, picker](QDate date) {
+                fromUser([picker, date] { picker->pick({date.year(), date.month(), date.day(), 0, 0, 0}); });
+            });
+            return d;
+        }
+        case ControlKind::Toolbar: {
+            auto* bar = static_cast<Toolbar*>(&c);
+            auto* t = new QToolBar(parent);
+            t->setIconSize(QSize(32, 32));
+            t->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+            for (size_t i = 0; i < bar->items().size(); ++i) {
+                const auto& item = bar->items()[i];
+                if (item.separator) {
+                    t->addSeparator();
+                    continue;
+                }
+                QAction* a = t->addAction(drawnIcon(q(item.icon)), q(item.caption));
+                a->setObjectName(q(item.caption));
+                const int index = static_cast<int>(i);
+                connect(a, &QAction::triggered, this, [this, bar, index] { fromUser([bar, index] { bar->clickItem(index); }); });
+            }
+            return t;
+        }
+        case ControlKind::StatusBar: {
+            auto* bar = static_cast<StatusBar*>(&c);
+            auto* f = new QFrame(parent);
+            f->setFrameShape(QFrame::StyledPanel);
+            f->setProperty("role", QStringLiteral("statusbar"));
+            auto* layout = new QHBoxLayout(f);
+            layout->setContentsMargins(4, 0, 4, 0);
+            layout->setSpacing(6);
+            for (int width : bar->paneWidths()) {
+                auto* pane = new QLabel(f);
+                if (width > 0) pane->setFixedWidth(width);
+                layout->addWidget(pane, width > 0 ? 0 : 1);
+            }
+            return f;
+        }
+        case ControlKind::Timer:
+            break;
+    }
+    return new QWidget(parent);
+}
+
+void WindowBinding::markDirty(Control* c) {
+    if (m_closed) return;
+    m_dirty.insert(c);
+    if (m_scheduled) return;
+    m_scheduled = true;
+    QTimer::singleShot(0, this, [this] { flush(); });
+}
+
+void WindowBinding::flush() {
+    m_scheduled = false;
+    auto dirty = std::move(m_dirty);
+    m_dirty.clear();
+    for (Control* c : dirty) sync(*c);
+}
+
+void WindowBinding::sync(Control& c) {
+    QWidget* w = widgetOf(&c);
+    if (!w || m_closed) return;
+    m_syncing = true;
+    w->setEnabled(c.enabled());
+    switch (c.kind()) {
+        case ControlKind::Button:
+            static_cast<QPushButton*>(w)->setText(q(c.text()));
+            break;
+        case ControlKind::Label:
+        case ControlKind::TransparentLabel:
+            static_cast<QLabel*>(w)->setText(q(c.text()));
+            break;
+        case ControlKind::EditBox: {
+            const QString text = q(c.text());
+            if (auto* e = qobject_cast<QLineEdit*>(w)) {
+                if (e->text() != text) e->setText(text);
+            } else if (auto* t = qobject_cast<QPlainTextEdit*>(w)) {
+                if (t->toPlainText() != text) t->setPlainText(text);
+            }
+            break;
+        }
+        case ControlKind::ComboBox: {
+            auto& combo = static_cast<ComboBox&>(c);
+            auto* box = static_cast<QComboBox*>(w);
+            auto& shown = m_shownItems[&c];
+            if (shown != combo.items()) {
+                box->clear();
+                for (const auto& item : combo.items()) box->addItem(q(item));
+                shown = combo.items();
+            }
+            box->setCurrentIndex(combo.selectedIndex());
+            if (combo.editable() && box->currentText() != q(combo.text())) box->setEditText(q(combo.text()));
+            break;
+        }
+        case ControlKind::ListBox:
+        case ControlKind::CheckListBox: {
+            auto& list = static_cast<ListBox&>(c);
+            auto* lw = static_cast<QListWidget*>(w);
+            auto& shown = m_shownItems[&c];
+            if (shown != list.items()) {
+                lw->clear();
+                for (const auto& item : list.items()) lw->addItem(q(item));
+                shown = list.items();
+            }
+            if (c.kind() == ControlKind::CheckListBox) {
+                auto& checks = static_cast<CheckListBox&>(c);
+                for (int i = 0; i < lw->count(); ++i) {
+                    lw->item(i)->setFlags(lw->item(i)->flags() | Qt::ItemIsUserCheckable);
+                    lw->item(i)->setCheckState(checks.ticked(i) ? Qt::Checked : Qt::Unchecked);
+                }
+            }
+            lw->setCurrentRow(list.selectedIndex());
+            break;
+        }
+        case ControlKind::ReportList: {
+            auto& list = static_cast<ReportList&>(c);
+            auto* tree = static_cast<QTreeWidget*>(w);
+            while (tree->topLevelItemCount() > list.rowCount()) delete tree->takeTopLevelItem(tree->topLevelItemCount() - 1);
+            while (tree->topLevelItemCount() < list.rowCount()) tree->addTopLevelItem(new QTreeWidgetItem());
+            for (int r = 0; r < list.rowCount(); ++r) {
+                QTreeWidgetItem* item = tree->topLevelItem(r);
+                for (int col = 0; col < list.columnCount(); ++col) {
+                    const QString text = q(list.cell(r, col));
+                    if (item->text(col) != text) item->setText(col, text);
+                    item->setTextAlignment(col, alignmentOf(list.columns()[static_cast<size_t>(col)].align));
+                    const std::string& image = list.cellImage(r, col);
+                    item->setIcon(col, image.empty() ? QIcon() : drawnIcon(q(image)));
+                }
+            }
+            QTreeWidgetItem* current = list.currentRow() >= 0 ? tree->topLevelItem(list.currentRow()) : nullptr;
+            tree->setCurrentItem(current);
+            if (!current) tree->clearSelection();
+            break;
+        }
+        case ControlKind::RollMenu: {
+            auto& menu = static_cast<RollMenu&>(c);
+            auto* box = static_cast<QToolBox*>(w);
+            auto& shown = m_shownGroups[&c];
+            bool same = shown.size() == menu.groups().size();
+            for (size_t i = 0; same && i < shown.size(); ++i)
+                same = shown[i].title == menu.groups()[i].title && shown[i].items == menu.groups()[i].items;
+            if (!same) {
+                while (box->count() > 0) {
+                    QWidget* page = box->widget(0);
+                    box->removeItem(0);
+                    page->deleteLater();
+                }
+                for (int g = 0; g < menu.groupCount(); ++g) {
+                    auto* scroll = new QScrollArea;
+                    scroll->setWidgetResizable(true);
+                    scroll->setFrameShape(QFrame::NoFrame);
+                    auto* page = new QWidget;
+                    auto* layout = new QVBoxLayout(page);
+                    layout->setContentsMargins(4, 4, 4, 4);
+                    layout->setSpacing(4);
+                    for (int i = 0; i < menu.itemCount(g); ++i) {
+                        auto* item = new QPushButton(q(menu.itemText(g, i)), page);
+                        item->setProperty("role", QStringLiteral("dish"));
+                        item->setMinimumHeight(36);
+                        item->setToolTip(q(menu.itemText(g, i)));
+                        connect(item, &QPushButton::clicked, this,
+                                [this, &menu, g, i] { fromUser([&menu, g, i] { menu.clickItem(g, i); }); });
+                        layout->addWidget(item);
+                    }
+                    layout->addStretch(1);
+                    scroll->setWidget(page);
+                    box->addItem(scroll, q(menu.groupTitle(g)));
+                }
+                shown = menu.groups();
+            }
+            if (menu.openGroup() >= 0 && menu.openGroup() < box->count()) box->setCurrentIndex(menu.openGroup());
+            break;
+        }
+        case ControlKind::DatePicker: {
+            const auto& d = static_cast<DatePicker&>(c).date();
+            static_cast<QDateEdit*>(w)->setDate(QDate(d.year, d.month, d.day));
+            break;
+        }
+        case ControlKind::StatusBar: {
+            auto& bar = static_cast<StatusBar&>(c);
+            const auto panes = w->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+            for (int i = 0; i < bar.paneCount() && i < panes.size(); ++i) panes[i]->setText(q(bar.paneText(i)));
+            break;
+        }
+        case ControlKind::GroupBox:
+        case ControlKind::Line:
+        case ControlKind::PictureBox:
+        case ControlKind::Toolbar:
+        case ControlKind::Timer:
+            break;
+    }
+    m_syncing = false;
+}
+
+void WindowBinding::moveToWindowPosition() {
+    m_top->move(m_window.left(), m_window.top());
+}
+
+void WindowBinding::show() {
+    for (QTimer* t : m_timers) t->start();
+    m_top->show();
+    m_top->raise();
+    m_top->activateWindow();
+}
+
+void WindowBinding::runModal() {
+    m_top->setWindowModality(Qt::ApplicationModal);
+    show();
+    if (m_closed) return;
+    QEventLoop loop;
+    m_loop = &loop;
+    loop.exec();
+    m_loop = nullptr;
+}
+
+void WindowBinding::close() {
+    if (m_closed) return;
+    flush();
+    m_closed = true;
+    for (QTimer* t : m_timers) t->stop();
+    if (m_loop) m_loop->quit();
+    m_top->closing = true;
+    m_top->hide();
+    m_top->deleteLater();
+}
+
+}  // namespace tablora::ui::qt

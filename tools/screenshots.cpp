@@ -1,0 +1,131 @@
+// tablora-screenshots OUTDIR: renders the windows through the real Qt binding to PNG files,
+// over a fresh demo database with a filled order, in every skin.
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QStyleFactory>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+#include "checkout/checkout_window.h"
+#include "data/data_context.h"
+#include "ordering/order_window.h"
+#include "shell/app.h"
+#include "shell/login_window.h"
+#include "shell/main_window.h"
+#include "ui/qt/qt_desktop.h"
+
+using namespace tablora;
+
+namespace {
+
+QString outDir;
+
+void save(ui::qt::QtDesktop& desktop, ui::Window* window, const QString& name) {
+    desktop.syncAll();
+    QApplication::processEvents();
+    QWidget* w = window ? desktop.widgetOf(*window) : nullptr;
+    if (!w) {
+        std::fprintf(stderr, "no widget for %s\n", name.toUtf8().constData());
+        return;
+    }
+    const QString path = outDir + QStringLiteral("/") + name + QStringLiteral(".png");
+    w->grab().save(path);
+    std::printf("%s\n", path.toUtf8().constData());
+}
+
+// Runs the action once the modal window that is about to be shown is up.
+void whenModalShown(std::function<void()> action) {
+    QTimer::singleShot(50, std::move(action));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: tablora-screenshots OUTDIR\n");
+        return 2;
+    }
+    QApplication application(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+    outDir = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(outDir);
+
+    const auto folder = std::filesystem::temp_directory_path() / ("tablora-shots-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string db = (folder / "cysj.db").string();
+    if (!data::createDemoDatabase(db, "经理", "888888").empty()) return 1;
+
+    ui::qt::QtDesktop desktop;
+    shell::App app(desktop, db);
+    // Nobody is there to press OK: accept every message box shortly after it comes up.
+    QTimer acceptor;
+    QObject::connect(&acceptor, &QTimer::timeout, &acceptor, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) box->accept();
+    });
+    acceptor.start(20);
+
+    whenModalShown([&] {
+        save(desktop, app.loginWindow(), QStringLiteral("login"));
+        app.loginWindow()->编辑框_密码.type("888888");
+        app.loginWindow()->按钮_登录.click();
+    });
+    app.start();
+    auto* main = app.mainWindow();
+    main->时钟1.tick();
+    save(desktop, main, QStringLiteral("main"));
+
+    // An order being taken: two tables open, four dishes on the current one.
+    main->工具条1.clickItem(shell::MainWindow::kOrder);
+    auto* order = app.orderWindow();
+    for (const char* table : {"大厅3号", "包间2号"}) {
+        for (int i = 0; i < order->组合框_餐台.itemCount(); ++i)
+            if (order->组合框_餐台.itemText(i) == table) order->组合框_餐台.choose(i);
+        order->组合框_人数.type("4");
+        order->按钮_开台.click();
+    }
+    order->卷帘式菜单_点菜.setOpenGroup(1);
+    order->卷帘式菜单_点菜.clickItem(1, 0);
+    order->卷帘式菜单_点菜.clickItem(1, 4);
+    order->卷帘式菜单_点菜.clickItem(4, 0);
+    order->卷帘式菜单_点菜.clickItem(3, 0);
+    order->超级列表框_点菜.selectRow(2);
+    order->按钮_数量加.click();
+    order->按钮_数量加.click();
+    save(desktop, order, QStringLiteral("order"));
+
+    main->工具条1.clickItem(shell::MainWindow::kCheckout);
+    auto* checkout = app.checkoutWindow();
+    checkout->超级列表框_流水.selectRow(1);
+    checkout->编辑框_金额.type("200");
+    checkout->按钮_计算.click();
+    checkout->编辑框_备注.type("开发票");
+    save(desktop, checkout, QStringLiteral("checkout"));
+
+    for (int skin = 0; skin < 5; ++skin) {
+        main->组合框_皮肤.choose(skin);
+        save(desktop, main, QStringLiteral("main-skin%1").arg(skin));
+        save(desktop, order, QStringLiteral("order-skin%1").arg(skin));
+        app.session().switchUser = true;
+        whenModalShown([&, skin] {
+            save(desktop, app.loginWindow(), QStringLiteral("login-skin%1").arg(skin));
+            app.loginWindow()->按钮_取消.click();
+        });
+        app.showLogin();
+    }
+    main->组合框_皮肤.choose(0);
+    app.endProgram(0);
+    std::filesystem::remove_all(folder);
+    return 0;
+}
