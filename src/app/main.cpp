@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QStyleFactory>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -36,8 +37,13 @@ int main(int argc, char** argv) {
         }
     }
 
-    tablora::ui::qt::QtDesktop desktop;
-    tablora::shell::InstanceGuard guard;
+    // Unattended runs (tests of whole processes) set how long a message box waits for nobody.
+    const char* unattended = std::getenv("TABLORA_UNATTENDED_MS");
+    tablora::ui::qt::QtDesktop desktop(unattended ? std::atoi(unattended) : 0);
+    // A test may run its copies under their own marker, beside a copy someone is using.
+    const char* suffix = std::getenv("TABLORA_INSTANCE_SUFFIX");
+    tablora::shell::InstanceGuard guard(std::string(tablora::shell::InstanceGuard::kIdentifier) +
+                                        (suffix ? suffix : ""));
     tablora::shell::App app(desktop, databasePath(), &guard);
     app.start();
     if (!app.running() || desktop.quitRequested()) return app.exitCode();

@@ -43,7 +43,13 @@ void MainWindow::created() {
         return;
     }
     if (InstanceGuard* guard = m_app.guard()) {
-        guard->listen(m_app.desktop(), [this] { m_app.desktop().bringToFront(*this); });
+        // Whatever this copy shows on top comes forward: the login window while it is up.
+        guard->listen(m_app.desktop(), [this] {
+            if (auto* login = m_app.loginWindow())
+                m_app.desktop().bringToFront(*login);
+            else
+                m_app.desktop().bringToFront(*this);
+        });
     }
     if (!m_app.showLogin()) return;
     applyLoggedInUser(m_app);

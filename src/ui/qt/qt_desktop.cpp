@@ -13,8 +13,10 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QStyle>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <cstdio>
 
 #include "ui/controls.h"
 #include "ui/qt/window_binding.h"
@@ -27,7 +29,7 @@ QString q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast
 
 }  // namespace
 
-QtDesktop::QtDesktop() = default;
+QtDesktop::QtDesktop(int unattendedMs) : m_unattendedMs(unattendedMs) {}
 
 QtDesktop::~QtDesktop() {
     for (auto& [window, binding] : m_bindings) binding.release()->deleteLater();
@@ -75,6 +77,10 @@ Answer QtDesktop::messageBox(const std::string& text, const std::string& title, 
             yesButton = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
             noButton = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
             break;
+    }
+    if (m_unattendedMs > 0) {
+        std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
+        QTimer::singleShot(m_unattendedMs, &box, [&box] { box.done(0); });
     }
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
@@ -158,6 +164,7 @@ void QtDesktop::minimize(Window& window) {
 }
 
 void QtDesktop::bringToFront(Window& window) {
+    if (m_unattendedMs > 0) std::fprintf(stderr, "brought forward: %s\n", window.name().c_str());
     QWidget* w = widgetOf(window);
     if (!w) return;
     if (w->isMinimized()) w->showNormal();

@@ -16,7 +16,9 @@ class WindowBinding;
 // The desktop on Qt 6 Widgets: every window becomes a real widget tree mirroring its controls.
 class QtDesktop : public QObject, public Desktop {
 public:
-    QtDesktop();
+    // With unattendedMs > 0 nobody is expected at the screen: every message box is also
+    // written to standard error and answers itself with its default after that many ms.
+    explicit QtDesktop(int unattendedMs = 0);
     ~QtDesktop() override;
 
     Answer messageBox(const std::string& text, const std::string& title, Icon icon, Buttons buttons) override;
@@ -53,6 +55,7 @@ private:
     int m_skin = -1;
     QString m_skinSheet;
     bool m_quit = false;
+    int m_unattendedMs;
 };
 
 }  // namespace tablora::ui::qt

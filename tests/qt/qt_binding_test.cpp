@@ -1,0 +1,194 @@
+// The real widgets: a person's typing and clicks reach the handlers, and the widgets mirror
+// the controls. Runs on Qt's offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolBox>
+#include <QTreeWidget>
+
+#include "checkout/checkout_window.h"
+#include "ordering/order_window.h"
+#include "shell/app.h"
+#include "shell/login_window.h"
+#include "shell/main_window.h"
+#include "support/temp_db.h"
+#include "ui/qt/qt_desktop.h"
+
+using namespace tablora;
+
+namespace {
+
+QString q(const char* s) { return QString::fromUtf8(s); }
+
+class QtBindingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Nobody is at the screen: message boxes are noted and accepted as they come up.
+        QObject::connect(&m_acceptor, &QTimer::timeout, &m_acceptor, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    messages << box->text();
+                    box->accept();
+                }
+            }
+        });
+        m_acceptor.start(10);
+    }
+
+    // Logs in by typing into the real login widgets once the modal window is up.
+    void startAndLogIn() {
+        QTimer::singleShot(50, [this] {
+            QWidget* login = desktop.widgetOf(*app.loginWindow());
+            ASSERT_NE(login, nullptr);
+            auto* password = login->findChild<QLineEdit*>(q("编辑框_密码"));
+            ASSERT_NE(password, nullptr);
+            EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+            QTest::keyClicks(password, q("888888"));
+            QTest::mouseClick(login->findChild<QPushButton*>(q("按钮_登录")), Qt::LeftButton);
+        });
+        app.start();
+        ASSERT_TRUE(app.running());
+        desktop.syncAll();
+    }
+
+    template <class T>
+    T* find(ui::Window* window, const char* name) {
+        QWidget* top = window ? desktop.widgetOf(*window) : nullptr;
+        return top ? top->findChild<T*>(q(name)) : nullptr;
+    }
+
+    void clickToolbar(const char* caption) {
+        auto* bar = find<QToolBar>(app.mainWindow(), "工具条1");
+        ASSERT_NE(bar, nullptr);
+        QAction* action = bar->findChild<QAction*>(q(caption));
+        ASSERT_NE(action, nullptr);
+        action->trigger();
+        desktop.syncAll();
+    }
+
+    test::TempDir dir;
+    std::string db = test::makeDemoDatabase(dir);
+    ui::qt::QtDesktop desktop;
+    shell::App app{desktop, db};
+    QStringList messages;
+
+private:
+    QTimer m_acceptor;
+};
+
+}  // namespace
+
+TEST_F(QtBindingTest, LoggingInThroughTheWidgetsFillsTheMainWindow) {
+    startAndLogIn();
+    auto* user = find<QLabel>(app.mainWindow(), "标签_用户");
+    ASSERT_NE(user, nullptr);
+    EXPECT_EQ(user->text(), q("经理"));
+    QWidget* top = desktop.widgetOf(*app.mainWindow());
+    EXPECT_EQ(top->size(), QSize(1024, 768));
+    EXPECT_EQ(find<QComboBox>(app.mainWindow(), "组合框_皮肤")->currentText(), q("皮肤—灰色经典"));
+    EXPECT_EQ(find<QWidget>(app.mainWindow(), "按钮1")->geometry(), QRect(953, 11, 60, 20));
+    EXPECT_EQ(desktop.attachedSkin(), 0);
+
+    app.mainWindow()->时钟1.tick();
+    desktop.syncAll();
+    EXPECT_FALSE(find<QLabel>(app.mainWindow(), "标签_时间")->text().isEmpty());
+
+    // The tools menu pops up with its entries enabled as the permissions say.
+    QStringList entries;
+    QTimer::singleShot(50, [&entries] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* a : menu->actions())
+                if (!a->isSeparator()) entries << a->text() + (a->isEnabled() ? q("+") : q("-"));
+            menu->close();
+        }
+    });
+    clickToolbar("系统设置");
+    EXPECT_EQ(entries, (QStringList{q("用户设置+"), q("餐厅设置+"), q("公告设置+")}));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(QtBindingTest, ClickingADishInTheRollMenuAddsALine) {
+    startAndLogIn();
+    clickToolbar("开台点菜");
+    auto* order = app.orderWindow();
+    ASSERT_NE(order, nullptr);
+    auto* tables = find<QComboBox>(order, "组合框_餐台");
+    ASSERT_EQ(tables->count(), 12);
+    tables->setCurrentIndex(2);
+    emit tables->activated(2);
+    auto* guests = find<QComboBox>(order, "组合框_人数");
+    QTest::keyClicks(guests->lineEdit(), q("3"));
+    QTest::mouseClick(find<QPushButton>(order, "按钮_开台"), Qt::LeftButton);
+    EXPECT_EQ(messages, QStringList{q("开台成功！")});
+    desktop.syncAll();
+    EXPECT_EQ(find<QLabel>(order, "标签_当前操作")->text(), q("大厅3号"));
+
+    auto* menu = find<QToolBox>(order, "卷帘式菜单_点菜");
+    ASSERT_EQ(menu->count(), 5);
+    EXPECT_EQ(menu->itemText(1), q("热菜"));
+    menu->setCurrentIndex(1);
+    EXPECT_EQ(order->卷帘式菜单_点菜.openGroup(), 1);
+    QPushButton* dish = nullptr;
+    for (auto* b : menu->widget(1)->findChildren<QPushButton*>())
+        if (b->text() == q("宫保鸡丁/28元")) dish = b;
+    ASSERT_NE(dish, nullptr);
+    EXPECT_GE(dish->minimumHeight(), 36);
+    QTest::mouseClick(dish, Qt::LeftButton);
+    desktop.syncAll();
+    auto* lines = find<QTreeWidget>(order, "超级列表框_点菜");
+    ASSERT_EQ(lines->topLevelItemCount(), 1);
+    EXPECT_EQ(lines->topLevelItem(0)->text(2), q("宫保鸡丁"));
+    EXPECT_EQ(lines->headerItem()->text(6), q("菜品分类"));
+    EXPECT_EQ(lines->columnWidth(2), 200);
+    EXPECT_EQ(find<QLabel>(order, "标签_总金额")->text(), q("28"));
+    EXPECT_EQ(test::querySql(db, "SELECT 菜品 FROM 明细"), "宫保鸡丁");
+}
+
+TEST_F(QtBindingTest, SelectingAnOrderWithTheKeyboardShowsItsLines) {
+    test::execSql(db,
+                  "INSERT INTO 流水 VALUES ('20250307180000','2025年3月7日18时','大厅1号',2,30,0,'经理','');"
+                  "INSERT INTO 流水 VALUES ('20250307180500','2025年3月7日18时5分','大厅2号',4,56,0,'经理','');"
+                  "INSERT INTO 明细 VALUES ('20250307180500','宫保鸡丁',28,2,56,'热菜');");
+    startAndLogIn();
+    clickToolbar("买单结账");
+    auto* checkout = app.checkoutWindow();
+    auto* orders = find<QTreeWidget>(checkout, "超级列表框_流水");
+    ASSERT_EQ(orders->topLevelItemCount(), 2);
+    orders->setFocus();
+    QTest::keyClick(orders, Qt::Key_Down);  // onto the first row
+    desktop.syncAll();
+    if (checkout->超级列表框_流水.currentRow() == 0) QTest::keyClick(orders, Qt::Key_Down);
+    desktop.syncAll();
+    EXPECT_EQ(checkout->超级列表框_流水.currentRow(), 1);
+    EXPECT_EQ(find<QLabel>(checkout, "标签_台号")->text(), q("大厅2号"));
+    EXPECT_EQ(find<QLabel>(checkout, "标签_金额")->text(), q("56"));
+    auto* lines = find<QTreeWidget>(checkout, "超级列表框_明细");
+    ASSERT_EQ(lines->topLevelItemCount(), 1);
+    EXPECT_EQ(lines->topLevelItem(0)->text(4), q("2"));
+
+    // The amount box takes digits and "-" only; Enter computes the change.
+    auto* amount = find<QLineEdit>(checkout, "编辑框_金额");
+    QTest::keyClicks(amount, q("6a0"));
+    EXPECT_EQ(amount->text(), q("60"));
+    QTest::keyClick(amount, Qt::Key_Return);
+    desktop.syncAll();
+    EXPECT_EQ(find<QLabel>(checkout, "标签_找零")->text(), q("4"));
+}
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
