@@ -30,7 +30,7 @@ bench: build
 	@$(BIN)/cursor_bench
 
 format:
-	@clang-format -i $$(git ls-files '*.cpp' '*.h')
+	@clang-format -i $$(git ls-files "*.cpp" "*.h")
 
 clean:
 	rm -rf build

@@ -16,17 +16,19 @@ constexpr int kRecords = 1'000'000;
 
 const std::string& benchDatabase() {
     static const std::string path = [] {
-        const std::string p = (std::filesystem::temp_directory_path() / "tablora-bench.db").string();
+        const std::string p =
+            (std::filesystem::temp_directory_path() / "tablora-bench.db").string();
         std::filesystem::remove(p);
         SqliteDB db;
         db.open(p, true);
-        sqlite3_exec(db.handle(),
-                     "CREATE TABLE 流水 (单号 TEXT, 时间 TEXT, 台号 TEXT, 人数 INTEGER, 金额 INTEGER,"
-                     " 状态 INTEGER, 操作 TEXT, 备注 TEXT);"
-                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<1000000)"
-                     " INSERT INTO 流水 SELECT printf('2025%010d', i), '2025年3月7日', '大厅'||(i%12),"
-                     " i%8+1, i%500, 1, '经理', '' FROM n;",
-                     nullptr, nullptr, nullptr);
+        sqlite3_exec(
+            db.handle(),
+            "CREATE TABLE 流水 (单号 TEXT, 时间 TEXT, 台号 TEXT, 人数 INTEGER, 金额 INTEGER,"
+            " 状态 INTEGER, 操作 TEXT, 备注 TEXT);"
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<1000000)"
+            " INSERT INTO 流水 SELECT printf('2025%010d', i), '2025年3月7日', '大厅'||(i%12),"
+            " i%8+1, i%500, 1, '经理', '' FROM n;",
+            nullptr, nullptr, nullptr);
         return p;
     }();
     return path;

@@ -12,7 +12,8 @@ constexpr const char* kDemoPassword = "888888";
 int usage(const char* message) {
     std::fprintf(stderr,
                  "%s\n用法: tablora-initdb 路径 [--user 用户名 --password 密码]\n"
-                 "在指定路径新建 cysj.db（不会覆盖已有文件）。省略用户时创建演示经理 \"%s\"，密码 \"%s\"。\n",
+                 "在指定路径新建 cysj.db（不会覆盖已有文件）。省略用户时创建演示经理 \"%s\"，密码 "
+                 "\"%s\"。\n",
                  message, kDemoUser, kDemoPassword);
     return 2;
 }
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("已创建 %s\n", path.c_str());
-    if (!userGiven) std::printf("演示用户: %s  密码: %s（拥有全部权限）\n", kDemoUser, kDemoPassword);
+    if (!userGiven)
+        std::printf("演示用户: %s  密码: %s（拥有全部权限）\n", kDemoUser, kDemoPassword);
     return 0;
 }

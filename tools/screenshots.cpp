@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
     outDir = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(outDir);
 
-    const auto folder = std::filesystem::temp_directory_path() / ("tablora-shots-" + std::to_string(::getpid()));
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("tablora-shots-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     const std::string db = (folder / "cysj.db").string();
     if (!data::createDemoDatabase(db, "经理", "888888").empty()) return 1;

@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tablora"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setQuitOnLastWindowClosed(false);  // the program ends with its main window
-    for (const QString& family : {QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")}) {
+    for (const QString& family :
+         {QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")}) {
         if (QFontDatabase::families().contains(family)) {
             QFont font(family);
             font.setPixelSize(12);

@@ -47,15 +47,17 @@ void CheckoutWindow::RefreshCheckoutWindow() {
     journal.moveFirst();
     for (int i = 1, n = journal.recordCount(); i <= n; ++i) {
         if (journal.readInt("状态") == 0) {
-            超级列表框_流水.addRow({"", journal.readText("单号"), journal.readText("时间"), journal.readText("台号"),
-                                   numberText(static_cast<long long>(journal.readInt("人数"))),
-                                   numberText(static_cast<long long>(journal.readInt("金额"))), "未结账",
-                                   journal.readText("操作")});
+            超级列表框_流水.addRow({"", journal.readText("单号"), journal.readText("时间"),
+                                    journal.readText("台号"),
+                                    numberText(static_cast<long long>(journal.readInt("人数"))),
+                                    numberText(static_cast<long long>(journal.readInt("金额"))),
+                                    "未结账", journal.readText("操作")});
         }
         journal.skip();
     }
     journal.close();
-    for (int r = 0; r < 超级列表框_流水.rowCount(); ++r) 超级列表框_流水.setCell(r, kNo, std::to_string(r + 1));
+    for (int r = 0; r < 超级列表框_流水.rowCount(); ++r)
+        超级列表框_流水.setCell(r, kNo, std::to_string(r + 1));
 }
 
 void CheckoutWindow::showSelectedOrder() {
@@ -69,17 +71,18 @@ void CheckoutWindow::showSelectedOrder() {
     for (int i = 1, n = lines.recordCount(); i <= n; ++i) {
         if (lines.readText("单号") == number) {
             超级列表框_明细.addRow({"", lines.readText("单号"), lines.readText("菜品"),
-                                   numberText(static_cast<long long>(lines.readInt("单价"))),
-                                   numberText(static_cast<long long>(lines.readInt("数量"))),
-                                   numberText(static_cast<long long>(lines.readInt("金额"))),
-                                   lines.readText("分类")});
+                                    numberText(static_cast<long long>(lines.readInt("单价"))),
+                                    numberText(static_cast<long long>(lines.readInt("数量"))),
+                                    numberText(static_cast<long long>(lines.readInt("金额"))),
+                                    lines.readText("分类")});
         }
         lines.skip();
     }
     lines.close();
     标签_台号.setText(超级列表框_流水.cell(selected, kTable));
     标签_金额.setText(超级列表框_流水.cell(selected, kAmount));
-    for (int r = 0; r < 超级列表框_明细.rowCount(); ++r) 超级列表框_明细.setCell(r, 0, std::to_string(r + 1));
+    for (int r = 0; r < 超级列表框_明细.rowCount(); ++r)
+        超级列表框_明细.setCell(r, 0, std::to_string(r + 1));
 }
 
 void CheckoutWindow::computeChange() {

@@ -11,7 +11,7 @@ namespace tablora::checkout {
 
 // The cash desk: every unpaid order, its lines and amount due, the change, and settling.
 class CheckoutWindow : public ui::Window {
-public:
+  public:
     explicit CheckoutWindow(shell::App& app);
     void created();
     void applyPermission(const shell::PermissionSet& permissions);
@@ -58,7 +58,7 @@ public:
     ui::Button 按钮_计算{*this, "按钮_计算", "计算", {924, 502, 40, 24}};
     ui::Button 按钮_结账{*this, "按钮_结账", "结 账", {850, 552, 112, 40}};
 
-private:
+  private:
     void showSelectedOrder();
     void computeChange();
     void settle();

@@ -10,7 +10,7 @@ namespace tablora::data {
 // The program's one database on cysj.db and its six cursors, one per table. Each cursor is
 // only ever opened on its own table.
 class DataContext {
-public:
+  public:
     explicit DataContext(std::string databasePath);
     ~DataContext();
     DataContext(const DataContext&) = delete;
@@ -37,7 +37,7 @@ public:
     SqliteTable diningTableCursor;  // 餐台
     SqliteTable categoryCursor;     // 分类
 
-private:
+  private:
     std::string m_path;
 };
 

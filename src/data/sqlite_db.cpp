@@ -10,7 +10,9 @@
 
 namespace tablora::data {
 
-SqliteDB::~SqliteDB() { close(); }
+SqliteDB::~SqliteDB() {
+    close();
+}
 
 bool SqliteDB::open(std::string_view path, bool createIfMissing) {
     close();

@@ -13,7 +13,7 @@ class SqliteTable;
 // One SQLite connection. Paths and texts are UTF-8. Closing or reopening closes every cursor
 // opened on the old connection first, so no cursor can outlive the connection it reads.
 class SqliteDB {
-public:
+  public:
     SqliteDB() = default;
     ~SqliteDB();
     SqliteDB(const SqliteDB&) = delete;
@@ -29,7 +29,7 @@ public:
 
     sqlite3* handle() const { return m_handle; }
 
-private:
+  private:
     friend class SqliteTable;
     void attach(SqliteTable* cursor);
     void detach(SqliteTable* cursor);

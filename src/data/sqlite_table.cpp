@@ -32,7 +32,9 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-SqliteTable::~SqliteTable() { close(); }
+SqliteTable::~SqliteTable() {
+    close();
+}
 
 bool SqliteTable::open(std::string_view table, SqliteDB& database) {
     if (table.empty() || !database.isOpen()) return false;
@@ -101,7 +103,8 @@ bool SqliteTable::load() {
     sqlite3_stmt* rows = statement("SELECT _ROWID_ FROM " + table + " ORDER BY _ROWID_ ");
     if (!rows) return false;
     int rc;
-    while ((rc = sqlite3_step(rows)) == SQLITE_ROW) m_rowids.push_back(sqlite3_column_int64(rows, 0));
+    while ((rc = sqlite3_step(rows)) == SQLITE_ROW)
+        m_rowids.push_back(sqlite3_column_int64(rows, 0));
     sqlite3_reset(rows);
     if (rc != SQLITE_DONE) {
         m_rowids.clear();
@@ -129,7 +132,8 @@ bool SqliteTable::skip(int count) {
 }
 
 int SqliteTable::resolve(const Field& field) const {
-    if (field.m_byNumber) return field.m_number >= 1 && field.m_number <= fieldCount() ? field.m_number : 0;
+    if (field.m_byNumber)
+        return field.m_number >= 1 && field.m_number <= fieldCount() ? field.m_number : 0;
     if (field.m_name.empty()) return 0;
     for (size_t i = 0; i < m_columns.size(); ++i)
         if (equalsIgnoringAsciiCase(m_columns[i], field.m_name)) return static_cast<int>(i) + 1;
@@ -138,11 +142,12 @@ int SqliteTable::resolve(const Field& field) const {
 
 bool SqliteTable::readStep(int column, sqlite3_stmt*& stmt) {
     // Reads are the hot path of every scan: keep one prepared statement per column.
-    if (m_readStatements.size() != m_columns.size()) m_readStatements.assign(m_columns.size(), nullptr);
+    if (m_readStatements.size() != m_columns.size())
+        m_readStatements.assign(m_columns.size(), nullptr);
     sqlite3_stmt*& cached = m_readStatements[static_cast<size_t>(column - 1)];
     if (!cached) {
-        cached = statement("SELECT " + quoted(m_columns[static_cast<size_t>(column - 1)]) + " FROM " +
-                           quoted(m_table) + " WHERE _ROWID_ = ?");
+        cached = statement("SELECT " + quoted(m_columns[static_cast<size_t>(column - 1)]) +
+                           " FROM " + quoted(m_table) + " WHERE _ROWID_ = ?");
     }
     stmt = cached;
     if (!stmt) return false;
@@ -158,8 +163,9 @@ std::string SqliteTable::readText(Field field) {
     sqlite3_stmt* stmt = nullptr;
     if (!readStep(column, stmt)) return {};
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-    std::string text = bytes ? std::string(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, 0)))
-                             : std::string();
+    std::string text = bytes
+                           ? std::string(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, 0)))
+                           : std::string();
     sqlite3_reset(stmt);
     // A value that is not well-formed UTF-8 cannot be shown or compared: it reads as empty.
     return util::isValidUtf8(text) ? text : std::string();
@@ -183,11 +189,21 @@ bool SqliteTable::store(Field field, Value value) {
     return true;
 }
 
-bool SqliteTable::write(Field field, int value) { return store(field, value); }
-bool SqliteTable::write(Field field, std::int64_t value) { return store(field, value); }
-bool SqliteTable::write(Field field, double value) { return store(field, value); }
-bool SqliteTable::write(Field field, std::string_view text) { return store(field, std::string(text)); }
-bool SqliteTable::write(Field field, const Bytes& bytes) { return store(field, bytes); }
+bool SqliteTable::write(Field field, int value) {
+    return store(field, value);
+}
+bool SqliteTable::write(Field field, std::int64_t value) {
+    return store(field, value);
+}
+bool SqliteTable::write(Field field, double value) {
+    return store(field, value);
+}
+bool SqliteTable::write(Field field, std::string_view text) {
+    return store(field, std::string(text));
+}
+bool SqliteTable::write(Field field, const Bytes& bytes) {
+    return store(field, bytes);
+}
 
 bool SqliteTable::addNew() {
     if (!isOpen()) return false;
@@ -224,8 +240,9 @@ bool SqliteTable::update() {
 
     const bool editing = m_mode == CursorMode::Editing;
     const std::string sql =
-        editing ? "UPDATE " + quoted(m_table) + " SET " + setList + " WHERE _ROWID_=?"
-                : "INSERT INTO " + quoted(m_table) + " (" + columnList + ") VALUES (" + valueList + ")";
+        editing
+            ? "UPDATE " + quoted(m_table) + " SET " + setList + " WHERE _ROWID_=?"
+            : "INSERT INTO " + quoted(m_table) + " (" + columnList + ") VALUES (" + valueList + ")";
     sqlite3_stmt* stmt = statement(sql);
     if (!stmt) return false;
     int parameter = 1;

@@ -17,13 +17,13 @@ enum class CursorMode { Closed = 0, Browsing = 1, Adding = 2, Editing = 3 };
 
 // A field addressed by column name (ASCII letters compared without case) or by 1-based number.
 class Field {
-public:
+  public:
     Field(std::string_view name) : m_name(name) {}
     Field(const char* name) : m_name(name) {}
     Field(const std::string& name) : m_name(name) {}
     Field(int number) : m_number(number), m_byNumber(true) {}
 
-private:
+  private:
     friend class SqliteTable;
     std::string_view m_name;
     int m_number = 0;
@@ -36,7 +36,7 @@ using Bytes = std::vector<unsigned char>;
 // record, reads by field, and buffered writes turned into one INSERT or UPDATE by `update`.
 // Every failure is a result (false, 0, empty text); nothing throws. Texts are UTF-8.
 class SqliteTable {
-public:
+  public:
     SqliteTable() = default;
     ~SqliteTable();
     SqliteTable(const SqliteTable&) = delete;
@@ -68,10 +68,12 @@ public:
     bool write(Field field, double value);
     bool write(Field field, std::string_view text);
     bool write(Field field, const char* text) { return write(field, std::string_view(text)); }
-    bool write(Field field, const std::string& text) { return write(field, std::string_view(text)); }
+    bool write(Field field, const std::string& text) {
+        return write(field, std::string_view(text));
+    }
     bool write(Field field, const Bytes& bytes);
 
-private:
+  private:
     using Value = std::variant<std::monostate, int, std::int64_t, double, std::string, Bytes>;
 
     bool load();

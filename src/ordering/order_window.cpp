@@ -36,7 +36,8 @@ DishText splitDish(const std::string& text) {
 
 }  // namespace
 
-OrderWindow::OrderWindow(shell::App& app) : Window(app.desktop(), "OrderWindow", "", 1024, 630), m_app(app) {
+OrderWindow::OrderWindow(shell::App& app)
+    : Window(app.desktop(), "OrderWindow", "", 1024, 630), m_app(app) {
     for (int i = 1; i <= 20; ++i) 组合框_人数.addItem(std::to_string(i));
     按钮_开台.onClick = [this] { openTable(); };
     卷帘式菜单_点菜.onItemClicked = [this](int group, int item) { addDish(group, item); };
@@ -155,10 +156,12 @@ void OrderWindow::openTable() {
         journal.skip();
     }
     util::DateTime moment = util::fromCalendar(m_app.desktop().now());
-    std::string number = util::FormatDateTime(moment, util::Compact, util::DateAndTime, util::TwentyFourHour);
+    std::string number =
+        util::FormatDateTime(moment, util::Compact, util::DateAndTime, util::TwentyFourHour);
     while (used.count(number)) {
         moment += kOneSecond;
-        number = util::FormatDateTime(moment, util::Compact, util::DateAndTime, util::TwentyFourHour);
+        number =
+            util::FormatDateTime(moment, util::Compact, util::DateAndTime, util::TwentyFourHour);
     }
     标签_单号.setText(number);
     const std::string openedAt = util::dateText(*util::toCalendar(moment));
@@ -170,7 +173,8 @@ void OrderWindow::openTable() {
     journal.write("人数", wholeNumber(guests));
     journal.write("金额", 0);
     journal.write("状态", 0);
-    journal.write("操作", m_app.mainWindow() ? m_app.mainWindow()->标签_用户.text() : std::string());
+    journal.write("操作",
+                  m_app.mainWindow() ? m_app.mainWindow()->标签_用户.text() : std::string());
     journal.write("备注", "");
     if (!journal.update()) {
         m_app.message("开台失败，请检查！", kWarn);
@@ -212,7 +216,8 @@ void OrderWindow::addDish(int group, int item) {
     }
     const int price = wholeNumber(dish.price);
     const std::string priceText = numberText(static_cast<long long>(price));
-    const int row = 超级列表框_点菜.addRow({"", 标签_单号.text(), dish.name, priceText, "1", priceText, category});
+    const int row = 超级列表框_点菜.addRow(
+        {"", 标签_单号.text(), dish.name, priceText, "1", priceText, category});
 
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
@@ -362,8 +367,9 @@ void OrderWindow::LoadOrderLines() {
     lines.moveFirst();
     for (int i = 1, n = lines.recordCount(); i <= n; ++i) {
         if (lines.readText("单号") == 标签_单号.text()) {
-            超级列表框_点菜.addRow({"", lines.readText("单号"), lines.readText("菜品"), lines.readText("单价"),
-                                   lines.readText("数量"), lines.readText("金额"), lines.readText("分类")});
+            超级列表框_点菜.addRow({"", lines.readText("单号"), lines.readText("菜品"),
+                                    lines.readText("单价"), lines.readText("数量"),
+                                    lines.readText("金额"), lines.readText("分类")});
         }
         lines.skip();
     }

@@ -14,7 +14,7 @@ namespace tablora::ordering {
 // Opening a dining table for a party, taking its order from the dish menu, and switching
 // between open tables. The current order is whatever the labels show.
 class OrderWindow : public ui::Window {
-public:
+  public:
     explicit OrderWindow(shell::App& app);
     void created();
     void applyPermission(const shell::PermissionSet& permissions);
@@ -68,7 +68,7 @@ public:
     ui::Label 透明标签10{*this, "透明标签10", "总金额：", {886, 599, 56, 16}, nullptr, true};
     ui::Label 标签_总金额{*this, "标签_总金额", "0", {942, 596, 50, 20}};
 
-private:
+  private:
     void openTable();
     void addDish(int group, int item);
     void changeQuantity(int step);

@@ -21,9 +21,7 @@ W* App::load(std::unique_ptr<W>& slot, bool modal, ui::Window* owner) {
     if (slot) return slot.get();  // each window exists at most once
     slot = std::make_unique<W>(*this);
     W* window = slot.get();
-    window->onDestroyed = [this, &slot](ui::Window&) {
-        m_destroyed.push_back(std::move(slot));
-    };
+    window->onDestroyed = [this, &slot](ui::Window&) { m_destroyed.push_back(std::move(slot)); };
     window->created();
     if (window->destroyed()) return nullptr;
     m_desktop.showWindow(*window, owner, modal);
@@ -48,15 +46,20 @@ bool App::showLogin() {
 }
 
 ui::Window* App::window(const std::string& name) {
-    for (ui::Window* w : {static_cast<ui::Window*>(m_main.get()), static_cast<ui::Window*>(m_login.get()),
-                          static_cast<ui::Window*>(m_order.get()), static_cast<ui::Window*>(m_checkout.get())})
+    for (ui::Window* w :
+         {static_cast<ui::Window*>(m_main.get()), static_cast<ui::Window*>(m_login.get()),
+          static_cast<ui::Window*>(m_order.get()), static_cast<ui::Window*>(m_checkout.get())})
         if (w && w->name() == name) return w;
     return nullptr;
 }
 
-void App::openOrderWindow() { load(m_order, false, m_main.get()); }
+void App::openOrderWindow() {
+    load(m_order, false, m_main.get());
+}
 
-void App::openCheckoutWindow() { load(m_checkout, false, m_main.get()); }
+void App::openCheckoutWindow() {
+    load(m_checkout, false, m_main.get());
+}
 
 void App::placeWorkWindow(ui::Window& window) {
     if (!m_main) return;

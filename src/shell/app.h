@@ -25,7 +25,7 @@ class InstanceGuard;
 // The one application object: owns the data, the session and the window slots. Windows reach
 // each other and the session through it. A slot that holds a window means "loaded".
 class App {
-public:
+  public:
     // The guard may be null (tests that run one copy only).
     App(ui::Desktop& desktop, std::string databasePath, InstanceGuard* guard = nullptr);
     ~App();
@@ -66,7 +66,7 @@ public:
     // A message box with the program's title "信息：" and an OK button.
     void message(const std::string& text, ui::Icon icon);
 
-private:
+  private:
     template <class W>
     W* load(std::unique_ptr<W>& slot, bool modal, ui::Window* owner);
 

@@ -13,7 +13,7 @@ namespace tablora::shell {
 // identifier text: nothing is written to disk and the system drops it with the process,
 // however the process ends. A second copy knocks on it to bring the first one forward.
 class InstanceGuard {
-public:
+  public:
     static constexpr const char* kIdentifier = "Tablora—http://tablora.local/pos";
 
     explicit InstanceGuard(std::string identifier = kIdentifier);
@@ -28,7 +28,7 @@ public:
     // The running copy answers knocks on the window thread.
     void listen(ui::Desktop& desktop, std::function<void()> onKnock);
 
-private:
+  private:
     std::string m_identifier;
     int m_fd = -1;
 };

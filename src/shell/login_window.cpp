@@ -4,7 +4,8 @@
 
 namespace tablora::shell {
 
-LoginWindow::LoginWindow(App& app) : Window(app.desktop(), "LoginWindow", "", 402, 308), m_app(app) {
+LoginWindow::LoginWindow(App& app)
+    : Window(app.desktop(), "LoginWindow", "", 402, 308), m_app(app) {
     透明标签1.setFont("迷你简蝶语");
     按钮_登录.onClick = [this] { logIn(); };
     编辑框_密码.onKeyDown = [this](int key) {

@@ -10,10 +10,12 @@
 
 namespace tablora::shell {
 
-MainWindow::MainWindow(App& app) : Window(app.desktop(), "MainWindow", "Tablora", 1024, 768), m_app(app) {
+MainWindow::MainWindow(App& app)
+    : Window(app.desktop(), "MainWindow", "Tablora", 1024, 768), m_app(app) {
     setOwnHeader(true);
     透明标签1.setFont("迷你简蝶语");
-    for (const char* skin : {"皮肤—灰色经典", "皮肤—金色积木", "皮肤—粉色回忆", "皮肤—蓝色天空", "皮肤—红灰金属"})
+    for (const char* skin :
+         {"皮肤—灰色经典", "皮肤—金色积木", "皮肤—粉色回忆", "皮肤—蓝色天空", "皮肤—红灰金属"})
         组合框_皮肤.addItem(skin);
     状态条_公告.setPaneText(0, " 公告：");
 
@@ -36,8 +38,8 @@ MainWindow::MainWindow(App& app) : Window(app.desktop(), "MainWindow", "Tablora"
 
 void MainWindow::created() {
     if (InstanceGuard* guard = m_app.guard(); guard && !guard->claim()) {
-        m_app.desktop().messageBox("检测到已有同样的程序在运行，请无重复运行！", "友情提醒:",
-                                   ui::Icon::Information);
+        m_app.desktop().messageBox("检测到已有同样的程序在运行，请无重复运行！",
+                                   "友情提醒:", ui::Icon::Information);
         guard->askRunningCopyToComeForward();
         m_app.endProgram(0);
         return;
@@ -84,6 +86,8 @@ void MainWindow::switchUser() {
     if (m_app.running() && m_app.session().switchUser) applyLoggedInUser(m_app);
 }
 
-void MainWindow::tick() { 标签_时间.setText(util::dateText(m_app.desktop().now())); }
+void MainWindow::tick() {
+    标签_时间.setText(util::dateText(m_app.desktop().now()));
+}
 
 }  // namespace tablora::shell

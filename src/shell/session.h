@@ -19,7 +19,8 @@ struct PermissionSet {
     int 设置公告 = 0;
 
     static constexpr std::array<const char*, 10> kFields = {
-        "开台", "结账", "查询", "删除", "流水导出", "单台导出", "设置用户", "设置餐台", "设置菜品", "设置公告"};
+        "开台",     "结账",     "查询",     "删除",     "流水导出",
+        "单台导出", "设置用户", "设置餐台", "设置菜品", "设置公告"};
     int* begin() { return &开台; }
     int* end() { return &设置公告 + 1; }
 };

@@ -5,7 +5,9 @@
 namespace tablora::ui {
 namespace {
 
-bool inRange(int index, size_t size) { return index >= 0 && static_cast<size_t>(index) < size; }
+bool inRange(int index, size_t size) {
+    return index >= 0 && static_cast<size_t>(index) < size;
+}
 
 }  // namespace
 
@@ -245,7 +247,8 @@ void RollMenu::clearItems(int group) {
 }
 
 std::string RollMenu::groupTitle(int group) const {
-    return inRange(group, m_groups.size()) ? m_groups[static_cast<size_t>(group)].title : std::string();
+    return inRange(group, m_groups.size()) ? m_groups[static_cast<size_t>(group)].title
+                                           : std::string();
 }
 
 int RollMenu::itemCount(int group) const {

@@ -42,7 +42,7 @@ enum class Align { Left, Center, Right };
 // select, clear, ...) never raise events; user operations (click, type, choose, ...) do.
 // A binding (the Qt widgets) watches it through the observer and mirrors it.
 class Control {
-public:
+  public:
     Control(Window& window, std::string name, ControlKind kind, std::string text, Rect geometry,
             Control* container);
     virtual ~Control() = default;
@@ -65,7 +65,7 @@ public:
     // The binding's hook: called after every change of state.
     void setObserver(std::function<void()> observer) { m_observer = std::move(observer); }
 
-protected:
+  protected:
     void changed() {
         if (m_observer) m_observer();
     }
@@ -74,7 +74,7 @@ protected:
 
     std::string m_text;
 
-private:
+  private:
     Window& m_window;
     std::string m_name;
     ControlKind m_kind;
@@ -86,7 +86,7 @@ private:
 };
 
 class Button : public Control {
-public:
+  public:
     Button(Window& w, std::string name, std::string text, Rect g, Control* container = nullptr)
         : Control(w, std::move(name), ControlKind::Button, std::move(text), g, container) {}
     // A person's click; false (and no event) when the button is disabled.
@@ -95,34 +95,35 @@ public:
 };
 
 class Label : public Control {
-public:
+  public:
     Label(Window& w, std::string name, std::string text, Rect g, Control* container = nullptr,
           bool transparent = false, Align align = Align::Left)
-        : Control(w, std::move(name), transparent ? ControlKind::TransparentLabel : ControlKind::Label,
-                  std::move(text), g, container),
+        : Control(w, std::move(name),
+                  transparent ? ControlKind::TransparentLabel : ControlKind::Label, std::move(text),
+                  g, container),
           m_align(align) {}
     Align align() const { return m_align; }
 
-private:
+  private:
     Align m_align;
 };
 
 class GroupBox : public Control {
-public:
+  public:
     GroupBox(Window& w, std::string name, Rect g, Control* container = nullptr)
         : Control(w, std::move(name), ControlKind::GroupBox, "", g, container) {}
 };
 
 // A ruling line; vertical when taller than wide.
 class Line : public Control {
-public:
+  public:
     Line(Window& w, std::string name, Rect g, Control* container = nullptr)
         : Control(w, std::move(name), ControlKind::Line, "", g, container) {}
 };
 
 // Shows one of the program's drawn images, named by the text ("app", "user", "key").
 class PictureBox : public Control {
-public:
+  public:
     PictureBox(Window& w, std::string name, std::string image, Rect g, Control* container = nullptr)
         : Control(w, std::move(name), ControlKind::PictureBox, std::move(image), g, container) {}
 };
@@ -130,7 +131,7 @@ public:
 enum class EditMode { Plain, MultiLine, WholeNumber, Password };
 
 class EditBox : public Control {
-public:
+  public:
     static constexpr int kEnter = 13;
     EditBox(Window& w, std::string name, EditMode mode, Rect g, Control* container = nullptr)
         : Control(w, std::move(name), ControlKind::EditBox, "", g, container), m_mode(mode) {}
@@ -141,14 +142,15 @@ public:
     bool pressKey(int key);
     std::function<void(int key)> onKeyDown;
 
-private:
+  private:
     EditMode m_mode;
 };
 
 class ComboBox : public Control {
-public:
+  public:
     ComboBox(Window& w, std::string name, bool editable, Rect g, Control* container = nullptr)
-        : Control(w, std::move(name), ControlKind::ComboBox, "", g, container), m_editable(editable) {}
+        : Control(w, std::move(name), ControlKind::ComboBox, "", g, container),
+          m_editable(editable) {}
     bool editable() const { return m_editable; }
     void clear();
     void addItem(std::string item);
@@ -164,14 +166,14 @@ public:
     bool type(const std::string& text);
     std::function<void()> onSelectionChanged;
 
-private:
+  private:
     bool m_editable;
     std::vector<std::string> m_items;
     int m_selected = -1;
 };
 
 class ListBox : public Control {
-public:
+  public:
     ListBox(Window& w, std::string name, Rect g, Control* container = nullptr,
             ControlKind kind = ControlKind::ListBox)
         : Control(w, std::move(name), kind, "", g, container) {}
@@ -185,13 +187,13 @@ public:
     bool choose(int index);
     std::function<void()> onSelectionChanged;
 
-protected:
+  protected:
     std::vector<std::string> m_items;
     int m_selected = -1;
 };
 
 class CheckListBox : public ListBox {
-public:
+  public:
     CheckListBox(Window& w, std::string name, Rect g, Control* container = nullptr)
         : ListBox(w, std::move(name), g, container, ControlKind::CheckListBox) {}
     void clear();
@@ -202,7 +204,7 @@ public:
     bool tick(int index, bool ticked);
     std::function<void(int index)> onTickChanged;
 
-private:
+  private:
     std::vector<bool> m_ticks;
 };
 
@@ -213,7 +215,7 @@ struct Column {
 };
 
 class ReportList : public Control {
-public:
+  public:
     ReportList(Window& w, std::string name, std::vector<Column> columns, Rect g,
                Control* container = nullptr)
         : Control(w, std::move(name), ControlKind::ReportList, "", g, container),
@@ -229,14 +231,16 @@ public:
     void setCellImage(int row, int column, std::string image);
     void removeRow(int row);
     void clearRows();
-    const std::vector<std::string>& row(int index) const { return m_rows.at(static_cast<size_t>(index)); }
+    const std::vector<std::string>& row(int index) const {
+        return m_rows.at(static_cast<size_t>(index));
+    }
     int currentRow() const { return m_current; }
     void setCurrentRow(int row);
     // A person selects a row (mouse or keyboard); raises the current-row-changed event.
     bool selectRow(int row);
     std::function<void()> onCurrentRowChanged;
 
-private:
+  private:
     std::vector<Column> m_columns;
     std::vector<std::vector<std::string>> m_rows;
     std::vector<std::vector<std::string>> m_images;
@@ -250,7 +254,7 @@ struct MenuGroup {
 
 // A column of titled groups of items, one group open at a time.
 class RollMenu : public Control {
-public:
+  public:
     RollMenu(Window& w, std::string name, Rect g, Control* container = nullptr)
         : Control(w, std::move(name), ControlKind::RollMenu, "", g, container) {}
     void clear();
@@ -269,13 +273,13 @@ public:
     std::function<void()> onOpenGroupChanged;
     std::function<void(int group, int item)> onItemClicked;
 
-private:
+  private:
     std::vector<MenuGroup> m_groups;
     int m_open = -1;
 };
 
 class DatePicker : public Control {
-public:
+  public:
     DatePicker(Window& w, std::string name, Rect g, Control* container = nullptr)
         : Control(w, std::move(name), ControlKind::DatePicker, "", g, container) {}
     const util::CalendarTime& date() const { return m_date; }
@@ -283,7 +287,7 @@ public:
     bool pick(const util::CalendarTime& date);
     std::function<void()> onDateChanged;
 
-private:
+  private:
     util::CalendarTime m_date{2000, 1, 1, 0, 0, 0};
 };
 
@@ -294,45 +298,48 @@ struct ToolItem {
 };
 
 class Toolbar : public Control {
-public:
+  public:
     Toolbar(Window& w, std::string name, std::vector<ToolItem> items, Rect g,
             Control* container = nullptr)
-        : Control(w, std::move(name), ControlKind::Toolbar, "", g, container), m_items(std::move(items)) {}
+        : Control(w, std::move(name), ControlKind::Toolbar, "", g, container),
+          m_items(std::move(items)) {}
     const std::vector<ToolItem>& items() const { return m_items; }
     bool clickItem(int index);
     std::function<void(int index)> onItemClicked;
 
-private:
+  private:
     std::vector<ToolItem> m_items;
 };
 
 class StatusBar : public Control {
-public:
+  public:
     // Pane widths; -1 for the one that takes the rest.
     StatusBar(Window& w, std::string name, std::vector<int> paneWidths, Rect g,
               Control* container = nullptr)
         : Control(w, std::move(name), ControlKind::StatusBar, "", g, container),
-          m_widths(std::move(paneWidths)), m_panes(m_widths.size()) {}
+          m_widths(std::move(paneWidths)),
+          m_panes(m_widths.size()) {}
     const std::vector<int>& paneWidths() const { return m_widths; }
     int paneCount() const { return static_cast<int>(m_panes.size()); }
     std::string paneText(int pane) const;
     void setPaneText(int pane, std::string text);
 
-private:
+  private:
     std::vector<int> m_widths;
     std::vector<std::string> m_panes;
 };
 
 class Timer : public Control {
-public:
+  public:
     Timer(Window& w, std::string name, int intervalMs)
-        : Control(w, std::move(name), ControlKind::Timer, "", {}, nullptr), m_interval(intervalMs) {}
+        : Control(w, std::move(name), ControlKind::Timer, "", {}, nullptr),
+          m_interval(intervalMs) {}
     int interval() const { return m_interval; }
     // One period has passed.
     void tick();
     std::function<void()> onTick;
 
-private:
+  private:
     int m_interval;
 };
 
@@ -343,7 +350,7 @@ struct MenuEntry {
 
 // A popup menu shown at the mouse; not a control of a window.
 class PopupMenu {
-public:
+  public:
     PopupMenu(std::string caption, std::vector<std::string> entries);
     const std::string& caption() const { return m_caption; }
     const std::vector<MenuEntry>& entries() const { return m_entries; }
@@ -354,7 +361,7 @@ public:
     bool choose(int index);
     std::function<void(int index)> onEntryClicked;
 
-private:
+  private:
     std::string m_caption;
     std::vector<MenuEntry> m_entries;
 };

@@ -17,7 +17,7 @@ enum class Answer { Ok, Cancel, Yes, No };
 
 // The platform the windows run on: dialogs, showing windows, the clock, the look.
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
 
     virtual Answer messageBox(const std::string& text, const std::string& title, Icon icon,

@@ -11,7 +11,7 @@ namespace tablora::ui {
 
 // A window: a caption, a size, a position and the controls it owns as members.
 class Window {
-public:
+  public:
     Window(Desktop& desktop, std::string name, std::string caption, int width, int height,
            int left = 50, int top = 50);
     virtual ~Window();
@@ -50,7 +50,7 @@ public:
     // Set by whoever keeps the window: told once the window is destroyed.
     std::function<void(Window&)> onDestroyed;
 
-private:
+  private:
     friend class Control;
     void registerControl(Control* control) { m_controls.push_back(control); }
 

@@ -168,8 +168,9 @@ std::string FormatDateTime(std::optional<DateTime> when, int style, int fieldSet
     if (fieldSet == 4) timePicture = p.hourMinute;
     if (fieldSet == 5) timePicture = p.minuteSecond;
 
-    const bool twentyFour =
-        clockMode == 1 ? false : clockMode == 2 ? true : RegionalClockIs24Hour();
+    const bool twentyFour = clockMode == 1   ? false
+                            : clockMode == 2 ? true
+                                             : RegionalClockIs24Hour();
     if (twentyFour) {
         for (size_t pos = timePicture.find("hh"); pos != std::string::npos;
              pos = timePicture.find("hh", pos + 2)) {

@@ -29,7 +29,14 @@ CalendarTime localNow();
 std::string dateText(const CalendarTime& fields);
 
 enum DateStyle { UnitChars = 0, Dashes = 1, Slashes = 2, Compact = 3 };
-enum FieldSet { DateAndTime = 0, DateOnly = 1, MonthDay = 2, TimeOnly = 3, HourMinute = 4, MinuteSecond = 5 };
+enum FieldSet {
+    DateAndTime = 0,
+    DateOnly = 1,
+    MonthDay = 2,
+    TimeOnly = 3,
+    HourMinute = 4,
+    MinuteSecond = 5
+};
 enum ClockMode { Regional = 0, TwelveHour = 1, TwentyFourHour = 2 };
 
 // True when this machine's locale writes times on a 24-hour clock.

@@ -78,7 +78,9 @@ bool RegexMatcher::execute(std::string_view pattern, std::string_view subject, b
     return true;
 }
 
-std::string RegexMatcher::pattern() const { return m_engine ? m_engine->pattern : std::string(); }
+std::string RegexMatcher::pattern() const {
+    return m_engine ? m_engine->pattern : std::string();
+}
 
 std::string RegexMatcher::replace(std::string_view replacement) const {
     if (!m_engine || !m_engine->code) return m_subject;

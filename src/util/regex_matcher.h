@@ -10,7 +10,7 @@ namespace tablora::util {
 // A pattern run over a subject, handing out the matches. UTF-8 in and out; one Chinese
 // character is one character to a pattern. Copies share the compiled pattern and matches.
 class RegexMatcher {
-public:
+  public:
     RegexMatcher();
     ~RegexMatcher();
     RegexMatcher(const RegexMatcher&);
@@ -30,7 +30,7 @@ public:
     std::string submatchText(int i, int j) const;
     int submatchCount() const;
 
-private:
+  private:
     struct Engine;
     struct Match {
         std::string text;

@@ -101,7 +101,9 @@ int wholeNumber(std::string_view text) {
     return static_cast<int>(value);
 }
 
-std::string numberText(long long value) { return std::to_string(value); }
+std::string numberText(long long value) {
+    return std::to_string(value);
+}
 
 std::string numberText(double value) {
     char buf[64];

@@ -7,7 +7,7 @@ namespace {
 
 // Two open tables: 大厅1号 due 99 (宫保鸡丁 ×3 + 清炒时蔬), 大厅2号 due 18.
 class CheckoutTest : public AppTest {
-protected:
+  protected:
     void SetUp() override {
         exec("INSERT INTO 菜品 VALUES ('清炒时蔬/15元','热菜')");
         start();
@@ -76,7 +76,8 @@ TEST_F(CheckoutTest, SettlingStoresStatusAndRemarkAndFreesTheTable) {
     pick(0);
     c.编辑框_金额.type("20");
     c.按钮_结账.click();
-    EXPECT_EQ(sql("SELECT 状态 || typeof(备注) || length(备注) FROM 流水 WHERE 台号='大厅2号'"), "1text0");
+    EXPECT_EQ(sql("SELECT 状态 || typeof(备注) || length(备注) FROM 流水 WHERE 台号='大厅2号'"),
+              "1text0");
     EXPECT_EQ(openTable("大厅1号", "2"), "开台成功！");
 }
 

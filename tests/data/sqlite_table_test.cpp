@@ -15,12 +15,13 @@ using test::querySql;
 namespace {
 
 class CursorTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         path = dir.path("t.db");
         ASSERT_TRUE(db.open(path, true));
-        ASSERT_TRUE(execSql(path, "CREATE TABLE 菜品 (菜品 TEXT, 分类 TEXT, Price INTEGER);"
-                                  "CREATE TABLE 空 (a TEXT, b INTEGER);"));
+        ASSERT_TRUE(execSql(path,
+                            "CREATE TABLE 菜品 (菜品 TEXT, 分类 TEXT, Price INTEGER);"
+                            "CREATE TABLE 空 (a TEXT, b INTEGER);"));
         for (const char* row : {"('甲','热菜',1)", "('乙','凉菜',2)", "('丙','热菜',3)",
                                 "('丁','汤',4)", "('戊','汤',5)"})
             ASSERT_TRUE(execSql(path, std::string("INSERT INTO 菜品 VALUES ") + row));
@@ -59,7 +60,8 @@ TEST_F(CursorTest, EmptyTableAndMovesPastBothEnds) {
 }
 
 TEST_F(CursorTest, ScanVisitsEveryRecordInRowidOrderAndResolvesFields) {
-    ASSERT_TRUE(execSql(path, "DELETE FROM 菜品 WHERE 菜品='乙'; INSERT INTO 菜品 VALUES ('己','凉菜',6)"));
+    ASSERT_TRUE(
+        execSql(path, "DELETE FROM 菜品 WHERE 菜品='乙'; INSERT INTO 菜品 VALUES ('己','凉菜',6)"));
     ASSERT_TRUE(cursor.open("菜品", db));
     std::string seen;
     cursor.moveFirst();
@@ -124,8 +126,9 @@ TEST_F(CursorTest, FailedUpdateKeepsModeAndValues) {
     EXPECT_FALSE(cursor.update());  // nothing written
     EXPECT_EQ(cursor.mode(), CursorMode::Adding);
 
-    ASSERT_TRUE(execSql(path, "CREATE TRIGGER no_insert BEFORE INSERT ON 菜品 BEGIN "
-                              "SELECT RAISE(ABORT, 'refused'); END"));
+    ASSERT_TRUE(execSql(path,
+                        "CREATE TRIGGER no_insert BEFORE INSERT ON 菜品 BEGIN "
+                        "SELECT RAISE(ABORT, 'refused'); END"));
     cursor.write("菜品", "被拒");
     EXPECT_FALSE(cursor.update());
     EXPECT_EQ(cursor.mode(), CursorMode::Adding);
@@ -156,8 +159,9 @@ TEST_F(CursorTest, EmptyTextIsStoredAsTextNotNull) {
 }
 
 TEST_F(CursorTest, MalformedUtf8ReadsEmptyAndFourByteReadsAsStored) {
-    ASSERT_TRUE(execSql(path, "INSERT INTO 菜品 VALUES (CAST(X'B9ACB1A3' AS TEXT),'a',0);"
-                              "INSERT INTO 菜品 VALUES ('面\xF0\x9F\x8D\x9C','b',0)"));
+    ASSERT_TRUE(execSql(path,
+                        "INSERT INTO 菜品 VALUES (CAST(X'B9ACB1A3' AS TEXT),'a',0);"
+                        "INSERT INTO 菜品 VALUES ('面\xF0\x9F\x8D\x9C','b',0)"));
     ASSERT_TRUE(cursor.open("菜品", db));
     cursor.moveTo(6);
     EXPECT_EQ(cursor.readText("菜品"), "");

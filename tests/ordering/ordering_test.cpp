@@ -6,7 +6,7 @@ using test::AppTest;
 namespace {
 
 class OrderTest : public AppTest {
-protected:
+  protected:
     void SetUp() override { start(); }
     std::string row(int r) {
         std::string out;
@@ -64,8 +64,9 @@ TEST_F(OrderTest, OpeningsInTheSameSecondGetTheirOwnNumbers) {
     EXPECT_EQ(sql("SELECT group_concat(单号 || '=' || 时间, ',') FROM 流水"),
               "20250307140509=2025年3月7日14时5分9秒,20250307140510=2025年3月7日14时5分10秒,"
               "20250307140511=2025年3月7日14时5分11秒");
-    EXPECT_EQ(sql("SELECT 操作 || '/' || 金额 || '/' || 状态 || '/' || typeof(备注) FROM 流水 LIMIT 1"),
-              "经理/0/0/text");
+    EXPECT_EQ(
+        sql("SELECT 操作 || '/' || 金额 || '/' || 状态 || '/' || typeof(备注) FROM 流水 LIMIT 1"),
+        "经理/0/0/text");
 }
 
 TEST_F(OrderTest, LinesQuantitiesAndTotalsReachTheJournal) {
@@ -213,7 +214,8 @@ TEST_F(OrderTest, AMenuItemWithoutPriceAndADishOfAMissingCategory) {
     auto& o = order();
     o.RefreshOrderMenuDishes();
     for (int g = 0; g < o.卷帘式菜单_点菜.groupCount(); ++g)
-        for (int i = 0; i < o.卷帘式菜单_点菜.itemCount(g); ++i) EXPECT_NE(o.卷帘式菜单_点菜.itemText(g, i), "鬼菜/9元");
+        for (int i = 0; i < o.卷帘式菜单_点菜.itemCount(g); ++i)
+            EXPECT_NE(o.卷帘式菜单_点菜.itemText(g, i), "鬼菜/9元");
     ASSERT_EQ(openTable("大厅1号", "2"), "开台成功！");
     addDish("酒水", "茶位");
     EXPECT_EQ(row(0), "1|20250307140509|茶位|0|1|0|酒水");

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -28,10 +29,12 @@ using namespace tablora;
 
 namespace {
 
-QString q(const char* s) { return QString::fromUtf8(s); }
+QString q(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 class QtBindingTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         // Nobody is at the screen: message boxes are noted and accepted as they come up.
         QObject::connect(&m_acceptor, &QTimer::timeout, &m_acceptor, [this] {
@@ -82,7 +85,7 @@ protected:
     shell::App app{desktop, db};
     QStringList messages;
 
-private:
+  private:
     QTimer m_acceptor;
 };
 
@@ -155,10 +158,12 @@ TEST_F(QtBindingTest, ClickingADishInTheRollMenuAddsALine) {
 }
 
 TEST_F(QtBindingTest, SelectingAnOrderWithTheKeyboardShowsItsLines) {
-    test::execSql(db,
-                  "INSERT INTO 流水 VALUES ('20250307180000','2025年3月7日18时','大厅1号',2,30,0,'经理','');"
-                  "INSERT INTO 流水 VALUES ('20250307180500','2025年3月7日18时5分','大厅2号',4,56,0,'经理','');"
-                  "INSERT INTO 明细 VALUES ('20250307180500','宫保鸡丁',28,2,56,'热菜');");
+    test::execSql(
+        db,
+        "INSERT INTO 流水 VALUES ('20250307180000','2025年3月7日18时','大厅1号',2,30,0,'经理','');"
+        "INSERT INTO 流水 VALUES "
+        "('20250307180500','2025年3月7日18时5分','大厅2号',4,56,0,'经理','');"
+        "INSERT INTO 明细 VALUES ('20250307180500','宫保鸡丁',28,2,56,'热菜');");
     startAndLogIn();
     clickToolbar("买单结账");
     auto* checkout = app.checkoutWindow();
@@ -183,6 +188,33 @@ TEST_F(QtBindingTest, SelectingAnOrderWithTheKeyboardShowsItsLines) {
     QTest::keyClick(amount, Qt::Key_Return);
     desktop.syncAll();
     EXPECT_EQ(find<QLabel>(checkout, "标签_找零")->text(), q("4"));
+}
+
+TEST_F(QtBindingTest, FiveDistinctSkinsStyleEveryWindowIncludingLaterOnes) {
+    QSet<QString> sheets;
+    for (int skin = 0; skin < 5; ++skin) {
+        const QString sheet = ui::qt::QtDesktop::skinStyleSheet(skin);
+        EXPECT_GT(sheet.size(), 1000) << skin;
+        sheets.insert(sheet);
+    }
+    EXPECT_EQ(sheets.size(), 5);
+    EXPECT_TRUE(ui::qt::QtDesktop::skinStyleSheet(5).isEmpty());
+
+    startAndLogIn();
+    app.mainWindow()->组合框_皮肤.choose(3);
+    EXPECT_EQ(qApp->styleSheet(), ui::qt::QtDesktop::skinStyleSheet(3));
+    EXPECT_EQ(test::querySql(db, "SELECT 皮肤 FROM 用户"), "3");
+    clickToolbar("开台点菜");  // a window made after the skin was attached takes it on
+    auto* open = find<QPushButton>(app.orderWindow(), "按钮_开台");
+    ASSERT_NE(open, nullptr);
+    const QColor skyText(0x12, 0x3a, 0x5e);
+    EXPECT_EQ(open->palette().color(QPalette::ButtonText), skyText);
+
+    desktop.adjustSkinHsv(500, 0);  // limited to 180: every colour turns round
+    EXPECT_NE(qApp->styleSheet(), ui::qt::QtDesktop::skinStyleSheet(3));
+    desktop.adjustSkinHsv(0, 0);
+    EXPECT_EQ(qApp->styleSheet(), ui::qt::QtDesktop::skinStyleSheet(3));
+    qApp->setStyleSheet(QString());
 }
 
 int main(int argc, char** argv) {

@@ -1,7 +1,7 @@
 // Two real copies of the real program: the second is refused, says so, asks the first to
 // come forward and ends with 0.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -27,7 +27,8 @@ const std::string kSuffix = "-test-" + std::to_string(::getpid());
 pid_t spawnCopy(const std::string& exe, const std::string& errFile) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "TABLORA_UNATTENDED_MS=100",
                                     "TABLORA_INSTANCE_SUFFIX=" + kSuffix, "HOME=/tmp"};
@@ -47,14 +48,16 @@ int waitFor(pid_t pid, std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {
         int status = 0;
-        if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
         std::this_thread::sleep_for(20ms);
     }
     return -1;
 }
 
 bool markerHeld() {
-    tablora::shell::InstanceGuard probe(std::string(tablora::shell::InstanceGuard::kIdentifier) + kSuffix);
+    tablora::shell::InstanceGuard probe(std::string(tablora::shell::InstanceGuard::kIdentifier) +
+                                        kSuffix);
     return !probe.claim();
 }
 
@@ -84,10 +87,13 @@ TEST(InstanceGuard, ASecondCopyUnderAnyNameIsRefusedAndTheFirstComesForward) {
     if (code == -1) ::kill(second, SIGKILL);
     EXPECT_EQ(code, 0);
     const std::string notice = slurp(dir.path("second.err"));
-    EXPECT_NE(notice.find("[友情提醒:] 检测到已有同样的程序在运行，请无重复运行！"), std::string::npos) << notice;
+    EXPECT_NE(notice.find("[友情提醒:] 检测到已有同样的程序在运行，请无重复运行！"),
+              std::string::npos)
+        << notice;
     EXPECT_EQ(notice.find("没有找到数据库文件"), std::string::npos);
 
-    for (int i = 0; i < 100 && slurp(dir.path("first.err")).find("brought forward") == std::string::npos; ++i)
+    for (int i = 0;
+         i < 100 && slurp(dir.path("first.err")).find("brought forward") == std::string::npos; ++i)
         std::this_thread::sleep_for(20ms);
     EXPECT_NE(slurp(dir.path("first.err")).find("brought forward: LoginWindow"), std::string::npos);
 

@@ -28,7 +28,8 @@ TEST_F(AppTest, MissingDatabaseStillStartsAndCancelEndsWithoutCreatingIt) {
 
 TEST_F(AppTest, MissingUserTableIsReported) {
     exec("DROP TABLE 用户");
-    desktop.modalScripts.push_back([](ui::Window& w) { static_cast<shell::LoginWindow&>(w).按钮_取消.click(); });
+    desktop.modalScripts.push_back(
+        [](ui::Window& w) { static_cast<shell::LoginWindow&>(w).按钮_取消.click(); });
     app = std::make_unique<shell::App>(desktop, db);
     app->start();
     ASSERT_EQ(desktop.messages.size(), 1u);

@@ -28,12 +28,15 @@ void AppTest::switchUser(const std::string& user, const std::string& password) {
     main().工具条1.clickItem(shell::MainWindow::kSwitchUser);
 }
 
-void AppTest::addUser(const std::string& name, const std::string& password, const std::string& flags,
-                      int skin) {
+void AppTest::addUser(const std::string& name, const std::string& password,
+                      const std::string& flags, int skin) {
     std::string values;
     for (char f : flags) values += std::string(",") + f;
-    exec("INSERT INTO 用户 (用户, 密码, 皮肤, 开台, 结账, 查询, 删除, 流水导出, 单台导出, 设置用户, 设置餐台, "
-         "设置菜品, 设置公告) VALUES ('" + name + "','" + password + "'," + std::to_string(skin) + values + ")");
+    exec(
+        "INSERT INTO 用户 (用户, 密码, 皮肤, 开台, 结账, 查询, 删除, 流水导出, 单台导出, 设置用户, "
+        "设置餐台, "
+        "设置菜品, 设置公告) VALUES ('" +
+        name + "','" + password + "'," + std::to_string(skin) + values + ")");
 }
 
 ordering::OrderWindow& AppTest::order() {

@@ -17,7 +17,7 @@ namespace tablora::test {
 
 // A program over its own copy of the demo database, on the scripted desktop.
 class AppTest : public ::testing::Test {
-protected:
+  protected:
     // Starts the program and logs in through the login window as a person would.
     void start(const std::string& user = "经理", const std::string& password = "888888");
     // Queues what a person does in the next login window.
@@ -37,7 +37,9 @@ protected:
     const MessageRecord& lastMessage() const;
     size_t mark() const { return desktop.messages.size(); }
     std::string sql(const std::string& query) const { return querySql(db, query); }
-    void exec(const std::string& statement) const { ASSERT_TRUE(execSql(db, statement)) << statement; }
+    void exec(const std::string& statement) const {
+        ASSERT_TRUE(execSql(db, statement)) << statement;
+    }
 
     TempDir dir;
     std::string db = makeDemoDatabase(dir);

@@ -78,8 +78,9 @@ util::CalendarTime parseDate(const std::string& date, const std::string& time) {
 }
 
 class Runner {
-public:
-    Runner(std::string text, std::string name, std::ostream& out) : m_name(std::move(name)), m_out(out) {
+  public:
+    Runner(std::string text, std::string name, std::ostream& out)
+        : m_name(std::move(name)), m_out(out) {
         std::istringstream in(text);
         for (std::string line; std::getline(in, line);) m_lines.push_back(line);
         m_desktop.log = [this](const std::string& line) { m_out << "  | " << line << "\n"; };
@@ -98,7 +99,8 @@ public:
             }
             while (m_pc < m_lines.size()) step();
             if (m_checked < m_desktop.messages.size())
-                throw Failure("message box not expected by the scenario: " + m_desktop.messages[m_checked].text);
+                throw Failure("message box not expected by the scenario: " +
+                              m_desktop.messages[m_checked].text);
         } catch (const Failure& f) {
             m_out << m_name << ":" << m_current << ": " << f.what() << "\n";
             m_out << "FAILED " << m_name << "\n";
@@ -108,7 +110,7 @@ public:
         return 0;
     }
 
-private:
+  private:
     void step() {
         m_current = m_pc + 1;
         const std::string line = m_lines[m_pc++];
@@ -130,18 +132,22 @@ private:
     }
 
     template <class C>
-    C& control(const std::string& address, ui::ControlKind kind, ui::ControlKind alt = ui::ControlKind::Timer) {
+    C& control(const std::string& address, ui::ControlKind kind,
+               ui::ControlKind alt = ui::ControlKind::Timer) {
         const auto dot = address.find('.');
-        if (dot == std::string::npos) throw Failure("address a control as Window.control: " + address);
+        if (dot == std::string::npos)
+            throw Failure("address a control as Window.control: " + address);
         ui::Control* c = window(address.substr(0, dot)).find(address.substr(dot + 1));
         if (!c) throw Failure("no control " + address);
-        if (c->kind() != kind && c->kind() != alt) throw Failure("control of another kind: " + address);
+        if (c->kind() != kind && c->kind() != alt)
+            throw Failure("control of another kind: " + address);
         return static_cast<C&>(*c);
     }
 
     ui::Control& anyControl(const std::string& address) {
         const auto dot = address.find('.');
-        if (dot == std::string::npos) throw Failure("address a control as Window.control: " + address);
+        if (dot == std::string::npos)
+            throw Failure("address a control as Window.control: " + address);
         ui::Control* c = window(address.substr(0, dot)).find(address.substr(dot + 1));
         if (!c) throw Failure("no control " + address);
         return *c;
@@ -171,7 +177,8 @@ private:
                 return join(static_cast<ui::ListBox&>(c).items());
             case ui::ControlKind::RollMenu: {
                 std::vector<std::string> titles;
-                for (const auto& g : static_cast<ui::RollMenu&>(c).groups()) titles.push_back(g.title);
+                for (const auto& g : static_cast<ui::RollMenu&>(c).groups())
+                    titles.push_back(g.title);
                 return join(titles);
             }
             default:
@@ -180,15 +187,18 @@ private:
     }
 
     void check(const std::string& what, const std::string& expected, const std::string& actual) {
-        if (expected != actual) throw Failure(what + ": expected \"" + expected + "\", got \"" + actual + "\"");
+        if (expected != actual)
+            throw Failure(what + ": expected \"" + expected + "\", got \"" + actual + "\"");
     }
 
     void execute(const std::vector<std::string>& t) {
         const std::string& verb = t[0];
         if (verb == "database") {
             need(t, 2);
-            if (t[1] == "none") std::filesystem::remove(m_db);
-            else throw Failure("database takes: none");
+            if (t[1] == "none")
+                std::filesystem::remove(m_db);
+            else
+                throw Failure("database takes: none");
         } else if (verb == "sql") {
             need(t, 2);
             if (!execSql(m_db, t[1])) throw Failure("SQL failed: " + t[1]);
@@ -204,19 +214,24 @@ private:
         } else if (verb == "type") {
             need(t, 3);
             ui::Control& c = anyControl(t[1]);
-            if (c.kind() == ui::ControlKind::EditBox) act(static_cast<ui::EditBox&>(c).type(t[2]), "type");
-            else if (c.kind() == ui::ControlKind::ComboBox) act(static_cast<ui::ComboBox&>(c).type(t[2]), "type");
-            else throw Failure("cannot type into " + t[1]);
+            if (c.kind() == ui::ControlKind::EditBox)
+                act(static_cast<ui::EditBox&>(c).type(t[2]), "type");
+            else if (c.kind() == ui::ControlKind::ComboBox)
+                act(static_cast<ui::ComboBox&>(c).type(t[2]), "type");
+            else
+                throw Failure("cannot type into " + t[1]);
         } else if (verb == "key") {
             need(t, 3);
-            act(control<ui::EditBox>(t[1], ui::ControlKind::EditBox).pressKey(number(t[2])), "press a key");
+            act(control<ui::EditBox>(t[1], ui::ControlKind::EditBox).pressKey(number(t[2])),
+                "press a key");
         } else if (verb == "choose") {
             need(t, 3);
             ui::Control& c = anyControl(t[1]);
             if (c.kind() == ui::ControlKind::ComboBox) {
                 auto& combo = static_cast<ui::ComboBox&>(c);
                 act(combo.choose(indexIn(combo.items(), t[2])), "choose " + t[2]);
-            } else if (c.kind() == ui::ControlKind::ListBox || c.kind() == ui::ControlKind::CheckListBox) {
+            } else if (c.kind() == ui::ControlKind::ListBox ||
+                       c.kind() == ui::ControlKind::CheckListBox) {
                 auto& list = static_cast<ui::ListBox&>(c);
                 act(list.choose(indexIn(list.items(), t[2])), "choose " + t[2]);
             } else {
@@ -224,16 +239,21 @@ private:
             }
         } else if (verb == "select") {
             need(t, 3);
-            act(control<ui::ReportList>(t[1], ui::ControlKind::ReportList).selectRow(number(t[2])), "select row");
+            act(control<ui::ReportList>(t[1], ui::ControlKind::ReportList).selectRow(number(t[2])),
+                "select row");
         } else if (verb == "tick") {
             need(t, 2);
             control<ui::Timer>(t[1], ui::ControlKind::Timer).tick();
         } else if (verb == "check") {
             need(t, 4);
-            act(control<ui::CheckListBox>(t[1], ui::ControlKind::CheckListBox).tick(number(t[2]), yes(t[3])), "tick");
+            act(control<ui::CheckListBox>(t[1], ui::ControlKind::CheckListBox)
+                    .tick(number(t[2]), yes(t[3])),
+                "tick");
         } else if (verb == "date") {
             need(t, 3);
-            act(control<ui::DatePicker>(t[1], ui::ControlKind::DatePicker).pick(parseDate(t[2], "")), "pick a date");
+            act(control<ui::DatePicker>(t[1], ui::ControlKind::DatePicker)
+                    .pick(parseDate(t[2], "")),
+                "pick a date");
         } else if (verb == "toolbar") {
             need(t, 3);
             auto& bar = control<ui::Toolbar>(t[1], ui::ControlKind::Toolbar);
@@ -255,7 +275,8 @@ private:
             std::vector<std::string> titles;
             for (const auto& g : menu.groups()) titles.push_back(g.title);
             const int group = indexIn(titles, t[2]);
-            act(menu.clickItem(group, indexIn(menu.groups()[static_cast<size_t>(group)].items, t[3])),
+            act(menu.clickItem(group,
+                               indexIn(menu.groups()[static_cast<size_t>(group)].items, t[3])),
                 "click dish " + t[3]);
         } else if (verb == "move") {
             need(t, 4);
@@ -266,15 +287,17 @@ private:
         } else if (verb == "answer") {
             need(t, 2);
             const std::string& a = t[1];
-            m_desktop.answers.push_back(a == "yes" ? ui::Answer::Yes
-                                        : a == "no" ? ui::Answer::No
+            m_desktop.answers.push_back(a == "yes"      ? ui::Answer::Yes
+                                        : a == "no"     ? ui::Answer::No
                                         : a == "cancel" ? ui::Answer::Cancel
                                                         : ui::Answer::Ok);
         } else if (verb == "answer-input" || verb == "answer-save") {
             need(t, 2);
             auto& queue = verb == "answer-input" ? m_desktop.inputs : m_desktop.saves;
-            if (t.size() == 2 && t[1] == "cancel") queue.push_back(std::nullopt);
-            else queue.push_back(t.back());
+            if (t.size() == 2 && t[1] == "cancel")
+                queue.push_back(std::nullopt);
+            else
+                queue.push_back(t.back());
         } else if (verb == "expect") {
             need(t, 2);
             expect(t);
@@ -287,7 +310,8 @@ private:
         const std::string& what = t[1];
         if (what == "message") {
             need(t, 4);
-            if (m_checked >= m_desktop.messages.size()) throw Failure("no message box was shown; expected " + t[2]);
+            if (m_checked >= m_desktop.messages.size())
+                throw Failure("no message box was shown; expected " + t[2]);
             const MessageRecord& m = m_desktop.messages[m_checked++];
             check("message text", t[2], m.text);
             check("message icon", t[3], iconName(m.icon));
@@ -300,7 +324,8 @@ private:
             check(t[2] + " text", t[3], anyControl(t[2]).text());
         } else if (what == "enabled") {
             need(t, 4);
-            check(t[2] + " enabled", yes(t[3]) ? "yes" : "no", anyControl(t[2]).enabled() ? "yes" : "no");
+            check(t[2] + " enabled", yes(t[3]) ? "yes" : "no",
+                  anyControl(t[2]).enabled() ? "yes" : "no");
         } else if (what == "items") {
             need(t, 4);
             check(t[2] + " items", t[3], itemsOf(anyControl(t[2])));
@@ -308,15 +333,19 @@ private:
             need(t, 4);
             ui::Control& c = anyControl(t[2]);
             int index = -2;
-            if (c.kind() == ui::ControlKind::ComboBox) index = static_cast<ui::ComboBox&>(c).selectedIndex();
-            else if (c.kind() == ui::ControlKind::ReportList) index = static_cast<ui::ReportList&>(c).currentRow();
-            else if (c.kind() == ui::ControlKind::ListBox || c.kind() == ui::ControlKind::CheckListBox)
+            if (c.kind() == ui::ControlKind::ComboBox)
+                index = static_cast<ui::ComboBox&>(c).selectedIndex();
+            else if (c.kind() == ui::ControlKind::ReportList)
+                index = static_cast<ui::ReportList&>(c).currentRow();
+            else if (c.kind() == ui::ControlKind::ListBox ||
+                     c.kind() == ui::ControlKind::CheckListBox)
                 index = static_cast<ui::ListBox&>(c).selectedIndex();
             check(t[2] + " selected", t[3], std::to_string(index));
         } else if (what == "rows") {
             need(t, 4);
             check(t[2] + " rows", t[3],
-                  std::to_string(control<ui::ReportList>(t[2], ui::ControlKind::ReportList).rowCount()));
+                  std::to_string(
+                      control<ui::ReportList>(t[2], ui::ControlKind::ReportList).rowCount()));
         } else if (what == "row") {
             need(t, 5);
             auto& list = control<ui::ReportList>(t[2], ui::ControlKind::ReportList);
@@ -328,10 +357,12 @@ private:
             auto& menu = control<ui::RollMenu>(t[2], ui::ControlKind::RollMenu);
             std::vector<std::string> titles;
             for (const auto& g : menu.groups()) titles.push_back(g.title);
-            check(t[2] + " items of " + t[3], t[4], join(menu.groups()[static_cast<size_t>(indexIn(titles, t[3]))].items));
+            check(t[2] + " items of " + t[3], t[4],
+                  join(menu.groups()[static_cast<size_t>(indexIn(titles, t[3]))].items));
         } else if (what == "pane") {
             need(t, 5);
-            check(t[2] + " pane", t[4], control<ui::StatusBar>(t[2], ui::ControlKind::StatusBar).paneText(number(t[3])));
+            check(t[2] + " pane", t[4],
+                  control<ui::StatusBar>(t[2], ui::ControlKind::StatusBar).paneText(number(t[3])));
         } else if (what == "db") {
             need(t, 4);
             check("database " + t[2], t[3], querySql(m_db, t[2]));
@@ -349,17 +380,21 @@ private:
         } else if (what == "position") {
             need(t, 5);
             ui::Window& w = window(t[2]);
-            check(t[2] + " position", t[3] + "," + t[4], std::to_string(w.left()) + "," + std::to_string(w.top()));
+            check(t[2] + " position", t[3] + "," + t[4],
+                  std::to_string(w.left()) + "," + std::to_string(w.top()));
         } else if (what == "skin") {
             need(t, 3);
             check("attached skin", t[2],
-                  m_desktop.attachedSkins.empty() ? "none" : std::to_string(m_desktop.attachedSkins.back()));
+                  m_desktop.attachedSkins.empty() ? "none"
+                                                  : std::to_string(m_desktop.attachedSkins.back()));
         } else if (what == "running") {
             need(t, 3);
-            check("program running", yes(t[2]) ? "yes" : "no", m_app && m_app->running() ? "yes" : "no");
+            check("program running", yes(t[2]) ? "yes" : "no",
+                  m_app && m_app->running() ? "yes" : "no");
         } else if (what == "file-exists") {
             need(t, 4);
-            check("file " + t[2], yes(t[3]) ? "yes" : "no", std::filesystem::exists(m_dir.path(t[2])) ? "yes" : "no");
+            check("file " + t[2], yes(t[3]) ? "yes" : "no",
+                  std::filesystem::exists(m_dir.path(t[2])) ? "yes" : "no");
         } else {
             throw Failure("unknown expectation " + what);
         }

@@ -30,7 +30,8 @@ ui::Answer ScriptedDesktop::messageBox(const std::string& text, const std::strin
     return answer;
 }
 
-std::optional<std::string> ScriptedDesktop::inputBox(const std::string& prompt, const std::string& title,
+std::optional<std::string> ScriptedDesktop::inputBox(const std::string& prompt,
+                                                     const std::string& title,
                                                      const std::string& initial) {
     std::optional<std::string> answer = std::nullopt;
     if (!inputs.empty()) {
@@ -50,7 +51,8 @@ std::optional<std::string> ScriptedDesktop::saveDialog(const std::string& title,
         answer = saves.front();
         saves.pop_front();
     }
-    say("save [" + title + "] " + proposedName + " -> " + (answer ? *answer : std::string("<cancel>")));
+    say("save [" + title + "] " + proposedName + " -> " +
+        (answer ? *answer : std::string("<cancel>")));
     return answer;
 }
 
@@ -82,13 +84,21 @@ void ScriptedDesktop::showWindow(ui::Window& window, ui::Window*, bool modal) {
     }
 }
 
-void ScriptedDesktop::windowDestroyed(ui::Window& window) { say("destroyed " + window.name()); }
+void ScriptedDesktop::windowDestroyed(ui::Window& window) {
+    say("destroyed " + window.name());
+}
 
-void ScriptedDesktop::minimize(ui::Window& window) { minimized.push_back(window.name()); }
+void ScriptedDesktop::minimize(ui::Window& window) {
+    minimized.push_back(window.name());
+}
 
-void ScriptedDesktop::bringToFront(ui::Window& window) { broughtForward.push_back(window.name()); }
+void ScriptedDesktop::bringToFront(ui::Window& window) {
+    broughtForward.push_back(window.name());
+}
 
-void ScriptedDesktop::attachSkin(int skin) { attachedSkins.push_back(skin); }
+void ScriptedDesktop::attachSkin(int skin) {
+    attachedSkins.push_back(skin);
+}
 
 void ScriptedDesktop::adjustSkinHsv(int, int) {}
 

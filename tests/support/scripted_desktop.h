@@ -25,7 +25,7 @@ const char* iconName(ui::Icon icon);
 // The desktop for tests and scenarios: answers are queued, every message box is recorded,
 // the clock is set by the script, and a modal window is handed to the script to act on.
 class ScriptedDesktop : public ui::Desktop {
-public:
+  public:
     ui::Answer messageBox(const std::string& text, const std::string& title, ui::Icon icon,
                           ui::Buttons buttons) override;
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
@@ -65,7 +65,7 @@ public:
     bool quitCalled = false;
     int exitCode = 0;
 
-private:
+  private:
     void say(const std::string& line) {
         if (log) log(line);
     }

@@ -7,7 +7,7 @@ namespace tablora::test {
 
 // A temporary folder that goes away with the test; `path(name)` names a file inside it.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -15,7 +15,7 @@ public:
     std::string path(const std::string& name) const { return (m_dir / name).string(); }
     const std::filesystem::path& dir() const { return m_dir; }
 
-private:
+  private:
     std::filesystem::path m_dir;
 };
 

@@ -13,9 +13,11 @@ TEST(WholeNumber, ReadsLeadingIntegerLikeStaffType) {
     EXPECT_EQ(wholeNumber(""), 0);
     EXPECT_EQ(wholeNumber("-2"), -2);
     EXPECT_EQ(wholeNumber("  +15x"), 15);
-    EXPECT_EQ(wholeNumber("１２３"), 123);       // full-width digits
-    EXPECT_EQ(wholeNumber("－４５元"), -45);     // full-width sign
-    EXPECT_EQ(wholeNumber("\xE3\x80\x80" "7"), 7);  // ideographic space skipped
+    EXPECT_EQ(wholeNumber("１２３"), 123);    // full-width digits
+    EXPECT_EQ(wholeNumber("－４５元"), -45);  // full-width sign
+    EXPECT_EQ(wholeNumber("\xE3\x80\x80"
+                          "7"),
+              7);  // ideographic space skipped
     EXPECT_EQ(wholeNumber("12.9"), 12);
     EXPECT_EQ(wholeNumber("99999999999999999999"), 2147483647);
     EXPECT_EQ(wholeNumber("-99999999999999999999"), -2147483647 - 1);
@@ -39,11 +41,11 @@ TEST(Blank, IgnoresAsciiAndFullWidthSpaces) {
 
 TEST(Utf8, AcceptsFourByteAndRejectsMalformed) {
     EXPECT_TRUE(isValidUtf8("宫保鸡丁"));
-    EXPECT_TRUE(isValidUtf8("\xF0\x9F\x8D\x9C"));       // U+1F35C
-    EXPECT_FALSE(isValidUtf8("\xC3"));                  // truncated
-    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));              // overlong
-    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));          // surrogate
-    EXPECT_FALSE(isValidUtf8("\xB1\xA6"));              // GBK bytes
+    EXPECT_TRUE(isValidUtf8("\xF0\x9F\x8D\x9C"));  // U+1F35C
+    EXPECT_FALSE(isValidUtf8("\xC3"));             // truncated
+    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));         // overlong
+    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));     // surrogate
+    EXPECT_FALSE(isValidUtf8("\xB1\xA6"));         // GBK bytes
 }
 
 TEST(DateText, FourShapes) {
@@ -61,7 +63,8 @@ TEST(DateTimeValue, RoundTripsThroughCalendar) {
     EXPECT_EQ(toCalendar(v), t);
     EXPECT_EQ(toCalendar(0.0), (CalendarTime{1899, 12, 30, 0, 0, 0}));
     EXPECT_EQ(toCalendar(-1.25), (CalendarTime{1899, 12, 29, 6, 0, 0}));
-    EXPECT_EQ(toCalendar(fromCalendar({2024, 2, 29, 23, 59, 59})), (CalendarTime{2024, 2, 29, 23, 59, 59}));
+    EXPECT_EQ(toCalendar(fromCalendar({2024, 2, 29, 23, 59, 59})),
+              (CalendarTime{2024, 2, 29, 23, 59, 59}));
     EXPECT_FALSE(toCalendar(fromCalendar({99, 12, 31, 0, 0, 0})).has_value());
     EXPECT_FALSE(toCalendar(1e12).has_value());
 }
@@ -75,8 +78,14 @@ struct FormatRow {
 TEST(FormatDateTime, WholeResultTable) {
     const DateTime when = fromCalendar({2025, 3, 7, 14, 5, 9});
     const FormatRow rows[] = {
-        {0, 2, {"2025年03月07日 14时05分09秒", "2025-03-07 14:05:09", "2025/03/07 14/05/09", "20250307140509"}},
-        {0, 1, {"2025年03月07日 02时05分09秒", "2025-03-07 02:05:09", "2025/03/07 02/05/09", "20250307020509"}},
+        {0,
+         2,
+         {"2025年03月07日 14时05分09秒", "2025-03-07 14:05:09", "2025/03/07 14/05/09",
+          "20250307140509"}},
+        {0,
+         1,
+         {"2025年03月07日 02时05分09秒", "2025-03-07 02:05:09", "2025/03/07 02/05/09",
+          "20250307020509"}},
         {1, 1, {"2025年03月07日", "2025-03-07", "2025/03/07", "20250307"}},
         {1, 2, {"2025年03月07日", "2025-03-07", "2025/03/07", "20250307"}},
         {2, 2, {"03月07日", "03-07", "03/07", "0307"}},
@@ -157,6 +166,8 @@ TEST(RegexMatcher, CharactersGroupsReplaceAndFlags) {
 
 TEST(Gbk, EncodesChineseAndMarksTheRest) {
     EXPECT_EQ(toGbk("宫保鸡丁\r\n"), "\xB9\xAC\xB1\xA3\xBC\xA6\xB6\xA1\r\n");
-    EXPECT_EQ(toGbk("a\xF0\x9F\x8D\x9C" "b"), "a?b");
+    EXPECT_EQ(toGbk("a\xF0\x9F\x8D\x9C"
+                    "b"),
+              "a?b");
     EXPECT_EQ(toGbk("\xC3"), "?");
 }

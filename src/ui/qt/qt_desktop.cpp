@@ -25,7 +25,9 @@
 namespace tablora::ui::qt {
 namespace {
 
-QString q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString q(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 }  // namespace
 
@@ -41,7 +43,8 @@ QWidget* QtDesktop::activeParent() const {
     return nullptr;
 }
 
-Answer QtDesktop::messageBox(const std::string& text, const std::string& title, Icon icon, Buttons buttons) {
+Answer QtDesktop::messageBox(const std::string& text, const std::string& title, Icon icon,
+                             Buttons buttons) {
     QMessageBox box(activeParent());
     box.setWindowTitle(q(title));
     box.setText(q(text));
@@ -94,15 +97,17 @@ Answer QtDesktop::messageBox(const std::string& text, const std::string& title, 
 std::optional<std::string> QtDesktop::inputBox(const std::string& prompt, const std::string& title,
                                                const std::string& initial) {
     bool accepted = false;
-    const QString text =
-        QInputDialog::getText(activeParent(), q(title), q(prompt), QLineEdit::Normal, q(initial), &accepted);
+    const QString text = QInputDialog::getText(activeParent(), q(title), q(prompt),
+                                               QLineEdit::Normal, q(initial), &accepted);
     if (!accepted) return std::nullopt;
     return text.toUtf8().toStdString();
 }
 
-std::optional<std::string> QtDesktop::saveDialog(const std::string& title, const std::string& proposedName,
+std::optional<std::string> QtDesktop::saveDialog(const std::string& title,
+                                                 const std::string& proposedName,
                                                  const std::string& filter) {
-    const QString name = QFileDialog::getSaveFileName(activeParent(), q(title), q(proposedName), q(filter));
+    const QString name =
+        QFileDialog::getSaveFileName(activeParent(), q(title), q(proposedName), q(filter));
     if (name.isEmpty()) return std::nullopt;
     return name.toUtf8().toStdString();
 }
@@ -174,7 +179,8 @@ void QtDesktop::bringToFront(Window& window) {
 }
 
 QString QtDesktop::skinStyleSheet(int skin) {
-    static const char* const files[] = {"grey-classic", "gold-blocks", "pink-memories", "blue-sky", "red-grey-metal"};
+    static const char* const files[] = {"grey-classic", "gold-blocks", "pink-memories", "blue-sky",
+                                        "red-grey-metal"};
     if (skin < 0 || skin > 4) return {};
     QFile f(QStringLiteral(":/skins/%1.qss").arg(QString::fromLatin1(files[skin])));
     if (!f.open(QIODevice::ReadOnly)) return {};
@@ -219,10 +225,13 @@ void QtDesktop::adjustSkinHsv(int hue, int saturation) {
 
 void QtDesktop::watchReadable(int fd, std::function<void()> callback) {
     auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [callback = std::move(callback)] { callback(); });
+    connect(notifier, &QSocketNotifier::activated, this,
+            [callback = std::move(callback)] { callback(); });
 }
 
-util::CalendarTime QtDesktop::now() { return util::localNow(); }
+util::CalendarTime QtDesktop::now() {
+    return util::localNow();
+}
 
 void QtDesktop::quit(int exitCode) {
     m_quit = true;

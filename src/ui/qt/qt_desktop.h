@@ -15,13 +15,14 @@ class WindowBinding;
 
 // The desktop on Qt 6 Widgets: every window becomes a real widget tree mirroring its controls.
 class QtDesktop : public QObject, public Desktop {
-public:
+  public:
     // With unattendedMs > 0 nobody is expected at the screen: every message box is also
     // written to standard error and answers itself with its default after that many ms.
     explicit QtDesktop(int unattendedMs = 0);
     ~QtDesktop() override;
 
-    Answer messageBox(const std::string& text, const std::string& title, Icon icon, Buttons buttons) override;
+    Answer messageBox(const std::string& text, const std::string& title, Icon icon,
+                      Buttons buttons) override;
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
                                         const std::string& initial) override;
     std::optional<std::string> saveDialog(const std::string& title, const std::string& proposedName,
@@ -48,7 +49,7 @@ public:
     // The style sheet of skin 0..4, as carried in the program.
     static QString skinStyleSheet(int skin);
 
-private:
+  private:
     QWidget* activeParent() const;
 
     std::map<const Window*, std::unique_ptr<WindowBinding>> m_bindings;

@@ -31,8 +31,12 @@
 namespace tablora::ui::qt {
 namespace {
 
-QString q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-std::string u(const QString& s) { return s.toUtf8().toStdString(); }
+QString q(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+std::string u(const QString& s) {
+    return s.toUtf8().toStdString();
+}
 
 Qt::Alignment alignmentOf(Align a) {
     switch (a) {
@@ -56,16 +60,17 @@ int keyCode(const QKeyEvent* e) {
 
 // Passes key presses of an edit box to its control; the text itself is typed as usual.
 class KeyFilter : public QObject {
-public:
-    KeyFilter(QObject* parent, std::function<void(int)> onKey) : QObject(parent), m_onKey(std::move(onKey)) {}
+  public:
+    KeyFilter(QObject* parent, std::function<void(int)> onKey)
+        : QObject(parent), m_onKey(std::move(onKey)) {}
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::KeyPress) m_onKey(keyCode(static_cast<QKeyEvent*>(event)));
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     std::function<void(int)> m_onKey;
 };
 
@@ -103,7 +108,8 @@ void TopWidget::closeEvent(QCloseEvent* event) {
 
 void TopWidget::mousePressEvent(QMouseEvent* event) {
     // A window with its own header is dragged by it.
-    if (m_window.ownHeader() && event->position().y() < 40 && windowHandle()) windowHandle()->startSystemMove();
+    if (m_window.ownHeader() && event->position().y() < 40 && windowHandle())
+        windowHandle()->startSystemMove();
     QWidget::mousePressEvent(event);
 }
 
@@ -115,11 +121,15 @@ void TopWidget::paintEvent(QPaintEvent* event) {
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-WindowBinding::WindowBinding(Window& window, QWidget* owner, bool modal) : m_window(window), m_modal(modal) {
+WindowBinding::WindowBinding(Window& window, QWidget* owner, bool modal)
+    : m_window(window), m_modal(modal) {
     Qt::WindowFlags flags = Qt::Window;
-    if (window.ownHeader()) flags |= Qt::FramelessWindowHint;
-    else if (modal) flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
-    else if (owner) flags = Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    if (window.ownHeader())
+        flags |= Qt::FramelessWindowHint;
+    else if (modal)
+        flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    else if (owner)
+        flags = Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
     m_top = new TopWidget(window, owner, flags);
     m_top->setObjectName(q(window.name()));
     m_top->setWindowTitle(q(window.caption()));
@@ -172,7 +182,8 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
         case ControlKind::Button: {
             auto* b = new QPushButton(parent);
             auto* button = static_cast<Button*>(&c);
-            connect(b, &QPushButton::clicked, this, [this, button] { fromUser([button] { button->click(); }); });
+            connect(b, &QPushButton::clicked, this,
+                    [this, button] { fromUser([button] { button->click(); }); });
             return b;
         }
         case ControlKind::Label:
@@ -187,32 +198,38 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
             return new QGroupBox(parent);
         case ControlKind::Line: {
             auto* f = new QFrame(parent);
-            f->setFrameShape(c.geometry().height > c.geometry().width ? QFrame::VLine : QFrame::HLine);
+            f->setFrameShape(c.geometry().height > c.geometry().width ? QFrame::VLine
+                                                                      : QFrame::HLine);
             f->setFrameShadow(QFrame::Sunken);
             return f;
         }
         case ControlKind::PictureBox: {
             auto* l = new QLabel(parent);
             l->setAlignment(Qt::AlignCenter);
-            l->setPixmap(drawnImage(q(c.text()), std::min(c.geometry().width, c.geometry().height)));
+            l->setPixmap(
+                drawnImage(q(c.text()), std::min(c.geometry().width, c.geometry().height)));
             return l;
         }
         case ControlKind::EditBox: {
             auto* edit = static_cast<EditBox*>(&c);
-            auto* keys = new KeyFilter(this, [this, edit](int key) { fromUser([edit, key] { edit->pressKey(key); }); });
+            auto* keys = new KeyFilter(
+                this, [this, edit](int key) { fromUser([edit, key] { edit->pressKey(key); }); });
             if (edit->mode() == EditMode::MultiLine) {
                 auto* t = new QPlainTextEdit(parent);
-                connect(t, &QPlainTextEdit::textChanged, this,
-                        [this, t, edit] { fromUser([t, edit] { edit->type(u(t->toPlainText())); }); });
+                connect(t, &QPlainTextEdit::textChanged, this, [this, t, edit] {
+                    fromUser([t, edit] { edit->type(u(t->toPlainText())); });
+                });
                 t->installEventFilter(keys);
                 return t;
             }
             auto* e = new QLineEdit(parent);
             if (edit->mode() == EditMode::Password) e->setEchoMode(QLineEdit::Password);
             if (edit->mode() == EditMode::WholeNumber)
-                e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9-]*")), e));
-            connect(e, &QLineEdit::textEdited, this,
-                    [this, edit](const QString& text) { fromUser([edit, &text] { edit->type(u(text)); }); });
+                e->setValidator(new QRegularExpressionValidator(
+                    QRegularExpression(QStringLiteral("[0-9-]*")), e));
+            connect(e, &QLineEdit::textEdited, this, [this, edit](const QString& text) {
+                fromUser([edit, &text] { edit->type(u(text)); });
+            });
             e->installEventFilter(keys);
             return e;
         }
@@ -221,11 +238,14 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
             auto* box = new QComboBox(parent);
             box->setEditable(combo->editable());
             box->setMaxVisibleItems(20);
-            connect(box, &QComboBox::activated, this,
-                    [this, combo](int index) { fromUser([combo, index] { combo->choose(index); }); });
+            connect(box, &QComboBox::activated, this, [this, combo](int index) {
+                fromUser([combo, index] { combo->choose(index); });
+            });
             if (combo->editable()) {
                 connect(box->lineEdit(), &QLineEdit::textEdited, this,
-                        [this, combo](const QString& text) { fromUser([combo, &text] { combo->type(u(text)); }); });
+                        [this, combo](const QString& text) {
+                            fromUser([combo, &text] { combo->type(u(text)); });
+                        });
             }
             return box;
         }
@@ -237,9 +257,12 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
                     [this, list](int row) { fromUser([list, row] { list->choose(row); }); });
             if (c.kind() == ControlKind::CheckListBox) {
                 auto* checks = static_cast<CheckListBox*>(&c);
-                connect(w, &QListWidget::itemChanged, this, [this, w, checks](QListWidgetItem* item) {
-                    fromUser([w, checks, item] { checks->tick(w->row(item), item->checkState() == Qt::Checked); });
-                });
+                connect(w, &QListWidget::itemChanged, this,
+                        [this, w, checks](QListWidgetItem* item) {
+                            fromUser([w, checks, item] {
+                                checks->tick(w->row(item), item->checkState() == Qt::Checked);
+                            });
+                        });
             }
             return w;
         }
@@ -256,20 +279,23 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
             tree->setHeaderLabels(titles);
             for (int i = 0; i < list->columnCount(); ++i) {
                 tree->setColumnWidth(i, list->columns()[static_cast<size_t>(i)].width);
-                tree->headerItem()->setTextAlignment(i, alignmentOf(list->columns()[static_cast<size_t>(i)].align));
+                tree->headerItem()->setTextAlignment(
+                    i, alignmentOf(list->columns()[static_cast<size_t>(i)].align));
             }
-            connect(tree, &QTreeWidget::currentItemChanged, this, [this, tree, list](QTreeWidgetItem* item) {
-                if (!item) return;
-                const int row = tree->indexOfTopLevelItem(item);
-                fromUser([list, row] { list->selectRow(row); });
-            });
+            connect(tree, &QTreeWidget::currentItemChanged, this,
+                    [this, tree, list](QTreeWidgetItem* item) {
+                        if (!item) return;
+                        const int row = tree->indexOfTopLevelItem(item);
+                        fromUser([list, row] { list->selectRow(row); });
+                    });
             return tree;
         }
         case ControlKind::RollMenu: {
             auto* menu = static_cast<RollMenu*>(&c);
             auto* box = new QToolBox(parent);
-            connect(box, &QToolBox::currentChanged, this,
-                    [this, menu](int index) { fromUser([menu, index] { menu->setOpenGroup(index); }); });
+            connect(box, &QToolBox::currentChanged, this, [this, menu](int index) {
+                fromUser([menu, index] { menu->setOpenGroup(index); });
+            });
             return box;
         }
         case ControlKind::DatePicker: {
@@ -278,7 +304,9 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
             d->setCalendarPopup(true);
             d->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
             connect(d, &QDateEdit::dateChanged, this, [this, picker](QDate date) {
-                fromUser([picker, date] { picker->pick({date.year(), date.month(), date.day(), 0, 0, 0}); });
+                fromUser([picker, date] {
+                    picker->pick({date.year(), date.month(), date.day(), 0, 0, 0});
+                });
             });
             return d;
         }
@@ -296,7 +324,8 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
                 QAction* a = t->addAction(drawnIcon(q(item.icon)), q(item.caption));
                 a->setObjectName(q(item.caption));
                 const int index = static_cast<int>(i);
-                connect(a, &QAction::triggered, this, [this, bar, index] { fromUser([bar, index] { bar->clickItem(index); }); });
+                connect(a, &QAction::triggered, this,
+                        [this, bar, index] { fromUser([bar, index] { bar->clickItem(index); }); });
             }
             return t;
         }
@@ -368,7 +397,8 @@ void WindowBinding::sync(Control& c) {
                 shown = combo.items();
             }
             box->setCurrentIndex(combo.selectedIndex());
-            if (combo.editable() && box->currentText() != q(combo.text())) box->setEditText(q(combo.text()));
+            if (combo.editable() && box->currentText() != q(combo.text()))
+                box->setEditText(q(combo.text()));
             break;
         }
         case ControlKind::ListBox:
@@ -394,19 +424,23 @@ void WindowBinding::sync(Control& c) {
         case ControlKind::ReportList: {
             auto& list = static_cast<ReportList&>(c);
             auto* tree = static_cast<QTreeWidget*>(w);
-            while (tree->topLevelItemCount() > list.rowCount()) delete tree->takeTopLevelItem(tree->topLevelItemCount() - 1);
-            while (tree->topLevelItemCount() < list.rowCount()) tree->addTopLevelItem(new QTreeWidgetItem());
+            while (tree->topLevelItemCount() > list.rowCount())
+                delete tree->takeTopLevelItem(tree->topLevelItemCount() - 1);
+            while (tree->topLevelItemCount() < list.rowCount())
+                tree->addTopLevelItem(new QTreeWidgetItem());
             for (int r = 0; r < list.rowCount(); ++r) {
                 QTreeWidgetItem* item = tree->topLevelItem(r);
                 for (int col = 0; col < list.columnCount(); ++col) {
                     const QString text = q(list.cell(r, col));
                     if (item->text(col) != text) item->setText(col, text);
-                    item->setTextAlignment(col, alignmentOf(list.columns()[static_cast<size_t>(col)].align));
+                    item->setTextAlignment(
+                        col, alignmentOf(list.columns()[static_cast<size_t>(col)].align));
                     const std::string& image = list.cellImage(r, col);
                     item->setIcon(col, image.empty() ? QIcon() : drawnIcon(q(image)));
                 }
             }
-            QTreeWidgetItem* current = list.currentRow() >= 0 ? tree->topLevelItem(list.currentRow()) : nullptr;
+            QTreeWidgetItem* current =
+                list.currentRow() >= 0 ? tree->topLevelItem(list.currentRow()) : nullptr;
             tree->setCurrentItem(current);
             if (!current) tree->clearSelection();
             break;
@@ -417,7 +451,8 @@ void WindowBinding::sync(Control& c) {
             auto& shown = m_shownGroups[&c];
             bool same = shown.size() == menu.groups().size();
             for (size_t i = 0; same && i < shown.size(); ++i)
-                same = shown[i].title == menu.groups()[i].title && shown[i].items == menu.groups()[i].items;
+                same = shown[i].title == menu.groups()[i].title &&
+                       shown[i].items == menu.groups()[i].items;
             if (!same) {
                 while (box->count() > 0) {
                     QWidget* page = box->widget(0);
@@ -437,8 +472,9 @@ void WindowBinding::sync(Control& c) {
                         item->setProperty("role", QStringLiteral("dish"));
                         item->setMinimumHeight(36);
                         item->setToolTip(q(menu.itemText(g, i)));
-                        connect(item, &QPushButton::clicked, this,
-                                [this, &menu, g, i] { fromUser([&menu, g, i] { menu.clickItem(g, i); }); });
+                        connect(item, &QPushButton::clicked, this, [this, &menu, g, i] {
+                            fromUser([&menu, g, i] { menu.clickItem(g, i); });
+                        });
                         layout->addWidget(item);
                     }
                     layout->addStretch(1);
@@ -447,7 +483,8 @@ void WindowBinding::sync(Control& c) {
                 }
                 shown = menu.groups();
             }
-            if (menu.openGroup() >= 0 && menu.openGroup() < box->count()) box->setCurrentIndex(menu.openGroup());
+            if (menu.openGroup() >= 0 && menu.openGroup() < box->count())
+                box->setCurrentIndex(menu.openGroup());
             break;
         }
         case ControlKind::DatePicker: {
@@ -458,7 +495,8 @@ void WindowBinding::sync(Control& c) {
         case ControlKind::StatusBar: {
             auto& bar = static_cast<StatusBar&>(c);
             const auto panes = w->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
-            for (int i = 0; i < bar.paneCount() && i < panes.size(); ++i) panes[i]->setText(q(bar.paneText(i)));
+            for (int i = 0; i < bar.paneCount() && i < panes.size(); ++i)
+                panes[i]->setText(q(bar.paneText(i)));
             break;
         }
         case ControlKind::GroupBox:

@@ -17,24 +17,24 @@ namespace tablora::ui::qt {
 
 // The top-level widget of a window: reports moves and the system's close to the window.
 class TopWidget : public QWidget {
-public:
+  public:
     TopWidget(Window& window, QWidget* parent, Qt::WindowFlags flags);
     bool closing = false;
 
-protected:
+  protected:
     void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     Window& m_window;
 };
 
 // One window's widgets, kept in step with its controls both ways: program changes reach the
 // widgets (coalesced, once per turn of the event loop), a person's actions reach the controls.
 class WindowBinding : public QObject {
-public:
+  public:
     WindowBinding(Window& window, QWidget* owner, bool modal);
     ~WindowBinding() override;
 
@@ -47,7 +47,7 @@ public:
     void flush();
     void moveToWindowPosition();
 
-private:
+  private:
     QWidget* build(Control& c, QWidget* parent);
     void sync(Control& c);
     void markDirty(Control* c);
