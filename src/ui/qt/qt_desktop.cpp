@@ -38,8 +38,13 @@ QtDesktop::~QtDesktop() {
 }
 
 QWidget* QtDesktop::activeParent() const {
-    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
-    if (QWidget* active = QApplication::activeWindow()) return active;
+    // Never a window on its way out: it would take the dialog down with it.
+    for (QWidget* w : {QApplication::activeModalWidget(), QApplication::activeWindow()}) {
+        if (w && w->isVisible()) return w;
+    }
+    for (const auto& [window, binding] : m_bindings) {
+        if (window->ownHeader() && binding->widget()->isVisible()) return binding->widget();
+    }
     return nullptr;
 }
 
