@@ -65,33 +65,41 @@ bool EditBox::pressKey(int key) {
     return true;
 }
 
-void ComboBox::clear() {
+void ItemControl::clear() {
     m_items.clear();
     m_selected = -1;
-    m_text.clear();
     changed();
 }
 
-void ComboBox::addItem(std::string item) {
+void ItemControl::addItem(std::string item) {
     m_items.push_back(std::move(item));
     changed();
 }
 
-std::string ComboBox::itemText(int index) const {
+std::string ItemControl::itemText(int index) const {
     return inRange(index, m_items.size()) ? m_items[static_cast<size_t>(index)] : std::string();
 }
 
-void ComboBox::select(int index) {
+void ItemControl::select(int index) {
     m_selected = inRange(index, m_items.size()) ? index : -1;
-    m_text = itemText(m_selected);
     changed();
 }
 
-bool ComboBox::choose(int index) {
+bool ItemControl::choose(int index) {
     if (!usable() || !inRange(index, m_items.size())) return false;
     select(index);
     if (onSelectionChanged) onSelectionChanged();
     return true;
+}
+
+void ComboBox::clear() {
+    m_text.clear();
+    ItemControl::clear();
+}
+
+void ComboBox::select(int index) {
+    m_text = itemText(inRange(index, m_items.size()) ? index : -1);
+    ItemControl::select(index);
 }
 
 bool ComboBox::type(const std::string& text) {
@@ -104,41 +112,14 @@ bool ComboBox::type(const std::string& text) {
     return true;
 }
 
-void ListBox::clear() {
-    m_items.clear();
-    m_selected = -1;
-    changed();
-}
-
-void ListBox::addItem(std::string item) {
-    m_items.push_back(std::move(item));
-    changed();
-}
-
-std::string ListBox::itemText(int index) const {
-    return inRange(index, m_items.size()) ? m_items[static_cast<size_t>(index)] : std::string();
-}
-
-void ListBox::select(int index) {
-    m_selected = inRange(index, m_items.size()) ? index : -1;
-    changed();
-}
-
-bool ListBox::choose(int index) {
-    if (!usable() || !inRange(index, m_items.size())) return false;
-    select(index);
-    if (onSelectionChanged) onSelectionChanged();
-    return true;
-}
-
 void CheckListBox::clear() {
     m_ticks.clear();
-    ListBox::clear();
+    ItemControl::clear();
 }
 
 void CheckListBox::addItem(std::string item) {
     m_ticks.push_back(false);
-    ListBox::addItem(std::move(item));
+    ItemControl::addItem(std::move(item));
 }
 
 bool CheckListBox::ticked(int index) const {

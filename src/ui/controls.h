@@ -146,44 +146,20 @@ class EditBox : public Control {
     EditMode m_mode;
 };
 
-class ComboBox : public Control {
+// What combo boxes and list boxes share: a list of item texts and one selected item.
+class ItemControl : public Control {
   public:
-    ComboBox(Window& w, std::string name, bool editable, Rect g, Control* container = nullptr)
-        : Control(w, std::move(name), ControlKind::ComboBox, "", g, container),
-          m_editable(editable) {}
-    bool editable() const { return m_editable; }
-    void clear();
-    void addItem(std::string item);
-    int itemCount() const { return static_cast<int>(m_items.size()); }
-    std::string itemText(int index) const;
-    const std::vector<std::string>& items() const { return m_items; }
-    int selectedIndex() const { return m_selected; }
-    // Selects an item (-1 for none); the text follows the selection.
-    void select(int index);
-    // A person picks an item from the list.
-    bool choose(int index);
-    // A person types into the editable text.
-    bool type(const std::string& text);
-    std::function<void()> onSelectionChanged;
-
-  private:
-    bool m_editable;
-    std::vector<std::string> m_items;
-    int m_selected = -1;
-};
-
-class ListBox : public Control {
-  public:
-    ListBox(Window& w, std::string name, Rect g, Control* container = nullptr,
-            ControlKind kind = ControlKind::ListBox)
+    ItemControl(Window& w, std::string name, ControlKind kind, Rect g, Control* container)
         : Control(w, std::move(name), kind, "", g, container) {}
-    void clear();
-    void addItem(std::string item);
+    virtual void clear();
+    virtual void addItem(std::string item);
     int itemCount() const { return static_cast<int>(m_items.size()); }
     std::string itemText(int index) const;
     const std::vector<std::string>& items() const { return m_items; }
     int selectedIndex() const { return m_selected; }
-    void select(int index);
+    // Selects an item (-1 for none) without raising the event.
+    virtual void select(int index);
+    // A person picks an item.
     bool choose(int index);
     std::function<void()> onSelectionChanged;
 
@@ -192,12 +168,35 @@ class ListBox : public Control {
     int m_selected = -1;
 };
 
+class ComboBox : public ItemControl {
+  public:
+    ComboBox(Window& w, std::string name, bool editable, Rect g, Control* container = nullptr)
+        : ItemControl(w, std::move(name), ControlKind::ComboBox, g, container),
+          m_editable(editable) {}
+    bool editable() const { return m_editable; }
+    void clear() override;
+    // The text follows the selection.
+    void select(int index) override;
+    // A person types into the editable text.
+    bool type(const std::string& text);
+
+  private:
+    bool m_editable;
+};
+
+class ListBox : public ItemControl {
+  public:
+    ListBox(Window& w, std::string name, Rect g, Control* container = nullptr,
+            ControlKind kind = ControlKind::ListBox)
+        : ItemControl(w, std::move(name), kind, g, container) {}
+};
+
 class CheckListBox : public ListBox {
   public:
     CheckListBox(Window& w, std::string name, Rect g, Control* container = nullptr)
         : ListBox(w, std::move(name), g, container, ControlKind::CheckListBox) {}
-    void clear();
-    void addItem(std::string item);
+    void clear() override;
+    void addItem(std::string item) override;
     bool ticked(int index) const;
     void setTicked(int index, bool ticked);
     // A person ticks or unticks an item.

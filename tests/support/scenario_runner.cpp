@@ -171,10 +171,9 @@ class Runner {
     std::string itemsOf(ui::Control& c) {
         switch (c.kind()) {
             case ui::ControlKind::ComboBox:
-                return join(static_cast<ui::ComboBox&>(c).items());
             case ui::ControlKind::ListBox:
             case ui::ControlKind::CheckListBox:
-                return join(static_cast<ui::ListBox&>(c).items());
+                return join(static_cast<ui::ItemControl&>(c).items());
             case ui::ControlKind::RollMenu: {
                 std::vector<std::string> titles;
                 for (const auto& g : static_cast<ui::RollMenu&>(c).groups())
@@ -227,16 +226,11 @@ class Runner {
         } else if (verb == "choose") {
             need(t, 3);
             ui::Control& c = anyControl(t[1]);
-            if (c.kind() == ui::ControlKind::ComboBox) {
-                auto& combo = static_cast<ui::ComboBox&>(c);
-                act(combo.choose(indexIn(combo.items(), t[2])), "choose " + t[2]);
-            } else if (c.kind() == ui::ControlKind::ListBox ||
-                       c.kind() == ui::ControlKind::CheckListBox) {
-                auto& list = static_cast<ui::ListBox&>(c);
-                act(list.choose(indexIn(list.items(), t[2])), "choose " + t[2]);
-            } else {
+            if (c.kind() != ui::ControlKind::ComboBox && c.kind() != ui::ControlKind::ListBox &&
+                c.kind() != ui::ControlKind::CheckListBox)
                 throw Failure("cannot choose in " + t[1]);
-            }
+            auto& list = static_cast<ui::ItemControl&>(c);
+            act(list.choose(indexIn(list.items(), t[2])), "choose " + t[2]);
         } else if (verb == "select") {
             need(t, 3);
             act(control<ui::ReportList>(t[1], ui::ControlKind::ReportList).selectRow(number(t[2])),
@@ -333,13 +327,10 @@ class Runner {
             need(t, 4);
             ui::Control& c = anyControl(t[2]);
             int index = -2;
-            if (c.kind() == ui::ControlKind::ComboBox)
-                index = static_cast<ui::ComboBox&>(c).selectedIndex();
-            else if (c.kind() == ui::ControlKind::ReportList)
+            if (c.kind() == ui::ControlKind::ReportList)
                 index = static_cast<ui::ReportList&>(c).currentRow();
-            else if (c.kind() == ui::ControlKind::ListBox ||
-                     c.kind() == ui::ControlKind::CheckListBox)
-                index = static_cast<ui::ListBox&>(c).selectedIndex();
+            else if (dynamic_cast<ui::ItemControl*>(&c))
+                index = static_cast<ui::ItemControl&>(c).selectedIndex();
             check(t[2] + " selected", t[3], std::to_string(index));
         } else if (what == "rows") {
             need(t, 4);
