@@ -68,7 +68,7 @@ bool SqliteTable::close() {
 void SqliteTable::finalizeStatements() {
     for (auto& [sql, stmt] : m_statements) sqlite3_finalize(stmt);
     m_statements.clear();
-    m_readStatements.clear();
+    m_blocks.clear();
 }
 
 sqlite3_stmt* SqliteTable::statement(const std::string& sql) {
@@ -87,7 +87,7 @@ bool SqliteTable::load() {
     m_columns.clear();
     m_rowids.clear();
     m_buffers.clear();
-    m_readStatements.clear();  // indexed by column number, which a schema change can shift
+    m_blocks.clear();
     const std::string table = quoted(m_table);
     if (sqlite3_stmt* stmt = statement("SELECT * FROM " + table + " LIMIT 0")) {
         const int rc = sqlite3_step(stmt);
@@ -140,45 +140,80 @@ int SqliteTable::resolve(const Field& field) const {
     return 0;
 }
 
-bool SqliteTable::readStep(int column, sqlite3_stmt*& stmt) {
-    // Reads are the hot path of every scan: keep one prepared statement per column.
-    if (m_readStatements.size() != m_columns.size())
-        m_readStatements.assign(m_columns.size(), nullptr);
-    sqlite3_stmt*& cached = m_readStatements[static_cast<size_t>(column - 1)];
-    if (!cached) {
-        cached = statement("SELECT " + quoted(m_columns[static_cast<size_t>(column - 1)]) +
-                           " FROM " + quoted(m_table) + " WHERE _ROWID_ = ?");
+bool SqliteTable::moveFirst() {
+    // A scan starts here: what was read ahead for an earlier one may be out of date.
+    m_blocks.clear();
+    return moveTo(1);
+}
+
+const SqliteTable::CachedValue* SqliteTable::cachedRead(int column) {
+    if (m_blocks.size() != m_columns.size()) m_blocks.assign(m_columns.size(), {});
+    Block& block = m_blocks[static_cast<size_t>(column - 1)];
+    const int offset = m_current - block.first;
+    if (block.first == 0 || offset < 0 || offset >= static_cast<int>(block.values.size())) {
+        fillBlock(column, block);
     }
-    stmt = cached;
-    if (!stmt) return false;
-    sqlite3_bind_int64(stmt, 1, m_rowids[static_cast<size_t>(m_current - 1)]);
-    if (sqlite3_step(stmt) == SQLITE_ROW) return true;
-    sqlite3_reset(stmt);
-    return false;
+    const CachedValue& v = block.values[static_cast<size_t>(m_current - block.first)];
+    return v.present ? &v : nullptr;
+}
+
+void SqliteTable::fillBlock(int column, Block& block) {
+    // Scans read one field of record after record; one statement fetches a run of them,
+    // which saves SQLite taking and dropping its file lock for every single field.
+    constexpr int kRun = 256;
+    block.first = m_current;
+    block.values.clear();
+    sqlite3_stmt* stmt = statement(
+        "SELECT _ROWID_, " + quoted(m_columns[static_cast<size_t>(column - 1)]) + " FROM " +
+        quoted(m_table) + " WHERE _ROWID_ >= ? ORDER BY _ROWID_ LIMIT " + std::to_string(kRun));
+    const size_t count = m_rowids.size();
+    size_t index = static_cast<size_t>(m_current - 1);
+    auto markAbsentUpTo = [&](size_t end) {
+        for (; index < end && index < count; ++index) block.values.emplace_back();
+    };
+    int rows = 0;
+    bool complete = stmt != nullptr;
+    if (stmt) {
+        sqlite3_bind_int64(stmt, 1, m_rowids[index]);
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            ++rows;
+            const std::int64_t rowid = sqlite3_column_int64(stmt, 0);
+            // Records of the snapshot with no row here were deleted behind the cursor's back.
+            while (index < count && m_rowids[index] < rowid) {
+                block.values.emplace_back();
+                ++index;
+            }
+            if (index >= count || m_rowids[index] != rowid) continue;  // added since the snapshot
+            const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+            CachedValue v;
+            v.present = true;
+            if (bytes) v.text.assign(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, 1)));
+            v.integer = sqlite3_column_int(stmt, 1);
+            block.values.push_back(std::move(v));
+            ++index;
+        }
+        complete = rc == SQLITE_DONE;
+        sqlite3_reset(stmt);
+    }
+    // Fewer rows than asked for means the table ends here: the rest of the snapshot is gone.
+    if (complete && rows < kRun) markAbsentUpTo(count);
+    if (block.values.empty()) block.values.emplace_back();  // the current record, unreadable
 }
 
 std::string SqliteTable::readText(Field field) {
     const int column = resolve(field);
     if (column == 0 || !isOpen() || !hasCurrent()) return {};
-    sqlite3_stmt* stmt = nullptr;
-    if (!readStep(column, stmt)) return {};
-    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-    std::string text = bytes
-                           ? std::string(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, 0)))
-                           : std::string();
-    sqlite3_reset(stmt);
+    const CachedValue* v = cachedRead(column);
     // A value that is not well-formed UTF-8 cannot be shown or compared: it reads as empty.
-    return util::isValidUtf8(text) ? text : std::string();
+    return v && util::isValidUtf8(v->text) ? v->text : std::string();
 }
 
 int SqliteTable::readInt(Field field) {
     const int column = resolve(field);
     if (column == 0 || !isOpen() || !hasCurrent()) return 0;
-    sqlite3_stmt* stmt = nullptr;
-    if (!readStep(column, stmt)) return 0;
-    const int value = sqlite3_column_int(stmt, 0);
-    sqlite3_reset(stmt);
-    return value;
+    const CachedValue* v = cachedRead(column);
+    return v ? v->integer : 0;
 }
 
 bool SqliteTable::store(Field field, Value value) {

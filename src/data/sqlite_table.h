@@ -46,7 +46,7 @@ class SqliteTable {
     bool close();
     bool isOpen() const { return m_db != nullptr && m_mode != CursorMode::Closed; }
 
-    bool moveFirst() { return moveTo(1); }
+    bool moveFirst();
     bool skip(int count = 1);
     bool moveTo(int number);
     int recordNumber() const { return isOpen() ? m_current : 0; }
@@ -82,7 +82,18 @@ class SqliteTable {
     sqlite3_stmt* statement(const std::string& sql);
     void finalizeStatements();
     bool store(Field field, Value value);
-    bool readStep(int column, sqlite3_stmt*& stmt);
+    // Field values read ahead for a run of records of one column, from one scan.
+    struct CachedValue {
+        bool present = false;
+        std::string text;
+        int integer = 0;
+    };
+    struct Block {
+        int first = 0;  // record number of values[0]; 0 when empty
+        std::vector<CachedValue> values;
+    };
+    const CachedValue* cachedRead(int column);
+    void fillBlock(int column, Block& block);
 
     SqliteDB* m_db = nullptr;
     CursorMode m_mode = CursorMode::Closed;
@@ -93,7 +104,7 @@ class SqliteTable {
     int m_current = 0;
     // Prepared statements by SQL text, reused until the cursor closes.
     std::unordered_map<std::string, sqlite3_stmt*> m_statements;
-    std::vector<sqlite3_stmt*> m_readStatements;  // owned by m_statements
+    std::vector<Block> m_blocks;  // per column; dropped by every load and every moveFirst
 };
 
 }  // namespace tablora::data

@@ -269,3 +269,51 @@ TEST(DemoDatabase, HasTheSixTablesAndRefusesToOverwrite) {
     EXPECT_EQ(querySql(path, "SELECT 菜品 FROM 菜品 WHERE 菜品 LIKE '宫保%'"), "宫保鸡丁/28元");
     EXPECT_FALSE(data::createDemoDatabase(path, "a", "b").empty());
 }
+
+TEST(CursorReadAhead, LongScansChangesBetweenScansAndRowsGoneOrAddedBehindTheCursor) {
+    test::TempDir dir;
+    const std::string path = dir.path("t.db");
+    SqliteDB db;
+    ASSERT_TRUE(db.open(path, true));
+    ASSERT_TRUE(execSql(path,
+                        "CREATE TABLE 流水 (单号 TEXT, 状态 INTEGER);"
+                        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<600)"
+                        " INSERT INTO 流水 (rowid, 单号, 状态) SELECT i*2, 'N'||i, i%3 FROM n;"));
+    SqliteTable t;
+    ASSERT_TRUE(t.open("流水", db));
+    auto scan = [&t] {
+        std::string out;
+        long sum = 0;
+        t.moveFirst();
+        for (int i = 1, n = t.recordCount(); i <= n; ++i) {
+            if (i == 1 || i == 256 || i == 257 || i == 512 || i == 600)
+                out += t.readText("单号") + ",";
+            sum += t.readInt("状态");
+            t.skip();
+        }
+        return out + std::to_string(sum);
+    };
+    EXPECT_EQ(scan(), "N1,N256,N257,N512,N600,600");
+
+    // Another connection changes, deletes and squeezes in rows: the next scan sees the
+    // changes; a deleted record reads as nothing; a row not in the snapshot is passed over.
+    ASSERT_TRUE(
+        execSql(path,
+                "UPDATE 流水 SET 单号='改' WHERE rowid=512; DELETE FROM 流水 WHERE rowid=514;"
+                "INSERT INTO 流水 (rowid, 单号, 状态) VALUES (515, '插', 9)"));
+    t.moveFirst();
+    t.moveTo(256);
+    EXPECT_EQ(t.readText("单号"), "改");
+    t.moveTo(257);
+    EXPECT_EQ(t.readText("单号"), "");
+    EXPECT_EQ(t.readInt("状态"), 0);
+    t.moveTo(258);
+    EXPECT_EQ(t.readText("单号"), "N258");
+
+    // The cursor's own writes are read back at once.
+    t.moveTo(3);
+    ASSERT_TRUE(t.edit());
+    t.write("单号", "自己");
+    ASSERT_TRUE(t.update());
+    EXPECT_EQ(t.readText("单号"), "自己");
+}
