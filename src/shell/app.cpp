@@ -18,7 +18,11 @@ App::~App() {
 
 template <class W>
 W* App::load(std::unique_ptr<W>& slot, bool modal, ui::Window* owner) {
-    if (slot) return slot.get();  // each window exists at most once
+    if (slot) {
+        // Each window exists at most once: asking for it again brings it to the front.
+        m_desktop.bringToFront(*slot);
+        return slot.get();
+    }
     slot = std::make_unique<W>(*this);
     W* window = slot.get();
     window->onDestroyed = [this, &slot](ui::Window&) { m_destroyed.push_back(std::move(slot)); };

@@ -7,6 +7,7 @@ namespace tablora::shell {
 LoginWindow::LoginWindow(App& app)
     : Window(app.desktop(), "LoginWindow", "", 402, 308), m_app(app) {
     透明标签1.setFont("迷你简蝶语");
+    setInitialFocus(&编辑框_密码);  // the user is chosen already; the password is typed next
     按钮_登录.onClick = [this] { logIn(); };
     编辑框_密码.onKeyDown = [this](int key) {
         if (key == ui::EditBox::kEnter) logIn();

@@ -31,6 +31,9 @@ class Window {
     void minimize() { m_desktop.minimize(*this); }
     // A window that draws its own header (caption, minimise and close) has no system frame.
     bool ownHeader() const { return m_ownHeader; }
+    // The control that has the keyboard when the window comes up.
+    Control* initialFocus() const { return m_initialFocus; }
+    void setInitialFocus(Control* control) { m_initialFocus = control; }
     void setOwnHeader(bool own) { m_ownHeader = own; }
 
     bool destroyed() const { return m_destroyed; }
@@ -63,6 +66,7 @@ class Window {
     int m_top;
     bool m_destroyed = false;
     bool m_ownHeader = false;
+    Control* m_initialFocus = nullptr;
     std::vector<Control*> m_controls;
 };
 

@@ -173,8 +173,9 @@ TEST_F(AppTest, WorkWindowsFollowTheMainWindowAndSeparatorsDoNothing) {
     for (int separator : {0, 2, 5}) main().工具条1.clickItem(separator);
     EXPECT_EQ(desktop.shownWindows.size(), 4u);  // login, main, order, checkout
     EXPECT_TRUE(desktop.messages.empty());
-    main().工具条1.clickItem(shell::MainWindow::kOrder);  // at most once
+    main().工具条1.clickItem(shell::MainWindow::kOrder);  // at most once, brought forward
     EXPECT_EQ(desktop.shownWindows.size(), 4u);
+    EXPECT_EQ(desktop.broughtForward, std::vector<std::string>{"OrderWindow"});
 }
 
 TEST_F(AppTest, ClosingTheMainWindowClosesEverythingAndTheDatabase) {

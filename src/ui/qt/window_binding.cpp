@@ -518,6 +518,7 @@ void WindowBinding::show() {
     m_top->show();
     m_top->raise();
     m_top->activateWindow();
+    if (QWidget* focus = widgetOf(m_window.initialFocus())) focus->setFocus();
 }
 
 void WindowBinding::runModal() {
