@@ -44,8 +44,7 @@ void CheckoutWindow::RefreshCheckoutWindow() {
     编辑框_备注.setText("");
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
-    journal.moveFirst();
-    for (int i = 1, n = journal.recordCount(); i <= n; ++i) {
+    data::forEachRecord(journal, [&](data::SqliteTable&) {
         if (journal.readInt("状态") == 0) {
             超级列表框_流水.addRow({"", journal.readText("单号"), journal.readText("时间"),
                                     journal.readText("台号"),
@@ -53,8 +52,8 @@ void CheckoutWindow::RefreshCheckoutWindow() {
                                     numberText(static_cast<long long>(journal.readInt("金额"))),
                                     "未结账", journal.readText("操作")});
         }
-        journal.skip();
-    }
+        return false;
+    });
     journal.close();
     for (int r = 0; r < 超级列表框_流水.rowCount(); ++r)
         超级列表框_流水.setCell(r, kNo, std::to_string(r + 1));
@@ -67,8 +66,7 @@ void CheckoutWindow::showSelectedOrder() {
     const std::string number = 超级列表框_流水.cell(selected, kNumber);
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
-    lines.moveFirst();
-    for (int i = 1, n = lines.recordCount(); i <= n; ++i) {
+    data::forEachRecord(lines, [&](data::SqliteTable&) {
         if (lines.readText("单号") == number) {
             超级列表框_明细.addRow({"", lines.readText("单号"), lines.readText("菜品"),
                                     numberText(static_cast<long long>(lines.readInt("单价"))),
@@ -76,8 +74,8 @@ void CheckoutWindow::showSelectedOrder() {
                                     numberText(static_cast<long long>(lines.readInt("金额"))),
                                     lines.readText("分类")});
         }
-        lines.skip();
-    }
+        return false;
+    });
     lines.close();
     标签_台号.setText(超级列表框_流水.cell(selected, kTable));
     标签_金额.setText(超级列表框_流水.cell(selected, kAmount));
@@ -112,8 +110,7 @@ void CheckoutWindow::settle() {
     const std::string number = 超级列表框_流水.cell(selected, kNumber);
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
-    journal.moveFirst();
-    for (int i = 1, n = journal.recordCount(); i <= n; ++i) {
+    data::forEachRecord(journal, [&](data::SqliteTable&) {
         if (journal.readText("单号") == number && journal.readText("台号") == 标签_台号.text() &&
             journal.readInt("状态") == 0) {
             journal.edit();
@@ -124,10 +121,10 @@ void CheckoutWindow::settle() {
                 m_app.message("结账成功！", ui::Icon::Information);
             else
                 m_app.message("结账失败，请检查！", kWarn);
-            break;
+            return true;
         }
-        journal.skip();
-    }
+        return false;
+    });
     journal.close();
     RefreshCheckoutWindow();
     if (auto* order = m_app.orderWindow()) order->clearCurrentOrder();

@@ -107,4 +107,16 @@ class SqliteTable {
     std::vector<Block> m_blocks;  // per column; dropped by every load and every moveFirst
 };
 
+// The program's walk over a table: from the first record in rowid order, once each. The visitor
+// returns true to stop there, leaving the cursor on that record; the result says whether it did.
+template <class Visit>
+bool forEachRecord(SqliteTable& cursor, Visit&& visit) {
+    cursor.moveFirst();
+    for (int i = 1, n = cursor.recordCount(); i <= n; ++i) {
+        if (visit(cursor)) return true;
+        cursor.skip();
+    }
+    return false;
+}
+
 }  // namespace tablora::data

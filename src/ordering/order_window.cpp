@@ -64,11 +64,10 @@ void OrderWindow::RefreshOrderTableList() {
     组合框_餐台.clear();
     auto& data = m_app.data();
     auto& tables = data.openOnDemand(data.diningTableCursor);
-    tables.moveFirst();
-    for (int i = 1, n = tables.recordCount(); i <= n; ++i) {
+    data::forEachRecord(tables, [&](data::SqliteTable&) {
         组合框_餐台.addItem(tables.readText("餐台"));
-        tables.skip();
-    }
+        return false;
+    });
     tables.close();
 }
 
@@ -76,11 +75,10 @@ void OrderWindow::RefreshOrderMenuGroups() {
     卷帘式菜单_点菜.clear();
     auto& data = m_app.data();
     auto& categories = data.openOnDemand(data.categoryCursor);
-    categories.moveFirst();
-    for (int i = 1, n = categories.recordCount(); i <= n; ++i) {
+    data::forEachRecord(categories, [&](data::SqliteTable&) {
         卷帘式菜单_点菜.addGroup(categories.readText("分类"));
-        categories.skip();
-    }
+        return false;
+    });
     categories.close();
 }
 
@@ -88,8 +86,7 @@ void OrderWindow::RefreshOrderMenuDishes() {
     for (int g = 0; g < 卷帘式菜单_点菜.groupCount(); ++g) 卷帘式菜单_点菜.clearItems(g);
     auto& data = m_app.data();
     auto& dishes = data.openOnDemand(data.dishCursor);
-    dishes.moveFirst();
-    for (int i = 1, n = dishes.recordCount(); i <= n; ++i) {
+    data::forEachRecord(dishes, [&](data::SqliteTable&) {
         const std::string category = dishes.readText("分类");
         std::string dish;
         bool read = false;
@@ -101,8 +98,8 @@ void OrderWindow::RefreshOrderMenuDishes() {
             }
             卷帘式菜单_点菜.addItem(g, dish);
         }
-        dishes.skip();
-    }
+        return false;
+    });
     dishes.close();
 }
 
@@ -110,11 +107,10 @@ void OrderWindow::RefreshOpenTableList(const std::string& select) {
     组合框_切换.clear();
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
-    journal.moveFirst();
-    for (int i = 1, n = journal.recordCount(); i <= n; ++i) {
+    data::forEachRecord(journal, [&](data::SqliteTable&) {
         if (journal.readInt("状态") == 0) 组合框_切换.addItem(journal.readText("台号"));
-        journal.skip();
-    }
+        return false;
+    });
     journal.close();
     if (select.empty()) return;
     for (int i = 0; i < 组合框_切换.itemCount(); ++i) {
@@ -150,11 +146,10 @@ void OrderWindow::openTable() {
     // Order numbers are the opening second; two openings in one second must not share one,
     // since the number is all that ties an order to its lines. Take the next free second.
     std::unordered_set<std::string> used;
-    journal.moveFirst();
-    for (int i = 1, n = journal.recordCount(); i <= n; ++i) {
+    data::forEachRecord(journal, [&](data::SqliteTable&) {
         used.insert(journal.readText("单号"));
-        journal.skip();
-    }
+        return false;
+    });
     util::DateTime moment = util::fromCalendar(m_app.desktop().now());
     std::string number =
         util::FormatDateTime(moment, util::Compact, util::DateAndTime, util::TwentyFourHour);
@@ -254,20 +249,18 @@ void OrderWindow::changeQuantity(int step) {
     list.setCell(row, 数量, numberText(newQuantity));
     list.setCell(row, 金额, numberText(wholeNumber(list.cell(row, 单价)) * newQuantity));
 
+    const std::string number = 标签_单号.text();
+    const std::string name = list.cell(row, 菜品名称);
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
     lines.moveFirst();
     lines.edit();
-    const std::string number = 标签_单号.text();
-    const std::string name = list.cell(row, 菜品名称);
-    for (int i = 1, n = lines.recordCount(); i <= n; ++i) {
-        if (lines.readText("单号") == number && lines.readText("菜品") == name) {
-            lines.write("数量", wholeNumber(list.cell(row, 数量)));
-            lines.write("金额", wholeNumber(list.cell(row, 金额)));
-            break;
-        }
-        lines.skip();
-    }
+    data::forEachRecord(lines, [&](data::SqliteTable&) {
+        if (lines.readText("单号") != number || lines.readText("菜品") != name) return false;
+        lines.write("数量", wholeNumber(list.cell(row, 数量)));
+        lines.write("金额", wholeNumber(list.cell(row, 金额)));
+        return true;
+    });
     if (!lines.update()) {
         list.setCell(row, 数量, oldQuantity);
         list.setCell(row, 金额, oldAmount);
@@ -287,14 +280,13 @@ void OrderWindow::deleteLine() {
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
     bool failed = false;
-    lines.moveFirst();
-    for (int i = 1, n = lines.recordCount(); i <= n; ++i) {
+    data::forEachRecord(lines, [&](data::SqliteTable&) {
         if (lines.readText("单号") == number && lines.readText("菜品") == name) {
             failed = !lines.deleteCurrent();
-            break;
+            return true;
         }
-        lines.skip();
-    }
+        return false;
+    });
     // A line whose record could not be deleted stays listed, as it stays stored.
     if (failed)
         m_app.message("删除菜品失败，请检查！", kWarn);
@@ -326,13 +318,13 @@ void OrderWindow::SaveOrderTotal() {
     auto& journal = data.openOnDemand(data.journalCursor);
     journal.moveFirst();
     journal.edit();
-    for (int i = 1, n = journal.recordCount(); i <= n; ++i) {
+    data::forEachRecord(journal, [&](data::SqliteTable&) {
         if (journal.readText("单号") == 标签_单号.text()) {
             journal.write("金额", wholeNumber(标签_总金额.text()));
-            break;
+            return true;
         }
-        journal.skip();
-    }
+        return false;
+    });
     if (!journal.update()) m_app.message("写流水数据库失败，请检查！", kWarn);
     journal.close();
 }
@@ -344,17 +336,16 @@ void OrderWindow::switchTable() {
     }
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
-    journal.moveFirst();
-    for (int i = 1, n = journal.recordCount(); i <= n; ++i) {
+    data::forEachRecord(journal, [&](data::SqliteTable&) {
         if (journal.readText("台号") == 组合框_切换.text() && journal.readInt("状态") == 0) {
             标签_单号.setText(journal.readText("单号"));
             标签_当前操作.setText(journal.readText("台号"));
             标签_开台时间.setText(journal.readText("时间"));
             标签_人数.setText(numberText(static_cast<long long>(journal.readInt("人数"))));
-            break;
+            return true;
         }
-        journal.skip();
-    }
+        return false;
+    });
     journal.close();
     LoadOrderLines();
     RefreshOrderTotals();
@@ -364,15 +355,14 @@ void OrderWindow::LoadOrderLines() {
     超级列表框_点菜.clearRows();
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
-    lines.moveFirst();
-    for (int i = 1, n = lines.recordCount(); i <= n; ++i) {
+    data::forEachRecord(lines, [&](data::SqliteTable&) {
         if (lines.readText("单号") == 标签_单号.text()) {
             超级列表框_点菜.addRow({"", lines.readText("单号"), lines.readText("菜品"),
                                     lines.readText("单价"), lines.readText("数量"),
                                     lines.readText("金额"), lines.readText("分类")});
         }
-        lines.skip();
-    }
+        return false;
+    });
     lines.close();
 }
 

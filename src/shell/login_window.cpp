@@ -30,11 +30,10 @@ void LoginWindow::created() {
             break;
     }
     auto& users = data.userCursor;
-    users.moveFirst();
-    for (int i = 1, n = users.recordCount(); i <= n; ++i) {
+    data::forEachRecord(users, [&](data::SqliteTable&) {
         组合框_用户.addItem(users.readText("用户"));
-        users.skip();
-    }
+        return false;
+    });
     组合框_用户.select(0);
 }
 
@@ -48,14 +47,15 @@ void LoginWindow::logIn() {
     users.moveFirst();
     m_app.session().announcement = users.readText("公告内容");
     const std::string name = 组合框_用户.itemText(组合框_用户.selectedIndex());
-    for (int i = 1, n = users.recordCount(); i <= n; ++i) {
-        if (users.readText("用户") == name && users.readText("密码") == password) {
-            m_app.session().currentUser = users.readText("用户");
-            m_app.acceptLogin();
-            destroy();
-            return;
-        }
-        users.skip();
+    // With several users of one name, the first whose password matches is the one.
+    const bool matched = data::forEachRecord(users, [&](data::SqliteTable&) {
+        return users.readText("用户") == name && users.readText("密码") == password;
+    });
+    if (matched) {
+        m_app.session().currentUser = users.readText("用户");
+        m_app.acceptLogin();
+        destroy();
+        return;
     }
     m_app.message("密码错误，请重新输入！", ui::Icon::Exclamation);
 }

@@ -43,16 +43,15 @@ void applySkinAndStore(App& app) {
     }
     auto& data = app.data();
     auto& users = data.openOnDemand(data.userCursor);
-    users.moveFirst();
-    for (int i = 1, n = users.recordCount(); i <= n; ++i) {
+    data::forEachRecord(users, [&](data::SqliteTable&) {
         if (users.readText("用户") == main->标签_用户.text()) {
             users.edit();
             users.write("皮肤", skin);
             users.update();
-            break;
+            return true;
         }
-        users.skip();
-    }
+        return false;
+    });
     users.close();
 }
 
