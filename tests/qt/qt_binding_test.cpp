@@ -41,6 +41,8 @@ class QtBindingTest : public ::testing::Test {
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
                     messages << box->text();
+                    titles << box->windowTitle();
+                    icons << box->icon();
                     box->accept();
                 }
             }
@@ -84,6 +86,8 @@ class QtBindingTest : public ::testing::Test {
     ui::qt::QtDesktop desktop;
     shell::App app{desktop, db};
     QStringList messages;
+    QStringList titles;
+    QList<QMessageBox::Icon> icons;
 
   private:
     QTimer m_acceptor;
@@ -133,6 +137,8 @@ TEST_F(QtBindingTest, ClickingADishInTheRollMenuAddsALine) {
     QTest::keyClicks(guests->lineEdit(), q("3"));
     QTest::mouseClick(find<QPushButton>(order, "按钮_开台"), Qt::LeftButton);
     EXPECT_EQ(messages, QStringList{q("开台成功！")});
+    EXPECT_EQ(titles, QStringList{q("信息：")});
+    EXPECT_EQ(icons, QList<QMessageBox::Icon>{QMessageBox::Information});
     desktop.syncAll();
     EXPECT_EQ(find<QLabel>(order, "标签_当前操作")->text(), q("大厅3号"));
 
