@@ -17,13 +17,25 @@ struct PermissionSet {
     int 设置餐台 = 0;
     int 设置菜品 = 0;
     int 设置公告 = 0;
-
-    static constexpr std::array<const char*, 10> kFields = {
-        "开台",     "结账",     "查询",     "删除",     "流水导出",
-        "单台导出", "设置用户", "设置餐台", "设置菜品", "设置公告"};
-    int* begin() { return &开台; }
-    int* end() { return &设置公告 + 1; }
 };
+
+// Each flag with its field in the user table, in table order.
+struct PermissionField {
+    const char* field;
+    int PermissionSet::*member;
+};
+inline constexpr std::array<PermissionField, 10> kPermissionFields = {{
+    {"开台", &PermissionSet::开台},
+    {"结账", &PermissionSet::结账},
+    {"查询", &PermissionSet::查询},
+    {"删除", &PermissionSet::删除},
+    {"流水导出", &PermissionSet::流水导出},
+    {"单台导出", &PermissionSet::单台导出},
+    {"设置用户", &PermissionSet::设置用户},
+    {"设置餐台", &PermissionSet::设置餐台},
+    {"设置菜品", &PermissionSet::设置菜品},
+    {"设置公告", &PermissionSet::设置公告},
+}};
 
 // Process-wide values of one running program.
 struct Session {

@@ -17,8 +17,8 @@ void applyLoggedInUser(App& app) {
     // Still open on the user's record after a successful login.
     auto& users = data.openOnDemand(data.userCursor);
     s.skin = users.readInt("皮肤");
-    int* flag = s.permissions.begin();
-    for (const char* field : PermissionSet::kFields) *flag++ = users.readInt(field);
+    for (const auto& flag : kPermissionFields)
+        s.permissions.*flag.member = users.readInt(flag.field);
 
     main->标签_用户.setText(s.currentUser);
     main->组合框_皮肤.select(s.skin);

@@ -70,20 +70,18 @@ Answer QtDesktop::messageBox(const std::string& text, const std::string& title, 
             break;
     }
     QPushButton* ok = nullptr;
-    QPushButton* cancel = nullptr;
     QPushButton* yesButton = nullptr;
-    QPushButton* noButton = nullptr;
     switch (buttons) {
         case Buttons::Ok:
             ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
             break;
         case Buttons::OkCancel:
             ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
-            cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+            box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
             break;
         case Buttons::YesNo:
             yesButton = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
-            noButton = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+            box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
             break;
     }
     if (m_unattendedMs > 0) {
@@ -94,8 +92,6 @@ Answer QtDesktop::messageBox(const std::string& text, const std::string& title, 
     QAbstractButton* clicked = box.clickedButton();
     if (buttons == Buttons::YesNo) return clicked == yesButton ? Answer::Yes : Answer::No;
     if (buttons == Buttons::OkCancel) return clicked == ok ? Answer::Ok : Answer::Cancel;
-    (void)cancel;
-    (void)noButton;
     return Answer::Ok;
 }
 
