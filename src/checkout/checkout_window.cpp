@@ -44,14 +44,12 @@ void CheckoutWindow::RefreshCheckoutWindow() {
     编辑框_备注.setText("");
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
-    data::forEachRecord(journal, [&](data::SqliteTable&) {
-        if (journal.readInt("状态") == 0) {
-            超级列表框_流水.addRow({"", journal.readText("单号"), journal.readText("时间"),
-                                    journal.readText("台号"),
-                                    numberText(static_cast<long long>(journal.readInt("人数"))),
-                                    numberText(static_cast<long long>(journal.readInt("金额"))),
-                                    "未结账", journal.readText("操作")});
-        }
+    data::forEachMatch(journal, "状态", 0, [&](data::SqliteTable&) {
+        超级列表框_流水.addRow({"", journal.readText("单号"), journal.readText("时间"),
+                                journal.readText("台号"),
+                                numberText(static_cast<long long>(journal.readInt("人数"))),
+                                numberText(static_cast<long long>(journal.readInt("金额"))),
+                                "未结账", journal.readText("操作")});
         return false;
     });
     journal.close();
@@ -66,14 +64,12 @@ void CheckoutWindow::showSelectedOrder() {
     const std::string number = 超级列表框_流水.cell(selected, kNumber);
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
-    data::forEachRecord(lines, [&](data::SqliteTable&) {
-        if (lines.readText("单号") == number) {
-            超级列表框_明细.addRow({"", lines.readText("单号"), lines.readText("菜品"),
-                                    numberText(static_cast<long long>(lines.readInt("单价"))),
-                                    numberText(static_cast<long long>(lines.readInt("数量"))),
-                                    numberText(static_cast<long long>(lines.readInt("金额"))),
-                                    lines.readText("分类")});
-        }
+    data::forEachMatch(lines, "单号", number, [&](data::SqliteTable&) {
+        超级列表框_明细.addRow({"", lines.readText("单号"), lines.readText("菜品"),
+                                numberText(static_cast<long long>(lines.readInt("单价"))),
+                                numberText(static_cast<long long>(lines.readInt("数量"))),
+                                numberText(static_cast<long long>(lines.readInt("金额"))),
+                                lines.readText("分类")});
         return false;
     });
     lines.close();
@@ -110,9 +106,8 @@ void CheckoutWindow::settle() {
     const std::string number = 超级列表框_流水.cell(selected, kNumber);
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
-    data::forEachRecord(journal, [&](data::SqliteTable&) {
-        if (journal.readText("单号") == number && journal.readText("台号") == 标签_台号.text() &&
-            journal.readInt("状态") == 0) {
+    data::forEachMatch(journal, "单号", number, [&](data::SqliteTable&) {
+        if (journal.readText("台号") == 标签_台号.text() && journal.readInt("状态") == 0) {
             journal.edit();
             journal.write("状态", 1);
             journal.write("备注", 编辑框_备注.text());

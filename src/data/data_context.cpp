@@ -25,16 +25,32 @@ const char* DataContext::tableOf(const SqliteTable& cursor, const DataContext& c
     return "";
 }
 
+bool DataContext::openDatabase() {
+    if (!database.open(m_path, false)) return false;
+    // The finds of the order, checkout and query windows are answered from these. They add
+    // no table or field, so any other reader of the file sees it as before.
+    database.createIndexIfMissing("索引_明细_单号", "明细", "单号");
+    database.createIndexIfMissing("索引_流水_单号", "流水", "单号");
+    database.createIndexIfMissing("索引_流水_状态", "流水", "状态");
+    return true;
+}
+
 DataContext::LoginOpen DataContext::openForLogin() {
-    if (!database.open(m_path, false)) return LoginOpen::NoDatabase;
+    if (!openDatabase()) return LoginOpen::NoDatabase;
     if (!userCursor.open("用户", database)) return LoginOpen::NoUserTable;
     return LoginOpen::Ok;
 }
 
 SqliteTable& DataContext::openOnDemand(SqliteTable& cursor) {
     if (database.isOpen() && cursor.isOpen()) return cursor;
-    database.close();
-    if (database.open(m_path, false)) cursor.open(tableOf(cursor, *this), database);
+    // The connection is kept while it is still on the file at the path: reopening it for every
+    // operation would throw away what the cursors keep of the tables. A file replaced or
+    // removed meanwhile is reopened (or fails) as before.
+    if (!database.isStillAt(m_path) || database.literalWalks()) {
+        database.close();
+        openDatabase();
+    }
+    if (database.isOpen()) cursor.open(tableOf(cursor, *this), database);
     return cursor;
 }
 

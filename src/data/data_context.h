@@ -38,6 +38,7 @@ class DataContext {
     SqliteTable categoryCursor;     // 分类
 
   private:
+    bool openDatabase();
     std::string m_path;
 };
 

@@ -21,6 +21,9 @@ CREATE TABLE 明细 (单号 TEXT, 菜品 TEXT, 单价 INTEGER, 数量 INTEGER, �
 CREATE TABLE 菜品 (菜品 TEXT, 分类 TEXT);
 CREATE TABLE 餐台 (餐台 TEXT);
 CREATE TABLE 分类 (分类 TEXT);
+CREATE INDEX 索引_明细_单号 ON 明细 (单号);
+CREATE INDEX 索引_流水_单号 ON 流水 (单号);
+CREATE INDEX 索引_流水_状态 ON 流水 (状态);
 )SQL";
 
 const std::vector<std::pair<const char*, std::vector<const char*>>> kMenu = {

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "data/sql_text.h"
 #include "data/sqlite_table.h"
 
 namespace tablora::data {
-
 SqliteDB::~SqliteDB() {
     close();
 }
@@ -20,40 +20,55 @@ bool SqliteDB::open(std::string_view path, bool createIfMissing) {
     std::string lowered = p;
     std::transform(lowered.begin(), lowered.end(), lowered.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    struct stat st {};
     if (p.empty() || lowered == ":memory:") {
         if (!createIfMissing) return false;
         p = ":memory:";
     } else if (!createIfMissing) {
-        // sqlite3_open by itself would create a missing file.
+        // sqlite3_open by itself would create a missing file; a FIFO or a folder is no database
+        // (and opening a FIFO for reading would wait for a writer).
+        if (::stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
         std::FILE* f = std::fopen(p.c_str(), "r");
         if (!f) return false;
         std::fclose(f);
-        struct stat st {};
-        if (::stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     }
-    const int flags = SQLITE_OPEN_READWRITE | (createIfMissing ? SQLITE_OPEN_CREATE : 0);
+    // One window thread uses the connection: SQLite's own mutex would only cost time.
+    const int flags =
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (createIfMissing ? SQLITE_OPEN_CREATE : 0);
     sqlite3* handle = nullptr;
     if (sqlite3_open_v2(p.c_str(), &handle, flags, nullptr) != SQLITE_OK) {
         sqlite3_close(handle);
         return false;
     }
+    // Before the first statement, so a file another process holds for a moment is waited for.
+    sqlite3_busy_timeout(handle, 2000);
     // A damaged or foreign file opens lazily in SQLite; read the schema now so it fails here.
     if (sqlite3_exec(handle, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) !=
         SQLITE_OK) {
         sqlite3_close(handle);
         return false;
     }
-    sqlite3_busy_timeout(handle, 2000);
+    if (::stat(p.c_str(), &st) == 0) {
+        m_device = static_cast<std::uint64_t>(st.st_dev);
+        m_inode = static_cast<std::uint64_t>(st.st_ino);
+    }
+    sqlite3_update_hook(handle, &SqliteDB::onUpdate, this);
+    sqlite3_rollback_hook(handle, &SqliteDB::onRollback, this);
     m_handle = handle;
+    ++m_connection;
+    m_changes.clear();
     return true;
 }
 
 bool SqliteDB::close() {
     // Cursors detach themselves as they close.
     while (!m_cursors.empty()) m_cursors.back()->close();
+    sqlite3_finalize(m_dataVersion);
+    m_dataVersion = nullptr;
     if (!m_handle) return true;
     sqlite3* handle = m_handle;
     m_handle = nullptr;
+    m_device = m_inode = 0;
     if (sqlite3_close(handle) == SQLITE_BUSY) {
         sqlite3_close_v2(handle);  // freed once whatever holds it lets go
         return false;
@@ -71,6 +86,81 @@ bool SqliteDB::commitTransaction(std::string_view name) {
     if (!m_handle) return false;
     const std::string sql = "COMMIT TRANSACTION " + std::string(name);
     return sqlite3_exec(m_handle, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool SqliteDB::rollbackTransaction() {
+    if (!m_handle) return false;
+    // Nothing to undo when SQLite already rolled back on its own (for example after a full disk).
+    if (sqlite3_get_autocommit(m_handle)) return true;
+    return sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool SqliteDB::isStillAt(std::string_view path) const {
+    if (!m_handle) return false;
+    struct stat st {};
+    const std::string p(path);
+    return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           static_cast<std::uint64_t>(st.st_dev) == m_device &&
+           static_cast<std::uint64_t>(st.st_ino) == m_inode;
+}
+
+bool SqliteDB::createIndexIfMissing(std::string_view index, std::string_view table,
+                                    std::string_view column) {
+    if (!m_handle) return false;
+    // Looked up first: a plain read, so an existing index costs no write lock.
+    sqlite3_stmt* stmt = nullptr;
+    bool exists = false;
+    if (sqlite3_prepare_v2(m_handle, "SELECT 1 FROM sqlite_master WHERE type='index' AND name=?",
+                           -1, &stmt, nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(stmt, 1, index.data(), static_cast<int>(index.size()), SQLITE_TRANSIENT);
+        exists = sqlite3_step(stmt) == SQLITE_ROW;
+    }
+    sqlite3_finalize(stmt);
+    if (exists) return true;
+    const std::string sql = "CREATE INDEX IF NOT EXISTS " + quoted(index) + " ON " + quoted(table) +
+                            " (" + quoted(column) + ")";
+    return sqlite3_exec(m_handle, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+SqliteDB::Stamp SqliteDB::stamp() {
+    Stamp s;
+    if (!m_handle) return s;
+    s.connection = m_connection;
+    s.rollbacks = m_rollbacks;
+    if (!m_dataVersion && sqlite3_prepare_v2(m_handle, "PRAGMA data_version", -1, &m_dataVersion,
+                                             nullptr) != SQLITE_OK) {
+        sqlite3_finalize(m_dataVersion);
+        m_dataVersion = nullptr;
+    }
+    if (m_dataVersion && sqlite3_step(m_dataVersion) == SQLITE_ROW)
+        s.dataVersion = sqlite3_column_int64(m_dataVersion, 0);
+    if (m_dataVersion) sqlite3_reset(m_dataVersion);
+    return s;
+}
+
+std::string SqliteDB::key(std::string_view table) {
+    std::string k(table);
+    for (char& c : k)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return k;
+}
+
+SqliteDB::TableChanges SqliteDB::changesOf(std::string_view table) const {
+    const auto it = m_changes.find(key(table));
+    return it == m_changes.end() ? TableChanges{} : it->second;
+}
+
+void SqliteDB::onUpdate(void* self, int operation, const char* database, const char* table,
+                        long long rowid) {
+    if (!database || std::string_view(database) != "main" || !table) return;
+    auto& changes = static_cast<SqliteDB*>(self)->m_changes[key(table)];
+    ++changes.generation;
+    changes.lastOperation = operation;
+    changes.lastRowid = rowid;
+}
+
+void SqliteDB::onRollback(void* self) {
+    ++static_cast<SqliteDB*>(self)->m_rollbacks;
 }
 
 void SqliteDB::attach(SqliteTable* cursor) {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace tablora::data {
 
@@ -26,6 +29,21 @@ class SqliteDB {
     bool close();
     bool beginTransaction(std::string_view name = {});
     bool commitTransaction(std::string_view name = {});
+    bool rollbackTransaction();
+
+    // True while the open connection is still on the file now at `path` (not replaced or
+    // removed since it was opened), so it can be kept instead of reopened.
+    bool isStillAt(std::string_view path) const;
+    // Creates an index on one column when no index of that name exists. A read-only file,
+    // a missing table or column: nothing happens, and finds are only slower.
+    bool createIndexIfMissing(std::string_view index, std::string_view table,
+                              std::string_view column);
+
+    // Walks every table as the cursor did before it asked SQLite: finds walk, the rowid list
+    // is reloaded at every open and write, the connection reopened for every operation. For
+    // measuring the difference only.
+    void setLiteralWalks(bool on) { m_literalWalks = on; }
+    bool literalWalks() const { return m_literalWalks; }
 
     sqlite3* handle() const { return m_handle; }
 
@@ -34,7 +52,34 @@ class SqliteDB {
     void attach(SqliteTable* cursor);
     void detach(SqliteTable* cursor);
 
+    // What a cursor compares to know whether its rowid list still holds: which connection,
+    // how often another connection committed, how often this one rolled back.
+    struct Stamp {
+        std::uint64_t connection = 0;
+        std::int64_t dataVersion = -1;
+        std::uint64_t rollbacks = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    Stamp stamp();
+    // Rows this connection changed in one table (triggers included), the last one named.
+    struct TableChanges {
+        std::uint64_t generation = 0;
+        int lastOperation = 0;
+        std::int64_t lastRowid = 0;
+    };
+    TableChanges changesOf(std::string_view table) const;
+    static std::string key(std::string_view table);
+    static void onUpdate(void* self, int operation, const char* database, const char* table,
+                         long long rowid);
+    static void onRollback(void* self);
+
     sqlite3* m_handle = nullptr;
+    sqlite3_stmt* m_dataVersion = nullptr;
+    std::uint64_t m_connection = 0;  // counts opens, so a cursor knows a reopened connection
+    std::uint64_t m_rollbacks = 0;
+    std::unordered_map<std::string, TableChanges> m_changes;
+    std::uint64_t m_device = 0, m_inode = 0;
+    bool m_literalWalks = false;
     std::vector<SqliteTable*> m_cursors;
 };
 

@@ -2,22 +2,15 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <limits>
+
+#include "data/sql_text.h"
 #include "data/sqlite_db.h"
 #include "util/text.h"
 
 namespace tablora::data {
 namespace {
-
-// Identifiers are quoted so that any table or column name is taken as a name, never as SQL.
-std::string quoted(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-    return out;
-}
 
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -28,6 +21,19 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
         if (x != y) return false;
     }
     return true;
+}
+
+// The type affinity SQLite gives a column of this declared type.
+char affinityOf(const char* declared) {
+    std::string t = declared ? declared : "";
+    for (char& c : t)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    auto has = [&](const char* part) { return t.find(part) != std::string::npos; };
+    if (has("INT")) return 'I';
+    if (has("CHAR") || has("CLOB") || has("TEXT")) return 'T';
+    if (has("BLOB") || t.empty()) return 'B';
+    if (has("REAL") || has("FLOA") || has("DOUB")) return 'R';
+    return 'N';
 }
 
 }  // namespace
@@ -57,7 +63,8 @@ bool SqliteTable::close() {
     if (m_db) m_db->detach(this);
     m_db = nullptr;
     m_columns.clear();
-    m_rowids.clear();
+    m_affinities.clear();
+    // The rowid list stays for the next open of the same table; the stamps tell if it holds.
     m_buffers.clear();
     m_current = 0;
     m_table.clear();
@@ -85,7 +92,7 @@ sqlite3_stmt* SqliteTable::statement(const std::string& sql) {
 
 bool SqliteTable::load() {
     m_columns.clear();
-    m_rowids.clear();
+    m_affinities.clear();
     m_buffers.clear();
     m_blocks.clear();
     const std::string table = quoted(m_table);
@@ -96,11 +103,36 @@ bool SqliteTable::load() {
             for (int i = 0; i < n; ++i) {
                 const char* name = sqlite3_column_name(stmt, i);
                 m_columns.emplace_back(name ? name : "");
+                m_affinities.push_back(affinityOf(sqlite3_column_decltype(stmt, i)));
             }
         }
         sqlite3_reset(stmt);
     }
-    sqlite3_stmt* rows = statement("SELECT _ROWID_ FROM " + table + " ORDER BY _ROWID_ ");
+    if (m_rowidsTable != m_table) m_rowidsValid = false;
+    return syncRowids(true);
+}
+
+bool SqliteTable::syncRowids(bool askOtherConnections) {
+    if (!m_db || !m_db->isOpen()) return false;
+    if (m_db->literalWalks()) return reloadRowids();
+    bool valid = m_rowidsValid && m_syncedConnection == m_db->m_connection &&
+                 m_syncedRollbacks == m_db->m_rollbacks &&
+                 m_syncedGeneration == m_db->changesOf(m_table).generation;
+    if (askOtherConnections) {
+        const std::int64_t version = m_db->stamp().dataVersion;
+        valid = valid && version == m_syncedDataVersion;
+        if (!valid) m_syncedDataVersion = version;
+    }
+    if (valid) return true;
+    m_blocks.clear();
+    return reloadRowids();
+}
+
+bool SqliteTable::reloadRowids() {
+    m_rowids.clear();
+    m_rowidsValid = false;
+    m_blocks.clear();
+    sqlite3_stmt* rows = statement("SELECT _ROWID_ FROM " + quoted(m_table) + " ORDER BY _ROWID_ ");
     if (!rows) return false;
     int rc;
     while ((rc = sqlite3_step(rows)) == SQLITE_ROW)
@@ -110,7 +142,34 @@ bool SqliteTable::load() {
         m_rowids.clear();
         return false;
     }
+    m_rowidsValid = true;
+    m_rowidsTable = m_table;
+    m_syncedConnection = m_db->m_connection;
+    m_syncedRollbacks = m_db->m_rollbacks;
+    m_syncedGeneration = m_db->changesOf(m_table).generation;
+    if (m_syncedDataVersion < 0) m_syncedDataVersion = m_db->stamp().dataVersion;
     return true;
+}
+
+void SqliteTable::ownWriteDone(int operation, std::int64_t rowid, std::uint64_t generationBefore) {
+    m_blocks.clear();
+    m_buffers.clear();
+    const auto changes = m_db->changesOf(m_table);
+    const bool onlyThis =
+        m_rowidsValid && !m_db->literalWalks() && m_syncedGeneration == generationBefore &&
+        changes.generation == generationBefore + 1 && changes.lastOperation == operation &&
+        m_syncedRollbacks == m_db->m_rollbacks &&
+        (operation == SQLITE_INSERT || changes.lastRowid == rowid);
+    if (!onlyThis) {
+        reloadRowids();
+        return;
+    }
+    const auto at = std::lower_bound(m_rowids.begin(), m_rowids.end(), changes.lastRowid);
+    if (operation == SQLITE_INSERT && (at == m_rowids.end() || *at != changes.lastRowid))
+        m_rowids.insert(at, changes.lastRowid);
+    else if (operation == SQLITE_DELETE && at != m_rowids.end() && *at == changes.lastRowid)
+        m_rowids.erase(at);
+    m_syncedGeneration = changes.generation;
 }
 
 bool SqliteTable::moveTo(int number) {
@@ -141,8 +200,10 @@ int SqliteTable::resolve(const Field& field) const {
 }
 
 bool SqliteTable::moveFirst() {
-    // A scan starts here: what was read ahead for an earlier one may be out of date.
+    // A scan starts here: what was read ahead for an earlier one may be out of date, and
+    // another program may have changed the table since the last operation.
     m_blocks.clear();
+    if (isOpen()) syncRowids(true);
     return moveTo(1);
 }
 
@@ -161,6 +222,14 @@ void SqliteTable::fillBlock(int column, Block& block) {
     // Scans read one field of record after record; one statement fetches a run of them,
     // which saves SQLite taking and dropping its file lock for every single field.
     constexpr int kRun = 256;
+    // What other columns read ahead before another program changed the file is not served.
+    if (!m_db->literalWalks()) {
+        const std::int64_t version = m_db->stamp().dataVersion;
+        if (version != m_blocksVersion) {
+            for (Block& other : m_blocks) other = Block{};
+            m_blocksVersion = version;
+        }
+    }
     block.first = m_current;
     block.values.clear();
     sqlite3_stmt* stmt = statement(
@@ -214,6 +283,113 @@ int SqliteTable::readInt(Field field) {
     if (column == 0 || !isOpen() || !hasCurrent()) return 0;
     const CachedValue* v = cachedRead(column);
     return v ? v->integer : 0;
+}
+
+std::vector<int> SqliteTable::findAll(Field field, std::string_view text) {
+    if (!isOpen()) return {};
+    return find(resolve(field), Key{text});
+}
+
+std::vector<int> SqliteTable::findAll(Field field, int value) {
+    if (!isOpen()) return {};
+    return find(resolve(field), Key{value});
+}
+
+namespace {
+
+// What a read of the current value gives, as readText and readInt give it.
+bool readsAs(sqlite3_stmt* stmt, int column, const std::variant<std::string_view, int>& key) {
+    if (const int* value = std::get_if<int>(&key))
+        return sqlite3_column_int(stmt, column) == *value;
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    const std::string_view text =
+        bytes ? std::string_view(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, column)))
+              : std::string_view();
+    const std::string_view wanted = std::get<std::string_view>(key);
+    return text == wanted && (text.empty() || util::isValidUtf8(text));
+}
+
+}  // namespace
+
+std::vector<int> SqliteTable::find(int column, const Key& key) {
+    syncRowids(true);
+    std::vector<int> numbers;
+    if (column == 0) {
+        // A field the table lacks reads as empty or 0 in every record.
+        const bool failureValue = std::holds_alternative<int>(key)
+                                      ? std::get<int>(key) == 0
+                                      : std::get<std::string_view>(key).empty();
+        if (failureValue)
+            for (int n = 1; n <= recordCount(); ++n) numbers.push_back(n);
+        return numbers;
+    }
+    if (!m_db->literalWalks() && indexedFind(column, key, numbers)) return numbers;
+    return walkFind(column, key);
+}
+
+std::vector<int> SqliteTable::walkFind(int column, const Key& key) {
+    std::vector<int> numbers;
+    const int current = m_current;
+    m_blocks.clear();
+    for (int n = 1; n <= recordCount(); ++n) {
+        m_current = n;
+        const CachedValue* v = cachedRead(column);
+        const bool match = std::holds_alternative<int>(key)
+                               ? (v ? v->integer : 0) == std::get<int>(key)
+                               : (v && util::isValidUtf8(v->text)
+                                      ? std::string_view(v->text)
+                                      : std::string_view()) == std::get<std::string_view>(key);
+        if (match) numbers.push_back(n);
+    }
+    m_current = current;
+    return numbers;
+}
+
+bool SqliteTable::indexedFind(int column, const Key& key, std::vector<int>& numbers) {
+    // The statement selects a superset of the matches that an index on the column can serve;
+    // each candidate is then compared exactly as a read compares it. Only where the column's
+    // type affinity lets comparisons in SQL be trusted for that: otherwise walk.
+    const char affinity = m_affinities[static_cast<size_t>(column - 1)];
+    const std::string name = quoted(m_columns[static_cast<size_t>(column - 1)]);
+    std::string where;
+    if (std::holds_alternative<int>(key)) {
+        // In a numeric column the values that can read as `value`: NULL (as 0), numbers within
+        // one of it (reals are truncated), numbers outside 32 bits (cut to 32) and texts and
+        // blobs, which sort above every number.
+        if (affinity != 'I' && affinity != 'R' && affinity != 'N') return false;
+        where = name + " IS NULL OR (" + name + " > ?1 AND " + name + " < ?2) OR " + name +
+                " > 2147483647 OR " + name + " < -2147483648";
+    } else {
+        // In a text column numbers are stored as text, so a value reading as a non-empty text
+        // is that text, or a blob (blobs sort above every text). An empty text is also what
+        // NULL and malformed UTF-8 read as, which no index finds: walk for it.
+        const std::string_view text = std::get<std::string_view>(key);
+        if (affinity != 'T' || text.empty() || !util::isValidUtf8(text)) return false;
+        where = name + " = ?1 OR " + name + " >= CAST(X'' AS BLOB)";
+    }
+    sqlite3_stmt* stmt =
+        statement("SELECT _ROWID_, " + name + " FROM " + quoted(m_table) + " WHERE " + where);
+    if (!stmt) return false;
+    if (const int* value = std::get_if<int>(&key)) {
+        sqlite3_bind_int64(stmt, 1, static_cast<sqlite3_int64>(*value) - 1);
+        sqlite3_bind_int64(stmt, 2, static_cast<sqlite3_int64>(*value) + 1);
+    } else {
+        const std::string_view text = std::get<std::string_view>(key);
+        sqlite3_bind_text(stmt, 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    }
+    int rc;
+    numbers.clear();
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if (!readsAs(stmt, 1, key)) continue;
+        const std::int64_t rowid = sqlite3_column_int64(stmt, 0);
+        const auto at = std::lower_bound(m_rowids.begin(), m_rowids.end(), rowid);
+        if (at != m_rowids.end() && *at == rowid)
+            numbers.push_back(static_cast<int>(at - m_rowids.begin()) + 1);
+    }
+    sqlite3_reset(stmt);
+    // Sorted here rather than by SQL, so the planner never trades the index for a rowid scan.
+    std::sort(numbers.begin(), numbers.end());
+    return rc == SQLITE_DONE;
 }
 
 bool SqliteTable::store(Field field, Value value) {
@@ -296,13 +472,19 @@ bool SqliteTable::update() {
                               SQLITE_TRANSIENT);
         }
     }
-    if (editing) sqlite3_bind_int64(stmt, parameter, m_rowids[static_cast<size_t>(m_current - 1)]);
+    const std::int64_t rowid = editing ? m_rowids[static_cast<size_t>(m_current - 1)] : 0;
+    if (editing) sqlite3_bind_int64(stmt, parameter, rowid);
+    const std::uint64_t before = m_db->changesOf(m_table).generation;
     const int rc = sqlite3_step(stmt);
     sqlite3_reset(stmt);
-    if (rc != SQLITE_DONE) return false;
+    if (rc != SQLITE_DONE) {
+        // A statement that failed may still have run triggers before it was undone.
+        if (m_db->changesOf(m_table).generation != before) m_rowidsValid = false;
+        return false;
+    }
     m_mode = CursorMode::Browsing;
     const int current = m_current;
-    load();
+    ownWriteDone(editing ? SQLITE_UPDATE : SQLITE_INSERT, rowid, before);
     m_current = current;
     return true;
 }
@@ -310,12 +492,18 @@ bool SqliteTable::update() {
 bool SqliteTable::deleteCurrent() {
     if (!isOpen() || !hasCurrent()) return false;
     bool ran = false;
+    const std::int64_t rowid = m_rowids[static_cast<size_t>(m_current - 1)];
+    const std::uint64_t before = m_db->changesOf(m_table).generation;
     if (sqlite3_stmt* stmt = statement("DELETE FROM " + quoted(m_table) + " WHERE _ROWID_ = ?")) {
-        sqlite3_bind_int64(stmt, 1, m_rowids[static_cast<size_t>(m_current - 1)]);
+        sqlite3_bind_int64(stmt, 1, rowid);
         ran = sqlite3_step(stmt) == SQLITE_DONE;
         sqlite3_reset(stmt);
     }
-    load();
+    if (ran)
+        ownWriteDone(SQLITE_DELETE, rowid, before);
+    else
+        reloadRowids();
+    m_buffers.clear();
     m_current = 0;
     return ran;
 }

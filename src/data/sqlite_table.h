@@ -63,6 +63,12 @@ class SqliteTable {
     std::string readText(Field field);
     int readInt(Field field);
 
+    // The record numbers, ascending, of the records whose field reads (readText / readInt) as
+    // this value: exactly what a walk comparing every record gives, asked of SQLite with one
+    // statement an index can serve where the column's type allows it. The cursor stays put.
+    std::vector<int> findAll(Field field, std::string_view text);
+    std::vector<int> findAll(Field field, int value);
+
     bool write(Field field, int value);
     bool write(Field field, std::int64_t value);
     bool write(Field field, double value);
@@ -75,8 +81,19 @@ class SqliteTable {
 
   private:
     using Value = std::variant<std::monostate, int, std::int64_t, double, std::string, Bytes>;
+    using Key = std::variant<std::string_view, int>;
 
     bool load();
+    // Makes the rowid list what the table holds now: kept while nothing but this cursor has
+    // changed the table, reloaded otherwise. Checks other connections only when asked.
+    bool syncRowids(bool askOtherConnections);
+    bool reloadRowids();
+    // After this cursor's own INSERT, UPDATE or DELETE of `rowid`: patch the list if that was
+    // the only change to the table, else reload it.
+    void ownWriteDone(int operation, std::int64_t rowid, std::uint64_t generationBefore);
+    std::vector<int> find(int column, const Key& key);
+    std::vector<int> walkFind(int column, const Key& key);
+    bool indexedFind(int column, const Key& key, std::vector<int>& numbers);
     int resolve(const Field& field) const;
     bool hasCurrent() const { return m_current >= 1 && m_current <= recordCount(); }
     sqlite3_stmt* statement(const std::string& sql);
@@ -99,12 +116,22 @@ class SqliteTable {
     CursorMode m_mode = CursorMode::Closed;
     std::string m_table;
     std::vector<std::string> m_columns;
+    std::vector<char> m_affinities;  // per column: 'T'ext, 'I'nteger, 'R'eal, 'N'umeric, 'B'lob
+    // Kept across close and open of the same table on the same connection; m_synced says what
+    // it was taken against.
     std::vector<std::int64_t> m_rowids;
+    bool m_rowidsValid = false;
+    std::string m_rowidsTable;
+    std::uint64_t m_syncedConnection = 0;
+    std::int64_t m_syncedDataVersion = -1;
+    std::uint64_t m_syncedRollbacks = 0;
+    std::uint64_t m_syncedGeneration = 0;
     std::vector<Value> m_buffers;
     int m_current = 0;
     // Prepared statements by SQL text, reused until the cursor closes.
     std::unordered_map<std::string, sqlite3_stmt*> m_statements;
-    std::vector<Block> m_blocks;  // per column; dropped by every load and every moveFirst
+    std::vector<Block> m_blocks;        // per column; dropped by every load and every moveFirst
+    std::int64_t m_blocksVersion = -1;  // the file's data version when they were fetched
 };
 
 // The program's walk over a table: from the first record in rowid order, once each. The visitor
@@ -116,6 +143,19 @@ bool forEachRecord(SqliteTable& cursor, Visit&& visit) {
         if (visit(cursor)) return true;
         cursor.skip();
     }
+    return false;
+}
+
+// The same walk over just the records whose field reads as `key` (see findAll): the visitor
+// returns true to stop there. When it never does, the cursor ends past the last record, as a
+// walk that found nothing does.
+template <class Key, class Visit>
+bool forEachMatch(SqliteTable& cursor, Field field, const Key& key, Visit&& visit) {
+    for (int number : cursor.findAll(field, key)) {
+        cursor.moveTo(number);
+        if (visit(cursor)) return true;
+    }
+    cursor.moveTo(cursor.recordCount() + 1);
     return false;
 }
 

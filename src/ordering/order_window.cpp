@@ -1,7 +1,5 @@
 #include "ordering/order_window.h"
 
-#include <unordered_set>
-
 #include "checkout/checkout_window.h"
 #include "shell/app.h"
 #include "shell/main_window.h"
@@ -107,8 +105,8 @@ void OrderWindow::RefreshOpenTableList(const std::string& select) {
     组合框_切换.clear();
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
-    data::forEachRecord(journal, [&](data::SqliteTable&) {
-        if (journal.readInt("状态") == 0) 组合框_切换.addItem(journal.readText("台号"));
+    data::forEachMatch(journal, "状态", 0, [&](data::SqliteTable&) {
+        组合框_切换.addItem(journal.readText("台号"));
         return false;
     });
     journal.close();
@@ -145,15 +143,11 @@ void OrderWindow::openTable() {
     auto& journal = data.openOnDemand(data.journalCursor);
     // Order numbers are the opening second; two openings in one second must not share one,
     // since the number is all that ties an order to its lines. Take the next free second.
-    std::unordered_set<std::string> used;
-    data::forEachRecord(journal, [&](data::SqliteTable&) {
-        used.insert(journal.readText("单号"));
-        return false;
-    });
+    auto used = [&journal](const std::string& n) { return !journal.findAll("单号", n).empty(); };
     util::DateTime moment = util::fromCalendar(m_app.desktop().now());
     std::string number =
         util::FormatDateTime(moment, util::Compact, util::DateAndTime, util::TwentyFourHour);
-    while (used.count(number)) {
+    while (used(number)) {
         moment += kOneSecond;
         number =
             util::FormatDateTime(moment, util::Compact, util::DateAndTime, util::TwentyFourHour);
@@ -255,8 +249,8 @@ void OrderWindow::changeQuantity(int step) {
     auto& lines = data.openOnDemand(data.detailCursor);
     lines.moveFirst();
     lines.edit();
-    data::forEachRecord(lines, [&](data::SqliteTable&) {
-        if (lines.readText("单号") != number || lines.readText("菜品") != name) return false;
+    data::forEachMatch(lines, "单号", number, [&](data::SqliteTable&) {
+        if (lines.readText("菜品") != name) return false;
         lines.write("数量", wholeNumber(list.cell(row, 数量)));
         lines.write("金额", wholeNumber(list.cell(row, 金额)));
         return true;
@@ -280,8 +274,8 @@ void OrderWindow::deleteLine() {
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
     bool failed = false;
-    data::forEachRecord(lines, [&](data::SqliteTable&) {
-        if (lines.readText("单号") == number && lines.readText("菜品") == name) {
+    data::forEachMatch(lines, "单号", number, [&](data::SqliteTable&) {
+        if (lines.readText("菜品") == name) {
             failed = !lines.deleteCurrent();
             return true;
         }
@@ -318,12 +312,9 @@ void OrderWindow::SaveOrderTotal() {
     auto& journal = data.openOnDemand(data.journalCursor);
     journal.moveFirst();
     journal.edit();
-    data::forEachRecord(journal, [&](data::SqliteTable&) {
-        if (journal.readText("单号") == 标签_单号.text()) {
-            journal.write("金额", wholeNumber(标签_总金额.text()));
-            return true;
-        }
-        return false;
+    data::forEachMatch(journal, "单号", 标签_单号.text(), [&](data::SqliteTable&) {
+        journal.write("金额", wholeNumber(标签_总金额.text()));
+        return true;
     });
     if (!journal.update()) m_app.message("写流水数据库失败，请检查！", kWarn);
     journal.close();
@@ -336,8 +327,8 @@ void OrderWindow::switchTable() {
     }
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
-    data::forEachRecord(journal, [&](data::SqliteTable&) {
-        if (journal.readText("台号") == 组合框_切换.text() && journal.readInt("状态") == 0) {
+    data::forEachMatch(journal, "状态", 0, [&](data::SqliteTable&) {
+        if (journal.readText("台号") == 组合框_切换.text()) {
             标签_单号.setText(journal.readText("单号"));
             标签_当前操作.setText(journal.readText("台号"));
             标签_开台时间.setText(journal.readText("时间"));
@@ -355,12 +346,10 @@ void OrderWindow::LoadOrderLines() {
     超级列表框_点菜.clearRows();
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
-    data::forEachRecord(lines, [&](data::SqliteTable&) {
-        if (lines.readText("单号") == 标签_单号.text()) {
-            超级列表框_点菜.addRow({"", lines.readText("单号"), lines.readText("菜品"),
-                                    lines.readText("单价"), lines.readText("数量"),
-                                    lines.readText("金额"), lines.readText("分类")});
-        }
+    data::forEachMatch(lines, "单号", 标签_单号.text(), [&](data::SqliteTable&) {
+        超级列表框_点菜.addRow({"", lines.readText("单号"), lines.readText("菜品"),
+                                lines.readText("单价"), lines.readText("数量"),
+                                lines.readText("金额"), lines.readText("分类")});
         return false;
     });
     lines.close();

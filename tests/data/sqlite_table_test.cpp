@@ -224,7 +224,7 @@ TEST(SqliteDB, TransactionsBracketWrites) {
     EXPECT_EQ(querySql(path, "SELECT count(*) FROM 餐台"), "3");
 }
 
-TEST(SqliteDB, ReopeningClosesCursorsOfTheOldConnection) {
+TEST(SqliteDB, ConnectionIsKeptUntilTheFileIsReplacedThenCursorsOfTheOldOneClose) {
     test::TempDir dir;
     const std::string path = test::makeDemoDatabase(dir);
     DataContext ctx(path);
@@ -232,17 +232,26 @@ TEST(SqliteDB, ReopeningClosesCursorsOfTheOldConnection) {
     ASSERT_TRUE(ctx.dishCursor.isOpen());
     ctx.dishCursor.moveFirst();
     ASSERT_FALSE(ctx.dishCursor.readText("菜品").empty());
-    // Another cursor finds itself closed and reopens the database...
+    // Another cursor finds itself closed: the connection on the same file is kept.
     ctx.openOnDemand(ctx.journalCursor);
-    ASSERT_TRUE(ctx.journalCursor.isOpen());
     ctx.journalCursor.close();
     ctx.openOnDemand(ctx.journalCursor);
-    // ...which must leave the dish cursor closed, never reading through the old connection.
+    EXPECT_TRUE(ctx.dishCursor.isOpen());
+    EXPECT_FALSE(ctx.dishCursor.readText("菜品").empty());
+
+    // A new file put in its place is opened, and the old connection's cursors are closed,
+    // never reading through it.
+    const std::string other = test::makeDemoDatabase(dir, "other.db");
+    ASSERT_TRUE(execSql(other, "DELETE FROM 菜品 WHERE rowid > 3"));
+    std::filesystem::rename(other, path);
+    ctx.journalCursor.close();
+    ctx.openOnDemand(ctx.journalCursor);
+    EXPECT_TRUE(ctx.journalCursor.isOpen());
     EXPECT_FALSE(ctx.dishCursor.isOpen());
     EXPECT_EQ(ctx.dishCursor.readText("菜品"), "");
     EXPECT_EQ(ctx.dishCursor.recordCount(), 0);
     EXPECT_TRUE(ctx.openOnDemand(ctx.dishCursor).isOpen());
-    EXPECT_EQ(ctx.dishCursor.recordCount(), 30);
+    EXPECT_EQ(ctx.dishCursor.recordCount(), 3);
 }
 
 TEST(DataContext, LoginOpenReportsWhatFailed) {
@@ -295,20 +304,35 @@ TEST(CursorReadAhead, LongScansChangesBetweenScansAndRowsGoneOrAddedBehindTheCur
     };
     EXPECT_EQ(scan(), "N1,N256,N257,N512,N600,600");
 
-    // Another connection changes, deletes and squeezes in rows: the next scan sees the
-    // changes; a deleted record reads as nothing; a row not in the snapshot is passed over.
+    // Another connection changes, deletes and squeezes in rows: the next scan sees all of it,
+    // numbered as a fresh open would number it.
     ASSERT_TRUE(
         execSql(path,
                 "UPDATE 流水 SET 单号='改' WHERE rowid=512; DELETE FROM 流水 WHERE rowid=514;"
                 "INSERT INTO 流水 (rowid, 单号, 状态) VALUES (515, '插', 9)"));
     t.moveFirst();
+    EXPECT_EQ(t.recordCount(), 600);
     t.moveTo(256);
     EXPECT_EQ(t.readText("单号"), "改");
     t.moveTo(257);
-    EXPECT_EQ(t.readText("单号"), "");
-    EXPECT_EQ(t.readInt("状态"), 0);
+    EXPECT_EQ(t.readText("单号"), "插");
+    EXPECT_EQ(t.readInt("状态"), 9);
     t.moveTo(258);
     EXPECT_EQ(t.readText("单号"), "N258");
+
+    // Within one scan a row deleted behind the cursor reads as nothing, and what was read
+    // ahead before the change is fetched again.
+    t.moveFirst();
+    t.moveTo(300);
+    EXPECT_EQ(t.readText("单号"), "N300");
+    t.moveTo(258);
+    EXPECT_EQ(t.readInt("状态"), 258 % 3);
+    ASSERT_TRUE(execSql(path,
+                        "DELETE FROM 流水 WHERE rowid=516; UPDATE 流水 SET 单号='再改' "
+                        "WHERE rowid=600"));
+    EXPECT_EQ(t.readText("单号"), "");
+    t.moveTo(300);
+    EXPECT_EQ(t.readText("单号"), "再改");
 
     // The cursor's own writes are read back at once.
     t.moveTo(3);
