@@ -1,0 +1,270 @@
+// Every action of a waiter and a cashier over years of history (10,000 to 200,000 orders of
+// five lines each), through the real windows: on the scripted desktop and on the real Qt
+// widgets (offscreen), with the cursor asking SQLite and, side by side, walking every table as
+// it once did. Each configuration runs in its own process, so its memory is its own.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "checkout/checkout_window.h"
+#include "data/data_context.h"
+#include "ordering/order_window.h"
+#include "shell/app.h"
+#include "shell/login_window.h"
+#include "shell/main_window.h"
+#include "support/scripted_desktop.h"
+#include "ui/qt/qt_desktop.h"
+
+using namespace tablora;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const util::CalendarTime kToday{2026, 12, 9, 18, 0, 0};
+
+// The real widgets, with nobody at the screen: message boxes answer at once.
+class BenchQtDesktop : public ui::qt::QtDesktop {
+  public:
+    ui::Answer messageBox(const std::string&, const std::string&, ui::Icon, ui::Buttons) override {
+        return ui::Answer::Ok;
+    }
+    util::CalendarTime now() override { return clock; }
+    util::CalendarTime clock = kToday;
+};
+
+struct Results {
+    std::map<std::string, std::vector<double>> times;
+    std::vector<std::string> order;
+    void add(const std::string& action, double ms) {
+        if (!times.count(action)) order.push_back(action);
+        times[action].push_back(ms);
+    }
+};
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// Runs the evening on a logged-in app; `flush` lets the widgets catch up (part of the time).
+void evening(shell::App& app, util::CalendarTime& clock, int rounds,
+             const std::function<void()>& flush, Results& results) {
+    auto timed = [&](const std::string& action, const std::function<void()>& step) {
+        const auto t0 = Clock::now();
+        step();
+        flush();
+        results.add(action, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    };
+    for (int k = 0; k < std::max(3, rounds / 2); ++k) {
+        if (auto* w = app.orderWindow()) w->destroy();
+        if (auto* w = app.checkoutWindow()) w->destroy();
+        flush();
+        timed("open OrderWindow", [&] { app.openOrderWindow(); });
+        timed("open CheckoutWindow", [&] { app.openCheckoutWindow(); });
+    }
+    auto& order = *app.orderWindow();
+    auto& checkout = *app.checkoutWindow();
+    auto chooseText = [](ui::ComboBox& box, const std::string& text) {
+        for (int i = 0; i < box.itemCount(); ++i)
+            if (box.itemText(i) == text) return box.choose(i);
+        return false;
+    };
+    auto openTable = [&](const std::string& table) {
+        chooseText(order.组合框_餐台, table);
+        order.组合框_人数.type("2");
+        order.按钮_开台.click();
+        clock.minute = (clock.minute + 1) % 60;
+    };
+    std::vector<std::string> tables = order.组合框_餐台.items();
+    const std::string kept = tables.front();
+    openTable(kept);  // a second open table to switch to
+    for (int i = 0; i < rounds; ++i) {
+        const std::string table = tables[1 + static_cast<size_t>(i) % (tables.size() - 1)];
+        timed("open a table", [&] { openTable(table); });
+        for (int d = 0; d < 3; ++d)
+            timed("add a dish (cash desk open)", [&] {
+                order.卷帘式菜单_点菜.clickItem(1, (i + d) % order.卷帘式菜单_点菜.itemCount(1));
+            });
+        order.超级列表框_点菜.selectRow(0);
+        timed("quantity +", [&] { order.按钮_数量加.click(); });
+        timed("quantity -", [&] { order.按钮_数量减.click(); });
+        order.超级列表框_点菜.selectRow(2);
+        timed("delete a line", [&] { order.按钮_删除.click(); });
+        timed("switch tables", [&] {
+            chooseText(order.组合框_切换, kept);
+            order.按钮_切换.click();
+        });
+        chooseText(order.组合框_切换, table);
+        order.按钮_切换.click();
+        int row = 0;
+        while (row < checkout.超级列表框_流水.rowCount() &&
+               checkout.超级列表框_流水.cell(row, 3) != table)
+            ++row;
+        timed("select an order at the cash desk", [&] { checkout.超级列表框_流水.selectRow(row); });
+        checkout.编辑框_金额.type("1000");
+        timed("settle a bill", [&] { checkout.按钮_结账.click(); });
+    }
+}
+
+void logIn(ui::Window& w) {
+    auto& login = static_cast<shell::LoginWindow&>(w);
+    login.编辑框_密码.type("888888");
+    login.按钮_登录.click();
+}
+
+long memoryMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+void runScripted(const std::string& path, bool literal, int rounds, Results& r) {
+    test::ScriptedDesktop desktop;
+    desktop.clock = kToday;
+    desktop.modalScripts.push_back(logIn);
+    shell::App app(desktop, path);
+    app.data().database.setLiteralWalks(literal);
+    const auto t0 = Clock::now();
+    app.start();
+    r.add("start-up to the logged-in main window",
+          std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    evening(
+        app, desktop.clock, rounds, [] {}, r);
+}
+
+void runQt(const std::string& path, bool literal, int rounds, Results& r) {
+    int argc = 1;
+    char name[] = "history_bench";
+    char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    BenchQtDesktop desktop;
+    shell::App app(desktop, path);
+    app.data().database.setLiteralWalks(literal);
+    QTimer::singleShot(0, [&] {
+        if (app.loginWindow()) logIn(*app.loginWindow());
+    });
+    const auto t0 = Clock::now();
+    app.start();
+    desktop.syncAll();
+    QCoreApplication::processEvents();
+    r.add("start-up to the logged-in main window",
+          std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    evening(
+        app, desktop.clock, rounds,
+        [&] {
+            desktop.syncAll();
+            QCoreApplication::processEvents();
+        },
+        r);
+}
+
+struct Config {
+    std::string label;
+    bool qt, literal;
+};
+
+// Runs one configuration in a child process; its medians come back through a pipe.
+std::map<std::string, double> runChild(const std::string& path, const Config& c, int rounds,
+                                       std::vector<std::string>& order) {
+    int fds[2];
+    if (pipe(fds) != 0) return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        std::freopen("/dev/null", "w", stderr);  // the offscreen platform's notes
+        Results r;
+        if (c.qt)
+            runQt(path, c.literal, rounds, r);
+        else
+            runScripted(path, c.literal, rounds, r);
+        std::string out;
+        for (const auto& action : r.order)
+            out += action + "\t" + std::to_string(median(r.times[action])) + "\n";
+        out += "memory (MB, peak)\t" + std::to_string(memoryMb()) + "\n";
+        if (write(fds[1], out.data(), out.size()) < 0) _exit(1);
+        _exit(0);
+    }
+    close(fds[1]);
+    std::string text;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(fds[0], buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<size_t>(n));
+    close(fds[0]);
+    waitpid(pid, nullptr, 0);
+    std::map<std::string, double> medians;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t end = text.find('\n', at);
+        const std::string line = text.substr(at, end - at);
+        const size_t tab = line.find('\t');
+        const std::string action = line.substr(0, tab);
+        if (std::find(order.begin(), order.end(), action) == order.end()) order.push_back(action);
+        medians[action] = std::stod(line.substr(tab + 1));
+        at = end + 1;
+    }
+    return medians;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<int> sizes = {10'000, 50'000, 200'000};
+    if (argc > 1) {
+        sizes.clear();
+        for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+    }
+    const std::vector<Config> configs = {
+        {"scripted", false, false}, {"Qt", true, false}, {"Qt, walking", true, true}};
+    std::map<int, std::map<std::string, double>> qtBySize;
+    std::vector<std::string> order;
+    for (int size : sizes) {
+        const std::string path =
+            (std::filesystem::temp_directory_path() / "tablora-history-bench.db").string();
+        std::filesystem::remove(path);
+        data::createDemoDatabase(path, "经理", "888888");
+        data::addHistory(path, size, {2026, 12, 8, 0, 0, 0});
+        std::printf("\n%d orders, about %d lines (median ms)\n", size, size * 5);
+        std::printf("%-40s %10s %10s %12s %8s\n", "action", "scripted", "Qt", "Qt, walking",
+                    "ratio");
+        std::map<std::string, std::map<std::string, double>> cells;
+        for (const Config& c : configs) {
+            // Walking the whole history is slow: fewer rounds, each still a whole evening step.
+            const int rounds = c.literal ? (size >= 100'000 ? 3 : 5) : 15;
+            const std::string copy = path + ".run";
+            std::filesystem::copy_file(path, copy,
+                                       std::filesystem::copy_options::overwrite_existing);
+            cells[c.label] = runChild(copy, c, rounds, order);
+            std::filesystem::remove(copy);
+        }
+        for (const std::string& action : order) {
+            const double fast = cells["Qt"][action], slow = cells["Qt, walking"][action];
+            std::printf("%-40s %10.2f %10.2f %12.2f %7.1fx\n", action.c_str(),
+                        cells["scripted"][action], fast, slow, fast > 0 ? slow / fast : 0.0);
+        }
+        qtBySize[size] = cells["Qt"];
+        std::filesystem::remove(path);
+    }
+    if (sizes.size() > 1) {
+        std::printf("\ngrowth on the Qt widgets, %d -> %d orders\n", sizes.front(), sizes.back());
+        for (const std::string& action : order) {
+            const double a = qtBySize[sizes.front()][action], b = qtBySize[sizes.back()][action];
+            std::printf("%-40s %10.2f -> %10.2f  (%.2fx)\n", action.c_str(), a, b,
+                        a > 0 ? b / a : 0.0);
+        }
+    }
+    return 0;
+}
