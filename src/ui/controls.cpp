@@ -1,5 +1,7 @@
 #include "ui/controls.h"
 
+#include <algorithm>
+
 #include "ui/window.h"
 
 namespace tablora::ui {
@@ -139,43 +141,102 @@ bool CheckListBox::tick(int index, bool ticked) {
     return true;
 }
 
+namespace {
+
+// The length that starts a packed cell, seven bits a byte; moves `at` past it.
+size_t lengthAt(const std::string& packed, size_t& at) {
+    size_t n = 0;
+    for (int shift = 0; at < packed.size(); shift += 7) {
+        const auto byte = static_cast<unsigned char>(packed[at++]);
+        n |= static_cast<size_t>(byte & 0x7F) << shift;
+        if (!(byte & 0x80)) break;
+    }
+    return n;
+}
+
+}  // namespace
+
+std::string ReportList::pack(const std::vector<std::string>& cells) {
+    std::string out;
+    for (const std::string& cell : cells) {
+        for (size_t n = cell.size();; n >>= 7) {
+            out += static_cast<char>((n & 0x7F) | (n > 0x7F ? 0x80 : 0));
+            if (n <= 0x7F) break;
+        }
+        out += cell;
+    }
+    return out;
+}
+
+std::vector<std::string> ReportList::unpack(const std::string& packed) {
+    std::vector<std::string> cells;
+    for (size_t at = 0; at < packed.size();) {
+        const size_t n = lengthAt(packed, at);
+        cells.push_back(packed.substr(at, n));
+        at += n;
+    }
+    return cells;
+}
+
 int ReportList::addRow(std::vector<std::string> cells) {
     cells.resize(m_columns.size());
-    m_rows.push_back(std::move(cells));
-    m_images.emplace_back(m_columns.size());
+    m_rows.push_back({pack(cells), std::string(m_columns.size(), '\0')});
     changed();
     return rowCount() - 1;
 }
 
+std::vector<std::string> ReportList::row(int index) const {
+    if (!inRange(index, m_rows.size())) return {};
+    return unpack(m_rows[static_cast<size_t>(index)].cells);
+}
+
 std::string ReportList::cell(int row, int column) const {
     if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return {};
-    return m_rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
+    const std::string& packed = m_rows[static_cast<size_t>(row)].cells;
+    size_t at = 0;
+    for (int c = 0;; ++c) {
+        const size_t n = lengthAt(packed, at);
+        if (c == column) return packed.substr(at, n);
+        at += n;
+    }
 }
 
 void ReportList::setCell(int row, int column, std::string text) {
     if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return;
-    auto& cell = m_rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
+    auto& packed = m_rows[static_cast<size_t>(row)].cells;
+    std::vector<std::string> cells = unpack(packed);
+    auto& cell = cells[static_cast<size_t>(column)];
     if (cell == text) return;
     cell = std::move(text);
+    packed = pack(cells);
     changed();
 }
 
-const std::string& ReportList::cellImage(int row, int column) const {
-    static const std::string none;
-    if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return none;
-    return m_images[static_cast<size_t>(row)][static_cast<size_t>(column)];
+std::string ReportList::cellImage(int row, int column) const {
+    if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return {};
+    const auto id = static_cast<unsigned char>(
+        m_rows[static_cast<size_t>(row)].images[static_cast<size_t>(column)]);
+    return id == 0 ? std::string() : m_imageNames[id - 1u];
 }
 
 void ReportList::setCellImage(int row, int column, std::string image) {
     if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return;
-    m_images[static_cast<size_t>(row)][static_cast<size_t>(column)] = std::move(image);
+    size_t id = 0;
+    if (!image.empty()) {
+        const auto it = std::find(m_imageNames.begin(), m_imageNames.end(), image);
+        id = static_cast<size_t>(it - m_imageNames.begin()) + 1;
+        if (it == m_imageNames.end()) {
+            if (m_imageNames.size() >= 255) return;  // a list tells a few states apart, no more
+            m_imageNames.push_back(std::move(image));
+        }
+    }
+    m_rows[static_cast<size_t>(row)].images[static_cast<size_t>(column)] = static_cast<char>(id);
     changed();
 }
 
 void ReportList::removeRow(int row) {
     if (!inRange(row, m_rows.size())) return;
     m_rows.erase(m_rows.begin() + row);
-    m_images.erase(m_images.begin() + row);
     if (m_current == row)
         m_current = -1;
     else if (m_current > row)
@@ -185,7 +246,6 @@ void ReportList::removeRow(int row) {
 
 void ReportList::clearRows() {
     m_rows.clear();
-    m_images.clear();
     m_current = -1;
     changed();
 }

@@ -226,13 +226,11 @@ class ReportList : public Control {
     int addRow(std::vector<std::string> cells = {});
     std::string cell(int row, int column) const;
     void setCell(int row, int column, std::string text);
-    const std::string& cellImage(int row, int column) const;
+    std::string cellImage(int row, int column) const;
     void setCellImage(int row, int column, std::string image);
     void removeRow(int row);
     void clearRows();
-    const std::vector<std::string>& row(int index) const {
-        return m_rows.at(static_cast<size_t>(index));
-    }
+    std::vector<std::string> row(int index) const;
     int currentRow() const { return m_current; }
     void setCurrentRow(int row);
     // A person selects a row (mouse or keyboard); raises the current-row-changed event.
@@ -240,9 +238,18 @@ class ReportList : public Control {
     std::function<void()> onCurrentRowChanged;
 
   private:
+    // A journal list can hold every order of years of trade: a row keeps its cells packed in
+    // one string (each a length, then its bytes) and its images as one small number a column.
+    struct Row {
+        std::string cells;
+        std::string images;  // per column: 0 for none, else 1 + index in m_imageNames
+    };
+    static std::string pack(const std::vector<std::string>& cells);
+    static std::vector<std::string> unpack(const std::string& packed);
+
     std::vector<Column> m_columns;
-    std::vector<std::vector<std::string>> m_rows;
-    std::vector<std::vector<std::string>> m_images;
+    std::vector<Row> m_rows;
+    std::vector<std::string> m_imageNames;
     int m_current = -1;
 };
 

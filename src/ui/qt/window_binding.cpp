@@ -22,11 +22,12 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolBox>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <QWindow>
 
 #include "ui/qt/icons.h"
+#include "ui/qt/report_model.h"
 
 namespace tablora::ui::qt {
 namespace {
@@ -36,18 +37,6 @@ QString q(const std::string& s) {
 }
 std::string u(const QString& s) {
     return s.toUtf8().toStdString();
-}
-
-Qt::Alignment alignmentOf(Align a) {
-    switch (a) {
-        case Align::Center:
-            return Qt::AlignHCenter | Qt::AlignVCenter;
-        case Align::Right:
-            return Qt::AlignRight | Qt::AlignVCenter;
-        case Align::Left:
-            break;
-    }
-    return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
 // Turns key presses into the codes handlers know: 13 is Enter.
@@ -268,27 +257,25 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
         }
         case ControlKind::ReportList: {
             auto* list = static_cast<ReportList*>(&c);
-            auto* tree = new QTreeWidget(parent);
-            tree->setRootIsDecorated(false);
-            tree->setUniformRowHeights(true);
-            tree->setAlternatingRowColors(true);
-            tree->setSelectionBehavior(QAbstractItemView::SelectRows);
-            tree->setColumnCount(list->columnCount());
-            QStringList titles;
-            for (const auto& col : list->columns()) titles << q(col.title);
-            tree->setHeaderLabels(titles);
-            for (int i = 0; i < list->columnCount(); ++i) {
-                tree->setColumnWidth(i, list->columns()[static_cast<size_t>(i)].width);
-                tree->headerItem()->setTextAlignment(
-                    i, alignmentOf(list->columns()[static_cast<size_t>(i)].align));
-            }
-            connect(tree, &QTreeWidget::currentItemChanged, this,
-                    [this, tree, list](QTreeWidgetItem* item) {
-                        if (!item) return;
-                        const int row = tree->indexOfTopLevelItem(item);
+            auto* view = new QTreeView(parent);
+            auto* model = new ReportModel(*list, view);
+            view->setModel(model);
+            view->setRootIsDecorated(false);
+            view->setItemsExpandable(false);
+            view->setUniformRowHeights(true);
+            view->setAlternatingRowColors(true);
+            view->setSelectionBehavior(QAbstractItemView::SelectRows);
+            view->setSelectionMode(QAbstractItemView::SingleSelection);
+            view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            for (int i = 0; i < list->columnCount(); ++i)
+                view->setColumnWidth(i, list->columns()[static_cast<size_t>(i)].width);
+            connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                    [this, list](const QModelIndex& current) {
+                        if (!current.isValid()) return;
+                        const int row = current.row();
                         fromUser([list, row] { list->selectRow(row); });
                     });
-            return tree;
+            return view;
         }
         case ControlKind::RollMenu: {
             auto* menu = static_cast<RollMenu*>(&c);
@@ -423,26 +410,18 @@ void WindowBinding::sync(Control& c) {
         }
         case ControlKind::ReportList: {
             auto& list = static_cast<ReportList&>(c);
-            auto* tree = static_cast<QTreeWidget*>(w);
-            while (tree->topLevelItemCount() > list.rowCount())
-                delete tree->takeTopLevelItem(tree->topLevelItemCount() - 1);
-            while (tree->topLevelItemCount() < list.rowCount())
-                tree->addTopLevelItem(new QTreeWidgetItem());
-            for (int r = 0; r < list.rowCount(); ++r) {
-                QTreeWidgetItem* item = tree->topLevelItem(r);
-                for (int col = 0; col < list.columnCount(); ++col) {
-                    const QString text = q(list.cell(r, col));
-                    if (item->text(col) != text) item->setText(col, text);
-                    item->setTextAlignment(
-                        col, alignmentOf(list.columns()[static_cast<size_t>(col)].align));
-                    const std::string& image = list.cellImage(r, col);
-                    item->setIcon(col, image.empty() ? QIcon() : drawnIcon(q(image)));
-                }
+            auto* view = static_cast<QTreeView*>(w);
+            auto* model = static_cast<ReportModel*>(view->model());
+            model->catchUp();
+            const QModelIndex current =
+                list.currentRow() >= 0 ? model->index(list.currentRow(), 0) : QModelIndex();
+            if (current.isValid()) {
+                if (view->currentIndex().row() != current.row())
+                    view->selectionModel()->setCurrentIndex(
+                        current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            } else {
+                view->selectionModel()->clear();
             }
-            QTreeWidgetItem* current =
-                list.currentRow() >= 0 ? tree->topLevelItem(list.currentRow()) : nullptr;
-            tree->setCurrentItem(current);
-            if (!current) tree->clearSelection();
             break;
         }
         case ControlKind::RollMenu: {

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QIcon>
+
+#include "ui/controls.h"
+
+namespace tablora::ui::qt {
+
+Qt::Alignment alignmentOf(Align a);
+
+// A report list seen by a Qt view: the cells are read from the control when painted, so a
+// list of 200,000 journal rows costs no more to change or paint than one of twenty.
+class ReportModel : public QAbstractTableModel {
+  public:
+    explicit ReportModel(const ReportList& list, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Tells the view what the control holds now: rows added or removed at the end, every
+    // shown cell possibly changed.
+    void catchUp();
+
+  private:
+    const ReportList& m_list;
+    int m_rows = 0;
+    mutable QHash<QString, QIcon> m_icons;
+};
+
+}  // namespace tablora::ui::qt
