@@ -2,6 +2,7 @@
 
 #include "ordering/order_window.h"
 #include "shell/app.h"
+#include "shell/report_rows.h"
 #include "util/text.h"
 
 namespace tablora::checkout {
@@ -65,11 +66,7 @@ void CheckoutWindow::showSelectedOrder() {
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
     data::forEachMatch(lines, "单号", number, [&](data::SqliteTable&) {
-        超级列表框_明细.addRow({"", lines.readText("单号"), lines.readText("菜品"),
-                                numberText(static_cast<long long>(lines.readInt("单价"))),
-                                numberText(static_cast<long long>(lines.readInt("数量"))),
-                                numberText(static_cast<long long>(lines.readInt("金额"))),
-                                lines.readText("分类")});
+        shell::appendOrderLineRow(超级列表框_明细, lines);
         return false;
     });
     lines.close();

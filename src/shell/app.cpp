@@ -2,6 +2,7 @@
 
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
+#include "query/query_window.h"
 #include "shell/login_window.h"
 #include "shell/main_window.h"
 
@@ -52,7 +53,8 @@ bool App::showLogin() {
 ui::Window* App::window(const std::string& name) {
     for (ui::Window* w :
          {static_cast<ui::Window*>(m_main.get()), static_cast<ui::Window*>(m_login.get()),
-          static_cast<ui::Window*>(m_order.get()), static_cast<ui::Window*>(m_checkout.get())})
+          static_cast<ui::Window*>(m_order.get()), static_cast<ui::Window*>(m_checkout.get()),
+          static_cast<ui::Window*>(m_query.get())})
         if (w && w->name() == name) return w;
     return nullptr;
 }
@@ -65,6 +67,10 @@ void App::openCheckoutWindow() {
     load(m_checkout, false, m_main.get());
 }
 
+void App::openQueryWindow() {
+    load(m_query, false, m_main.get());
+}
+
 void App::placeWorkWindow(ui::Window& window) {
     if (!m_main) return;
     window.setTop(m_main->top() + 105);
@@ -74,6 +80,7 @@ void App::placeWorkWindow(ui::Window& window) {
 void App::placeWorkWindows() {
     if (m_order) placeWorkWindow(*m_order);
     if (m_checkout) placeWorkWindow(*m_checkout);
+    if (m_query) placeWorkWindow(*m_query);
 }
 
 void App::message(const std::string& text, ui::Icon icon) {

@@ -15,6 +15,9 @@ class OrderWindow;
 namespace tablora::checkout {
 class CheckoutWindow;
 }
+namespace tablora::query {
+class QueryWindow;
+}
 
 namespace tablora::shell {
 
@@ -49,6 +52,7 @@ class App {
     LoginWindow* loginWindow() { return m_login.get(); }
     ordering::OrderWindow* orderWindow() { return m_order.get(); }
     checkout::CheckoutWindow* checkoutWindow() { return m_checkout.get(); }
+    query::QueryWindow* queryWindow() { return m_query.get(); }
 
     // A loaded window by its name ("MainWindow", "OrderWindow", ...); null when not loaded.
     ui::Window* window(const std::string& name);
@@ -59,6 +63,7 @@ class App {
     void acceptLogin() { m_loginAccepted = true; }
     void openOrderWindow();
     void openCheckoutWindow();
+    void openQueryWindow();
     // Puts a work window at the main window's left, 105 pixels below its top.
     void placeWorkWindow(ui::Window& window);
     void placeWorkWindows();
@@ -81,6 +86,7 @@ class App {
     std::unique_ptr<LoginWindow> m_login;
     std::unique_ptr<ordering::OrderWindow> m_order;
     std::unique_ptr<checkout::CheckoutWindow> m_checkout;
+    std::unique_ptr<query::QueryWindow> m_query;
     // Destroyed windows wait here: a handler of the window may still be running.
     std::vector<std::unique_ptr<ui::Window>> m_destroyed;
 };

@@ -2,6 +2,7 @@
 
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
+#include "query/query_window.h"
 #include "shell/app.h"
 #include "shell/instance_guard.h"
 #include "shell/login_window.h"
@@ -25,6 +26,7 @@ MainWindow::MainWindow(App& app)
         if (auto* w = m_app.loginWindow()) w->destroy();
         if (auto* w = m_app.orderWindow()) w->destroy();
         if (auto* w = m_app.checkoutWindow()) w->destroy();
+        if (auto* w = m_app.queryWindow()) w->destroy();
     };
     onCloseRequested = [this] { m_app.endProgram(0); };
     onMoved = [this] { m_app.placeWorkWindows(); };
@@ -68,11 +70,14 @@ void MainWindow::onToolbar(int index) {
         case kCheckout:
             m_app.openCheckoutWindow();
             break;
+        case kQuery:
+            m_app.openQueryWindow();
+            break;
         case kSettings:
             m_app.desktop().popupMenu(工具菜单);
             break;
         default:
-            break;  // separators; the query window comes with its own work
+            break;  // separators
     }
 }
 

@@ -187,3 +187,90 @@ std::string FormatDateTime(std::optional<DateTime> when, int style, int fieldSet
 }
 
 }  // namespace tablora::util
+
+namespace tablora::util {
+namespace {
+
+// Reads 1 to `most` ASCII digits at `at`.
+std::optional<int> digitsAt(std::string_view text, size_t& at, size_t most) {
+    int value = 0;
+    size_t n = 0;
+    while (at < text.size() && n < most && text[at] >= '0' && text[at] <= '9') {
+        value = value * 10 + (text[at++] - '0');
+        ++n;
+    }
+    if (n == 0 || (at < text.size() && text[at] >= '0' && text[at] <= '9')) return std::nullopt;
+    return value;
+}
+
+bool takes(std::string_view text, size_t& at, std::string_view piece) {
+    if (text.substr(at, piece.size()) != piece) return false;
+    at += piece.size();
+    return true;
+}
+
+bool takesSeparator(std::string_view text, size_t& at) {
+    if (at < text.size() &&
+        (text[at] == '-' || text[at] == '/' || text[at] == '.' || text[at] == ':')) {
+        ++at;
+        return true;
+    }
+    return false;
+}
+
+void skipBlanks(std::string_view text, size_t& at) {
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+}
+
+bool isLeap(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+bool real(const CalendarTime& t) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (t.year < 100 || t.year > 9999 || t.month < 1 || t.month > 12 || t.day < 1) return false;
+    const int last = days[t.month - 1] + (t.month == 2 && isLeap(t.year) ? 1 : 0);
+    return t.day <= last && t.hour >= 0 && t.hour <= 23 && t.minute >= 0 && t.minute <= 59 &&
+           t.second >= 0 && t.second <= 59;
+}
+
+}  // namespace
+
+std::optional<CalendarTime> readDateText(std::string_view text) {
+    size_t at = 0;
+    skipBlanks(text, at);
+    CalendarTime t{0, 0, 0, 0, 0, 0};
+    int* const fields[] = {&t.year, &t.month, &t.day, &t.hour, &t.minute, &t.second};
+    static const std::string_view units[] = {"年", "月", "日", "时", "分", "秒"};
+    auto number = [&](int index) {
+        const auto v = digitsAt(text, at, index == 0 ? 4 : 2);
+        if (v) *fields[index] = *v;
+        return v.has_value();
+    };
+    if (!number(0)) return std::nullopt;
+    int read = 1;
+    if (takes(text, at, units[0])) {
+        // The unit form: each part closed by its unit, the time parts from the hour on optional.
+        while (read < 3 && number(read) && takes(text, at, units[read])) ++read;
+        if (read < 3) return std::nullopt;
+        skipBlanks(text, at);
+        while (read < 6 && at < text.size() && number(read) && takes(text, at, units[read])) ++read;
+    } else {
+        // The numeric form: the date's parts, then the time's after a blank, with separators.
+        while (read < 3 && takesSeparator(text, at) && number(read)) ++read;
+        if (read < 3) return std::nullopt;
+        const size_t beforeBlank = at;
+        skipBlanks(text, at);
+        if (at > beforeBlank || takes(text, at, "T")) {
+            if (at < text.size() && number(read)) {
+                ++read;
+                while (read < 6 && takesSeparator(text, at) && number(read)) ++read;
+            }
+        }
+    }
+    skipBlanks(text, at);
+    if (at != text.size() || !real(t)) return std::nullopt;
+    return t;
+}
+
+}  // namespace tablora::util

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tablora::util {
 
@@ -27,6 +28,11 @@ CalendarTime localNow();
 
 // "2022年12月31日12时35分": no leading zeros, trailing zero fields of the time left out.
 std::string dateText(const CalendarTime& fields);
+
+// Reads a date and time written as dateText writes it ("2022年12月31日12时35分", trailing time
+// fields left out) or in numbers with "-", "/", "." or ":" between the parts ("2022-12-31
+// 12:35:00"). Nothing unless the parts form a real date and time of day.
+std::optional<CalendarTime> readDateText(std::string_view text);
 
 enum DateStyle { UnitChars = 0, Dashes = 1, Slashes = 2, Compact = 3 };
 enum FieldSet {

@@ -45,7 +45,8 @@ std::optional<std::string> ScriptedDesktop::inputBox(const std::string& prompt,
 
 std::optional<std::string> ScriptedDesktop::saveDialog(const std::string& title,
                                                        const std::string& proposedName,
-                                                       const std::string&) {
+                                                       const std::string& filter) {
+    saveDialogs.push_back({title, proposedName, filter});
     std::optional<std::string> answer = std::nullopt;
     if (!saves.empty()) {
         answer = saves.front();

@@ -12,6 +12,10 @@
 
 namespace tablora::test {
 
+struct SaveDialogRecord {
+    std::string title, proposedName, filter;
+};
+
 struct MessageRecord {
     std::string text;
     std::string title;
@@ -58,6 +62,7 @@ class ScriptedDesktop : public ui::Desktop {
 
     // What happened.
     std::vector<MessageRecord> messages;
+    std::vector<SaveDialogRecord> saveDialogs;
     std::vector<std::string> shownWindows;
     std::vector<std::string> minimized;
     std::vector<std::string> broughtForward;

@@ -74,6 +74,20 @@ QPixmap drawnImage(const QString& name, int size) {
         p.setBrush(QColor(255, 255, 255, 180));
         p.drawEllipse(QPointF(20, 20), 6, 6);
         p.drawLine(QPointF(24.5, 24.5), QPointF(30, 30));
+    } else if (name == QStringLiteral("settled")) {
+        // A green disc with a tick: the bill is paid.
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x2e, 0x9e, 0x4f));
+        p.drawEllipse(QPointF(16, 16), 14, 14);
+        p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolyline(QPolygonF({QPointF(9, 16.5), QPointF(14, 22), QPointF(23, 10)}));
+    } else if (name == QStringLiteral("unsettled")) {
+        // An amber disc with a clock hand: still to pay.
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0xe0, 0x8a, 0x2c));
+        p.drawEllipse(QPointF(16, 16), 14, 14);
+        p.setPen(QPen(Qt::white, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolyline(QPolygonF({QPointF(16, 8), QPointF(16, 17), QPointF(22, 20)}));
     } else if (name == QStringLiteral("settings")) {
         p.setBrush(QColor(0x9a, 0xa8, 0xb8));
         p.translate(16, 16);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColor>
 #include <QCursor>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -107,8 +108,13 @@ std::optional<std::string> QtDesktop::inputBox(const std::string& prompt, const 
 std::optional<std::string> QtDesktop::saveDialog(const std::string& title,
                                                  const std::string& proposedName,
                                                  const std::string& filter) {
-    const QString name =
-        QFileDialog::getSaveFileName(activeParent(), q(title), q(proposedName), q(filter));
+    // Starts in the process's current folder, asks no overwrite question, and leaves the
+    // current folder as it was whatever the user browsed to.
+    const QString before = QDir::currentPath();
+    const QString name = QFileDialog::getSaveFileName(
+        activeParent(), q(title), QDir(before).filePath(q(proposedName)), q(filter), nullptr,
+        QFileDialog::DontConfirmOverwrite);
+    QDir::setCurrent(before);
     if (name.isEmpty()) return std::nullopt;
     return name.toUtf8().toStdString();
 }
