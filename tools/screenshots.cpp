@@ -16,6 +16,8 @@
 #include "checkout/checkout_window.h"
 #include "data/data_context.h"
 #include "ordering/order_window.h"
+#include "query/query_window.h"
+#include "util/date_time.h"
 #include "shell/app.h"
 #include "shell/login_window.h"
 #include "shell/main_window.h"
@@ -113,6 +115,15 @@ int main(int argc, char** argv) {
     checkout->按钮_计算.click();
     checkout->编辑框_备注.type("开发票");
     save(desktop, checkout, QStringLiteral("checkout"));
+
+    // The journal: tonight and a few hundred past orders, one selected with its lines.
+    checkout->按钮_结账.click();
+    data::addHistory(db, 300, util::localNow());
+    main->工具条1.clickItem(shell::MainWindow::kQuery);
+    auto* journal = app.queryWindow();
+    journal->按钮_查询全部.click();
+    journal->超级列表框_流水.selectRow(journal->超级列表框_流水.rowCount() - 2);
+    save(desktop, journal, QStringLiteral("query"));
 
     for (int skin = 0; skin < 5; ++skin) {
         main->组合框_皮肤.choose(skin);

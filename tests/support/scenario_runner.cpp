@@ -1,6 +1,8 @@
 #include "support/scenario_runner.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -10,6 +12,7 @@
 #include "shell/main_window.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_db.h"
+#include "util/gbk.h"
 
 namespace tablora::test {
 namespace {
@@ -290,6 +293,8 @@ class Runner {
             auto& queue = verb == "answer-input" ? m_desktop.inputs : m_desktop.saves;
             if (t.size() == 2 && t[1] == "cancel")
                 queue.push_back(std::nullopt);
+            else if (verb == "answer-save" && !t.back().empty() && t.back()[0] != '/')
+                queue.push_back(m_dir.path(t.back()));  // a file of the scenario's own folder
             else
                 queue.push_back(t.back());
         } else if (verb == "expect") {
@@ -386,6 +391,13 @@ class Runner {
             need(t, 4);
             check("file " + t[2], yes(t[3]) ? "yes" : "no",
                   std::filesystem::exists(m_dir.path(t[2])) ? "yes" : "no");
+        } else if (what == "file-contains") {
+            need(t, 4);
+            std::ifstream in(m_dir.path(t[2]), std::ios::binary);
+            const std::string bytes{std::istreambuf_iterator<char>(in),
+                                    std::istreambuf_iterator<char>()};
+            check("file " + t[2] + " holds \"" + t[3] + "\"", "yes",
+                  bytes.find(util::toGbk(t[3])) != std::string::npos ? "yes" : "no");
         } else {
             throw Failure("unknown expectation " + what);
         }
