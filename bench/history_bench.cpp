@@ -21,6 +21,7 @@
 #include "checkout/checkout_window.h"
 #include "data/data_context.h"
 #include "ordering/order_window.h"
+#include "query/query_window.h"
 #include "shell/app.h"
 #include "shell/login_window.h"
 #include "shell/main_window.h"
@@ -41,7 +42,12 @@ class BenchQtDesktop : public ui::qt::QtDesktop {
         return ui::Answer::Ok;
     }
     util::CalendarTime now() override { return clock; }
+    std::optional<std::string> saveDialog(const std::string&, const std::string&,
+                                          const std::string&) override {
+        return exportPath;
+    }
     util::CalendarTime clock = kToday;
+    std::string exportPath;
 };
 
 struct Results {
@@ -58,15 +64,22 @@ double median(std::vector<double> v) {
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-// Runs the evening on a logged-in app; `flush` lets the widgets catch up (part of the time).
-void evening(shell::App& app, util::CalendarTime& clock, int rounds,
-             const std::function<void()>& flush, Results& results) {
-    auto timed = [&](const std::string& action, const std::function<void()>& step) {
+// Times one step with the widgets' catching up afterwards.
+struct Stopwatch {
+    const std::function<void()>& flush;
+    Results& results;
+    void operator()(const std::string& action, const std::function<void()>& step) const {
         const auto t0 = Clock::now();
         step();
         flush();
         results.add(action, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-    };
+    }
+};
+
+// Runs the evening on a logged-in app; `flush` lets the widgets catch up (part of the time).
+void evening(shell::App& app, util::CalendarTime& clock, int rounds,
+             const std::function<void()>& flush, Results& results) {
+    const Stopwatch timed{flush, results};
     for (int k = 0; k < std::max(3, rounds / 2); ++k) {
         if (auto* w = app.orderWindow()) w->destroy();
         if (auto* w = app.checkoutWindow()) w->destroy();
@@ -118,6 +131,37 @@ void evening(shell::App& app, util::CalendarTime& clock, int rounds,
     }
 }
 
+// The manager's part: the journal listed all, by a day and by number, an order looked at and
+// deleted, and both exports (which the desktop answers with `exportPath`).
+void journal(shell::App& app, int rounds, const std::function<void()>& flush, Results& results) {
+    const Stopwatch timed{flush, results};
+    app.openQueryWindow();
+    flush();
+    auto& q = *app.queryWindow();
+    for (int i = 0; i < std::max(2, rounds / 5); ++i) {
+        timed("query: all, with totals", [&] { q.按钮_查询全部.click(); });
+        timed("query: export the journal", [&] { q.按钮_流水导出.click(); });
+    }
+    for (int i = 0; i < rounds; ++i) {
+        const util::CalendarTime day{2025, 6, 1 + i % 28, 0, 0, 0};
+        timed("query: one day", [&] {
+            q.日期框1.pick(day);
+            q.日期框2.pick(day);
+            q.按钮_查询时间.click();
+        });
+        const std::string number = q.超级列表框_流水.cell(i % q.超级列表框_流水.rowCount(), 1);
+        timed("query: by number", [&] {
+            q.编辑框_单号.type(number);
+            q.按钮_查询单号.click();
+        });
+        q.按钮_查询时间.click();
+        timed("query: select an order (its lines)",
+              [&] { q.超级列表框_流水.selectRow(1 + i % (q.超级列表框_流水.rowCount() - 1)); });
+        timed("query: export one order", [&] { q.按钮_单台导出.click(); });
+        timed("query: delete an order, the day again", [&] { q.按钮_删除.click(); });
+    }
+}
+
 void logIn(ui::Window& w) {
     auto& login = static_cast<shell::LoginWindow&>(w);
     login.编辑框_密码.type("888888");
@@ -140,8 +184,10 @@ void runScripted(const std::string& path, bool literal, int rounds, Results& r) 
     app.start();
     r.add("start-up to the logged-in main window",
           std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-    evening(
-        app, desktop.clock, rounds, [] {}, r);
+    evening(app, desktop.clock, rounds, [] {}, r);
+    for (int i = 0; i < 100; ++i) desktop.saves.push_back(path + ".xls");
+    journal(app, rounds, [] {}, r);
+    std::filesystem::remove(path + ".xls");
 }
 
 void runQt(const std::string& path, bool literal, int rounds, Results& r) {
@@ -162,13 +208,14 @@ void runQt(const std::string& path, bool literal, int rounds, Results& r) {
     QCoreApplication::processEvents();
     r.add("start-up to the logged-in main window",
           std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-    evening(
-        app, desktop.clock, rounds,
-        [&] {
-            desktop.syncAll();
-            QCoreApplication::processEvents();
-        },
-        r);
+    auto flush = [&] {
+        desktop.syncAll();
+        QCoreApplication::processEvents();
+    };
+    evening(app, desktop.clock, rounds, flush, r);
+    desktop.exportPath = path + ".xls";
+    journal(app, rounds, flush, r);
+    std::filesystem::remove(desktop.exportPath);
 }
 
 struct Config {

@@ -27,11 +27,13 @@ const char* DataContext::tableOf(const SqliteTable& cursor, const DataContext& c
 
 bool DataContext::openDatabase() {
     if (!database.open(m_path, false)) return false;
-    // The finds of the order, checkout and query windows are answered from these. They add
+    // The finds of the order, checkout and query windows are answered from these (the journal's
+    // days from the one on 时间). They add
     // no table or field, so any other reader of the file sees it as before.
     database.createIndexIfMissing("索引_明细_单号", "明细", "单号");
     database.createIndexIfMissing("索引_流水_单号", "流水", "单号");
     database.createIndexIfMissing("索引_流水_状态", "流水", "状态");
+    database.createIndexIfMissing("索引_流水_时间", "流水", "时间");
     return true;
 }
 

@@ -24,6 +24,7 @@ CREATE TABLE 分类 (分类 TEXT);
 CREATE INDEX 索引_明细_单号 ON 明细 (单号);
 CREATE INDEX 索引_流水_单号 ON 流水 (单号);
 CREATE INDEX 索引_流水_状态 ON 流水 (状态);
+CREATE INDEX 索引_流水_时间 ON 流水 (时间);
 )SQL";
 
 const std::vector<std::pair<const char*, std::vector<const char*>>> kMenu = {

@@ -93,6 +93,7 @@ sqlite3_stmt* SqliteTable::statement(const std::string& sql) {
 bool SqliteTable::load() {
     m_columns.clear();
     m_affinities.clear();
+    m_binary.clear();
     m_buffers.clear();
     m_blocks.clear();
     const std::string table = quoted(m_table);
@@ -104,6 +105,10 @@ bool SqliteTable::load() {
                 const char* name = sqlite3_column_name(stmt, i);
                 m_columns.emplace_back(name ? name : "");
                 m_affinities.push_back(affinityOf(sqlite3_column_decltype(stmt, i)));
+                const char* collation = nullptr;
+                sqlite3_table_column_metadata(m_db->handle(), "main", m_table.c_str(), name,
+                                              nullptr, &collation, nullptr, nullptr, nullptr);
+                m_binary.push_back(collation && sqlite3_stricmp(collation, "BINARY") == 0);
             }
         }
         sqlite3_reset(stmt);
@@ -310,6 +315,95 @@ bool readsAs(sqlite3_stmt* stmt, int column, const std::variant<std::string_view
 }
 
 }  // namespace
+
+std::vector<int> SqliteTable::findWhere(Field field,
+                                        const std::function<bool(std::string_view)>& test,
+                                        const std::vector<TextRange>& only) {
+    std::vector<int> numbers;
+    if (!isOpen()) return numbers;
+    syncRowids(true);
+    const int column = resolve(field);
+    if (column != 0 && !only.empty() && !m_db->literalWalks() &&
+        m_affinities[static_cast<size_t>(column - 1)] == 'T' &&
+        m_binary[static_cast<size_t>(column - 1)] && rangeFind(column, test, only, numbers))
+        return numbers;
+    sqlite3_stmt* stmt =
+        column == 0 || m_db->literalWalks()
+            ? nullptr
+            : statement("SELECT _ROWID_, " + quoted(m_columns[static_cast<size_t>(column - 1)]) +
+                        " FROM " + quoted(m_table) + " ORDER BY _ROWID_");
+    if (!stmt) {
+        const int current = m_current;
+        m_blocks.clear();
+        for (int n = 1; n <= recordCount(); ++n) {
+            m_current = n;
+            if (test(readText(field))) numbers.push_back(n);
+        }
+        m_current = current;
+        return numbers;
+    }
+    // Merged with the rowid list: a record with no row reads as empty, as a walk reads it.
+    size_t index = 0;
+    const size_t count = m_rowids.size();
+    auto passEmptyUpTo = [&](std::int64_t rowid) {
+        for (; index < count && m_rowids[index] < rowid; ++index)
+            if (test({})) numbers.push_back(static_cast<int>(index) + 1);
+    };
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const std::int64_t rowid = sqlite3_column_int64(stmt, 0);
+        passEmptyUpTo(rowid);
+        if (index >= count || m_rowids[index] != rowid) continue;
+        const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+        std::string_view text =
+            bytes ? std::string_view(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, 1)))
+                  : std::string_view();
+        if (!util::isValidUtf8(text)) text = {};
+        if (test(text)) numbers.push_back(static_cast<int>(index) + 1);
+        ++index;
+    }
+    sqlite3_reset(stmt);
+    passEmptyUpTo(std::numeric_limits<std::int64_t>::max());
+    if (index < count && test({})) numbers.push_back(static_cast<int>(index) + 1);
+    return numbers;
+}
+
+bool SqliteTable::rangeFind(int column, const std::function<bool(std::string_view)>& test,
+                            const std::vector<TextRange>& only, std::vector<int>& numbers) {
+    // In a text column that compares bytes, numbers are stored as text, so the texts in the
+    // ranges are all that can pass; blobs (above every text) are read too.
+    const std::string name = quoted(m_columns[static_cast<size_t>(column - 1)]);
+    std::string where;
+    for (size_t i = 0; i < only.size(); ++i)
+        where += "(" + name + " >= ?" + std::to_string(2 * i + 1) + " AND " + name + " < ?" +
+                 std::to_string(2 * i + 2) + ") OR ";
+    where += name + " >= CAST(X'' AS BLOB)";
+    sqlite3_stmt* stmt =
+        statement("SELECT _ROWID_, " + name + " FROM " + quoted(m_table) + " WHERE " + where);
+    if (!stmt) return false;
+    for (size_t i = 0; i < only.size(); ++i) {
+        sqlite3_bind_text(stmt, static_cast<int>(2 * i + 1), only[i].from.data(),
+                          static_cast<int>(only[i].from.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, static_cast<int>(2 * i + 2), only[i].to.data(),
+                          static_cast<int>(only[i].to.size()), SQLITE_TRANSIENT);
+    }
+    numbers.clear();
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+        std::string_view text =
+            bytes ? std::string_view(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, 1)))
+                  : std::string_view();
+        if (!util::isValidUtf8(text)) text = {};
+        if (!test(text)) continue;
+        const std::int64_t rowid = sqlite3_column_int64(stmt, 0);
+        const auto at = std::lower_bound(m_rowids.begin(), m_rowids.end(), rowid);
+        if (at != m_rowids.end() && *at == rowid)
+            numbers.push_back(static_cast<int>(at - m_rowids.begin()) + 1);
+    }
+    sqlite3_reset(stmt);
+    std::sort(numbers.begin(), numbers.end());
+    return rc == SQLITE_DONE;
+}
 
 std::vector<int> SqliteTable::find(int column, const Key& key) {
     syncRowids(true);

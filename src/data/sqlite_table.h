@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -68,6 +69,15 @@ class SqliteTable {
     // statement an index can serve where the column's type allows it. The cursor stays put.
     std::vector<int> findAll(Field field, std::string_view text);
     std::vector<int> findAll(Field field, int value);
+    // The record numbers, ascending, of the records whose field's text (as readText reads it)
+    // passes the test: a walk reading that one field, done with one statement. When the test
+    // can pass only for texts within the byte ranges `only` (blobs are always read), just
+    // those are read, from an index where the column has one.
+    struct TextRange {
+        std::string from, to;  // from <= text < to, compared byte by byte
+    };
+    std::vector<int> findWhere(Field field, const std::function<bool(std::string_view)>& test,
+                               const std::vector<TextRange>& only = {});
 
     bool write(Field field, int value);
     bool write(Field field, std::int64_t value);
@@ -94,6 +104,8 @@ class SqliteTable {
     std::vector<int> find(int column, const Key& key);
     std::vector<int> walkFind(int column, const Key& key);
     bool indexedFind(int column, const Key& key, std::vector<int>& numbers);
+    bool rangeFind(int column, const std::function<bool(std::string_view)>& test,
+                   const std::vector<TextRange>& only, std::vector<int>& numbers);
     int resolve(const Field& field) const;
     bool hasCurrent() const { return m_current >= 1 && m_current <= recordCount(); }
     sqlite3_stmt* statement(const std::string& sql);
@@ -117,6 +129,7 @@ class SqliteTable {
     std::string m_table;
     std::vector<std::string> m_columns;
     std::vector<char> m_affinities;  // per column: 'T'ext, 'I'nteger, 'R'eal, 'N'umeric, 'B'lob
+    std::vector<bool> m_binary;      // per column: compared byte by byte (no other collation)
     // Kept across close and open of the same table on the same connection; m_synced says what
     // it was taken against.
     std::vector<std::int64_t> m_rowids;

@@ -82,10 +82,10 @@ void QueryWindow::numberRows(ui::ReportList& list) {
 void QueryWindow::recomputeTotals() {
     long long guests = 0, amount = 0, settled = 0, unsettled = 0;
     for (int r = 0; r < 超级列表框_流水.rowCount(); ++r) {
-        const long long rowAmount = wholeNumber(超级列表框_流水.cell(r, 总金额));
-        guests += wholeNumber(超级列表框_流水.cell(r, 人数));
+        const long long rowAmount = wholeNumber(超级列表框_流水.cellView(r, 总金额));
+        guests += wholeNumber(超级列表框_流水.cellView(r, 人数));
         amount += rowAmount;
-        (超级列表框_流水.cell(r, 结账状态) == "已结账" ? settled : unsettled) += rowAmount;
+        (超级列表框_流水.cellView(r, 结账状态) == "已结账" ? settled : unsettled) += rowAmount;
     }
     标签_人数合计.setText(numberText(guests));
     标签_金额合计.setText(numberText(amount));
@@ -136,13 +136,23 @@ void QueryWindow::QueryOrdersByDate() {
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
     if (first <= last) {
-        data::forEachRecord(journal, [&](data::SqliteTable&) {
-            // An opening time that is no real date lies before any day the boxes can show.
-            const auto opened = util::readDateText(journal.readText("时间"));
-            if (opened && dayNumber(*opened) >= first && dayNumber(*opened) <= last)
-                appendJournalRow();
-            return false;
-        });
+        // An opening time that is no real date lies before any day the boxes can show.
+        const auto inRange = [first, last](std::string_view text) {
+            const auto opened = util::readDateText(text);
+            return opened && dayNumber(*opened) >= first && dayNumber(*opened) <= last;
+        };
+        // A date written from a year of four digits starts with them, after any blanks: only
+        // texts of those years, or below "0", can be in the range.
+        std::vector<data::SqliteTable::TextRange> only;
+        if (日期框1.date().year >= 1000 && 日期框2.date().year <= 9999) {
+            std::string to = std::to_string(日期框2.date().year);
+            ++to.back();
+            only = {{"", "0"}, {std::to_string(日期框1.date().year), to}};
+        }
+        for (int number : journal.findWhere("时间", inRange, only)) {
+            journal.moveTo(number);
+            appendJournalRow();
+        }
     }
     journal.close();
     finishQuery(kByDate, "该时间段没有记录！");

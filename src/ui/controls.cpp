@@ -154,68 +154,72 @@ size_t lengthAt(const std::string& packed, size_t& at) {
     return n;
 }
 
-}  // namespace
-
-std::string ReportList::pack(const std::vector<std::string>& cells) {
-    std::string out;
-    for (const std::string& cell : cells) {
-        for (size_t n = cell.size();; n >>= 7) {
-            out += static_cast<char>((n & 0x7F) | (n > 0x7F ? 0x80 : 0));
-            if (n <= 0x7F) break;
-        }
-        out += cell;
+void appendLength(std::string& out, size_t n) {
+    for (;; n >>= 7) {
+        out += static_cast<char>((n & 0x7F) | (n > 0x7F ? 0x80 : 0));
+        if (n <= 0x7F) break;
     }
-    return out;
 }
 
-std::vector<std::string> ReportList::unpack(const std::string& packed) {
-    std::vector<std::string> cells;
-    for (size_t at = 0; at < packed.size();) {
-        const size_t n = lengthAt(packed, at);
-        cells.push_back(packed.substr(at, n));
+}  // namespace
+
+ReportList::CellPlace ReportList::place(const Row& row, int column) const {
+    CellPlace p;
+    size_t at = m_columns.size();
+    for (int c = 0;; ++c) {
+        p.lengthAt = at;
+        const size_t n = lengthAt(row, at);
+        if (c == column) {
+            p.textAt = at;
+            p.textEnd = std::min(at + n, row.size());
+            return p;
+        }
         at += n;
     }
-    return cells;
 }
 
 int ReportList::addRow(std::vector<std::string> cells) {
     cells.resize(m_columns.size());
-    m_rows.push_back({pack(cells), std::string(m_columns.size(), '\0')});
+    Row row(m_columns.size(), '\0');
+    for (const std::string& cell : cells) {
+        appendLength(row, cell.size());
+        row += cell;
+    }
+    m_rows.push_back(std::move(row));
     changed();
     return rowCount() - 1;
 }
 
 std::vector<std::string> ReportList::row(int index) const {
-    if (!inRange(index, m_rows.size())) return {};
-    return unpack(m_rows[static_cast<size_t>(index)].cells);
+    std::vector<std::string> cells;
+    for (int c = 0; inRange(index, m_rows.size()) && c < columnCount(); ++c)
+        cells.emplace_back(cellView(index, c));
+    return cells;
 }
 
-std::string ReportList::cell(int row, int column) const {
+std::string_view ReportList::cellView(int row, int column) const {
     if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return {};
-    const std::string& packed = m_rows[static_cast<size_t>(row)].cells;
-    size_t at = 0;
-    for (int c = 0;; ++c) {
-        const size_t n = lengthAt(packed, at);
-        if (c == column) return packed.substr(at, n);
-        at += n;
-    }
+    const Row& r = m_rows[static_cast<size_t>(row)];
+    const CellPlace p = place(r, column);
+    return std::string_view(r).substr(p.textAt, p.textEnd - p.textAt);
 }
 
 void ReportList::setCell(int row, int column, std::string text) {
     if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return;
-    auto& packed = m_rows[static_cast<size_t>(row)].cells;
-    std::vector<std::string> cells = unpack(packed);
-    auto& cell = cells[static_cast<size_t>(column)];
-    if (cell == text) return;
-    cell = std::move(text);
-    packed = pack(cells);
+    Row& r = m_rows[static_cast<size_t>(row)];
+    const CellPlace p = place(r, column);
+    if (std::string_view(r).substr(p.textAt, p.textEnd - p.textAt) == text) return;
+    std::string packed;
+    appendLength(packed, text.size());
+    packed += text;
+    r.replace(p.lengthAt, p.textEnd - p.lengthAt, packed);
     changed();
 }
 
 std::string ReportList::cellImage(int row, int column) const {
     if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return {};
-    const auto id = static_cast<unsigned char>(
-        m_rows[static_cast<size_t>(row)].images[static_cast<size_t>(column)]);
+    const auto id =
+        static_cast<unsigned char>(m_rows[static_cast<size_t>(row)][static_cast<size_t>(column)]);
     return id == 0 ? std::string() : m_imageNames[id - 1u];
 }
 
@@ -230,7 +234,7 @@ void ReportList::setCellImage(int row, int column, std::string image) {
             m_imageNames.push_back(std::move(image));
         }
     }
-    m_rows[static_cast<size_t>(row)].images[static_cast<size_t>(column)] = static_cast<char>(id);
+    m_rows[static_cast<size_t>(row)][static_cast<size_t>(column)] = static_cast<char>(id);
     changed();
 }
 
@@ -245,7 +249,7 @@ void ReportList::removeRow(int row) {
 }
 
 void ReportList::clearRows() {
-    m_rows.clear();
+    std::deque<Row>().swap(m_rows);  // gives the memory of a long list back
     m_current = -1;
     changed();
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "util/date_time.h"
@@ -224,7 +226,9 @@ class ReportList : public Control {
     int rowCount() const { return static_cast<int>(m_rows.size()); }
     // Appends a row (missing cells empty); returns its index.
     int addRow(std::vector<std::string> cells = {});
-    std::string cell(int row, int column) const;
+    std::string cell(int row, int column) const { return std::string(cellView(row, column)); }
+    // The cell's text where it is kept; valid until the list next changes.
+    std::string_view cellView(int row, int column) const;
     void setCell(int row, int column, std::string text);
     std::string cellImage(int row, int column) const;
     void setCellImage(int row, int column, std::string image);
@@ -238,17 +242,18 @@ class ReportList : public Control {
     std::function<void()> onCurrentRowChanged;
 
   private:
-    // A journal list can hold every order of years of trade: a row keeps its cells packed in
-    // one string (each a length, then its bytes) and its images as one small number a column.
-    struct Row {
-        std::string cells;
-        std::string images;  // per column: 0 for none, else 1 + index in m_imageNames
+    // A journal list can hold every order of years of trade: a row is one string, first one
+    // byte a column for its image (0 for none, else 1 + index in m_imageNames), then each
+    // cell as its length and its bytes. A deque grows without copying or spare room.
+    using Row = std::string;
+    // Where the cell's length starts, and where its text starts and ends.
+    struct CellPlace {
+        size_t lengthAt = 0, textAt = 0, textEnd = 0;
     };
-    static std::string pack(const std::vector<std::string>& cells);
-    static std::vector<std::string> unpack(const std::string& packed);
+    CellPlace place(const Row& row, int column) const;
 
     std::vector<Column> m_columns;
-    std::vector<Row> m_rows;
+    std::deque<Row> m_rows;
     std::vector<std::string> m_imageNames;
     int m_current = -1;
 };

@@ -116,10 +116,32 @@ TEST(CursorFind, AgreesWithTheWalkOnRandomTablesOfEveryColumnType) {
                 ASSERT_EQ(t.findAll(column, key), walk(t, column, nullptr, key))
                     << kTypes[c] << " int key " << key;
         }
+        // A test on the text, as a walk reading the field would apply it.
+        for (size_t c = 0; c < kTypes.size(); ++c) {
+            const std::string column = "c" + std::to_string(c);
+            auto shortText = [](std::string_view text) { return text.size() < 2; };
+            std::vector<int> walked;
+            forEachRecord(t, [&](SqliteTable&) {
+                if (shortText(t.readText(column))) walked.push_back(t.recordNumber());
+                return false;
+            });
+            ASSERT_EQ(t.findWhere(column, shortText), walked) << kTypes[c];
+            // Told that only texts from "1" up to "2" (and blobs) can pass.
+            auto startsWithOne = [](std::string_view text) { return text.starts_with("1"); };
+            walked.clear();
+            forEachRecord(t, [&](SqliteTable&) {
+                if (startsWithOne(t.readText(column))) walked.push_back(t.recordNumber());
+                return false;
+            });
+            ASSERT_EQ(t.findWhere(column, startsWithOne, {{"1", "2"}}), walked) << kTypes[c];
+        }
         // A field the table lacks reads as empty and 0 everywhere.
         EXPECT_EQ(static_cast<int>(t.findAll("没有", "").size()), t.recordCount());
         EXPECT_EQ(static_cast<int>(t.findAll("没有", 0).size()), t.recordCount());
         EXPECT_TRUE(t.findAll("没有", "x").empty());
+        EXPECT_EQ(static_cast<int>(
+                      t.findWhere("没有", [](std::string_view s) { return s.empty(); }).size()),
+                  t.recordCount());
     }
 }
 
@@ -197,6 +219,7 @@ TEST(CursorFind, IndexesAreCreatedWhenMissingAndTheirAbsenceOnlySlows) {
     ASSERT_TRUE(
         execSql(path,
                 "DROP INDEX 索引_明细_单号; DROP INDEX 索引_流水_单号; DROP INDEX 索引_流水_状态;"
+                "DROP INDEX 索引_流水_时间;"
                 // A table holding one index's name makes its creation fail.
                 "CREATE TABLE 索引_流水_状态 (x);"
                 "INSERT INTO 流水 VALUES ('1','t','大厅1号',2,0,0,'经理','');"));
@@ -207,8 +230,8 @@ TEST(CursorFind, IndexesAreCreatedWhenMissingAndTheirAbsenceOnlySlows) {
         EXPECT_EQ(journal.findAll("状态", 0), std::vector<int>{1});
     }
     EXPECT_EQ(test::querySql(path,
-                             "SELECT group_concat(name) FROM sqlite_master WHERE "
-                             "type='index' ORDER BY name"),
-              "索引_明细_单号,索引_流水_单号");
+                             "SELECT group_concat(name) FROM (SELECT name FROM sqlite_master "
+                             "WHERE type='index' ORDER BY name)"),
+              "索引_明细_单号,索引_流水_单号,索引_流水_时间");
     EXPECT_EQ(test::querySql(path, "SELECT count(*) FROM 流水"), "1");
 }
