@@ -19,7 +19,8 @@ using namespace tablora;
 namespace {
 
 struct Evening {
-    std::string path = (std::filesystem::temp_directory_path() / "tablora-evening-bench.db").string();
+    std::string path =
+        (std::filesystem::temp_directory_path() / "tablora-evening-bench.db").string();
     test::ScriptedDesktop desktop;
     std::unique_ptr<shell::App> app;
     int tableIndex = 0;
@@ -32,10 +33,12 @@ struct Evening {
         sqlite3_exec(db,
                      "BEGIN;"
                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<100000)"
-                     " INSERT INTO 流水 SELECT printf('2020%010d', i), '2020年1月1日', '大厅'||(i%8+1)||'号',"
+                     " INSERT INTO 流水 SELECT printf('2020%010d', i), '2020年1月1日', "
+                     "'大厅'||(i%8+1)||'号',"
                      " 4, 120, 1, '经理', '' FROM n;"
                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<400000)"
-                     " INSERT INTO 明细 SELECT printf('2020%010d', i/4+1), '菜'||(i%4), 30, 1, 30, '热菜' FROM n;"
+                     " INSERT INTO 明细 SELECT printf('2020%010d', i/4+1), '菜'||(i%4), 30, 1, 30, "
+                     "'热菜' FROM n;"
                      "COMMIT;",
                      nullptr, nullptr, nullptr);
         sqlite3_close(db);

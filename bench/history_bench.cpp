@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -184,9 +185,11 @@ void runScripted(const std::string& path, bool literal, int rounds, Results& r) 
     app.start();
     r.add("start-up to the logged-in main window",
           std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-    evening(app, desktop.clock, rounds, [] {}, r);
+    evening(
+        app, desktop.clock, rounds, [] {}, r);
     for (int i = 0; i < 100; ++i) desktop.saves.push_back(path + ".xls");
-    journal(app, rounds, [] {}, r);
+    journal(
+        app, rounds, [] {}, r);
     std::filesystem::remove(path + ".xls");
 }
 
@@ -288,7 +291,10 @@ int main(int argc, char** argv) {
         std::printf("%-40s %10s %10s %12s %8s\n", "action", "scripted", "Qt", "Qt, walking",
                     "ratio");
         std::map<std::string, std::map<std::string, double>> cells;
+        // HISTORY_BENCH_ONLY=scripted (or Qt) runs that configuration alone, for profiling.
+        const char* only = std::getenv("HISTORY_BENCH_ONLY");
         for (const Config& c : configs) {
+            if (only && c.label != only) continue;
             // Walking the whole history is slow: fewer rounds, each still a whole evening step.
             const int rounds = c.literal ? (size >= 100'000 ? 3 : 5) : 15;
             const std::string copy = path + ".run";

@@ -75,7 +75,7 @@ bool SqliteTable::close() {
 void SqliteTable::finalizeStatements() {
     for (auto& [sql, stmt] : m_statements) sqlite3_finalize(stmt);
     m_statements.clear();
-    m_blocks.clear();
+    dropReadAhead();
 }
 
 sqlite3_stmt* SqliteTable::statement(const std::string& sql) {
@@ -95,7 +95,7 @@ bool SqliteTable::load() {
     m_affinities.clear();
     m_binary.clear();
     m_buffers.clear();
-    m_blocks.clear();
+    dropReadAhead();
     const std::string table = quoted(m_table);
     if (sqlite3_stmt* stmt = statement("SELECT * FROM " + table + " LIMIT 0")) {
         const int rc = sqlite3_step(stmt);
@@ -129,14 +129,14 @@ bool SqliteTable::syncRowids(bool askOtherConnections) {
         if (!valid) m_syncedDataVersion = version;
     }
     if (valid) return true;
-    m_blocks.clear();
+    dropReadAhead();
     return reloadRowids();
 }
 
 bool SqliteTable::reloadRowids() {
     m_rowids.clear();
     m_rowidsValid = false;
-    m_blocks.clear();
+    dropReadAhead();
     sqlite3_stmt* rows = statement("SELECT _ROWID_ FROM " + quoted(m_table) + " ORDER BY _ROWID_ ");
     if (!rows) return false;
     int rc;
@@ -157,7 +157,7 @@ bool SqliteTable::reloadRowids() {
 }
 
 void SqliteTable::ownWriteDone(int operation, std::int64_t rowid, std::uint64_t generationBefore) {
-    m_blocks.clear();
+    dropReadAhead();
     m_buffers.clear();
     const auto changes = m_db->changesOf(m_table);
     const bool onlyThis =
@@ -207,43 +207,57 @@ int SqliteTable::resolve(const Field& field) const {
 bool SqliteTable::moveFirst() {
     // A scan starts here: what was read ahead for an earlier one may be out of date, and
     // another program may have changed the table since the last operation.
-    m_blocks.clear();
+    dropReadAhead();
     if (isOpen()) syncRowids(true);
     return moveTo(1);
 }
 
 const SqliteTable::CachedValue* SqliteTable::cachedRead(int column) {
-    if (m_blocks.size() != m_columns.size()) m_blocks.assign(m_columns.size(), {});
-    Block& block = m_blocks[static_cast<size_t>(column - 1)];
-    const int offset = m_current - block.first;
-    if (block.first == 0 || offset < 0 || offset >= static_cast<int>(block.values.size())) {
-        fillBlock(column, block);
+    if (m_wanted.size() != m_columns.size()) m_wanted.assign(m_columns.size(), false);
+    m_wanted[static_cast<size_t>(column - 1)] = true;
+    const auto held = [&] {
+        const auto it = std::find(m_block.columns.begin(), m_block.columns.end(), column);
+        return it == m_block.columns.end() ? -1 : static_cast<int>(it - m_block.columns.begin());
+    };
+    int slot = held();
+    const int offset = m_current - m_block.first;
+    if (m_block.first == 0 || offset < 0 || offset >= m_block.rows || slot < 0) {
+        fillBlock();
+        slot = held();
     }
-    const CachedValue& v = block.values[static_cast<size_t>(m_current - block.first)];
+    const CachedValue& v =
+        m_block.values[static_cast<size_t>(m_current - m_block.first) * m_block.columns.size() +
+                       static_cast<size_t>(slot)];
     return v.present ? &v : nullptr;
 }
 
-void SqliteTable::fillBlock(int column, Block& block) {
-    // Scans read one field of record after record; one statement fetches a run of them,
-    // which saves SQLite taking and dropping its file lock for every single field.
+void SqliteTable::dropReadAhead() {
+    m_block = Block{};
+    m_wanted.clear();
+}
+
+void SqliteTable::fillBlock() {
+    // Scans read the fields of record after record; one statement fetches a run of records
+    // with every field the scan has asked for, which reads the table once, not once a field.
     constexpr int kRun = 256;
-    // What other columns read ahead before another program changed the file is not served.
-    if (!m_db->literalWalks()) {
-        const std::int64_t version = m_db->stamp().dataVersion;
-        if (version != m_blocksVersion) {
-            for (Block& other : m_blocks) other = Block{};
-            m_blocksVersion = version;
-        }
-    }
+    Block& block = m_block;
+    block = Block{};
     block.first = m_current;
-    block.values.clear();
-    sqlite3_stmt* stmt = statement(
-        "SELECT _ROWID_, " + quoted(m_columns[static_cast<size_t>(column - 1)]) + " FROM " +
-        quoted(m_table) + " WHERE _ROWID_ >= ? ORDER BY _ROWID_ LIMIT " + std::to_string(kRun));
+    std::string columns;
+    for (size_t c = 0; c < m_wanted.size(); ++c) {
+        if (!m_wanted[c]) continue;
+        block.columns.push_back(static_cast<int>(c) + 1);
+        columns += ", " + quoted(m_columns[c]);
+    }
+    const size_t width = block.columns.size();
+    sqlite3_stmt* stmt =
+        statement("SELECT _ROWID_" + columns + " FROM " + quoted(m_table) +
+                  " WHERE _ROWID_ >= ? ORDER BY _ROWID_ LIMIT " + std::to_string(kRun));
     const size_t count = m_rowids.size();
     size_t index = static_cast<size_t>(m_current - 1);
-    auto markAbsentUpTo = [&](size_t end) {
-        for (; index < end && index < count; ++index) block.values.emplace_back();
+    auto absentRecord = [&] {
+        block.values.resize(block.values.size() + width);
+        ++block.rows;
     };
     int rows = 0;
     bool complete = stmt != nullptr;
@@ -254,25 +268,27 @@ void SqliteTable::fillBlock(int column, Block& block) {
             ++rows;
             const std::int64_t rowid = sqlite3_column_int64(stmt, 0);
             // Records of the snapshot with no row here were deleted behind the cursor's back.
-            while (index < count && m_rowids[index] < rowid) {
-                block.values.emplace_back();
-                ++index;
-            }
+            for (; index < count && m_rowids[index] < rowid; ++index) absentRecord();
             if (index >= count || m_rowids[index] != rowid) continue;  // added since the snapshot
-            const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
-            CachedValue v;
-            v.present = true;
-            if (bytes) v.text.assign(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, 1)));
-            v.integer = sqlite3_column_int(stmt, 1);
-            block.values.push_back(std::move(v));
+            for (size_t k = 0; k < width; ++k) {
+                const int c = static_cast<int>(k) + 1;
+                const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                CachedValue v;
+                v.present = true;
+                if (bytes) v.text.assign(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, c)));
+                v.integer = sqlite3_column_int(stmt, c);
+                block.values.push_back(std::move(v));
+            }
+            ++block.rows;
             ++index;
         }
         complete = rc == SQLITE_DONE;
         sqlite3_reset(stmt);
     }
     // Fewer rows than asked for means the table ends here: the rest of the snapshot is gone.
-    if (complete && rows < kRun) markAbsentUpTo(count);
-    if (block.values.empty()) block.values.emplace_back();  // the current record, unreadable
+    if (complete && rows < kRun)
+        for (; index < count; ++index) absentRecord();
+    if (block.rows == 0) absentRecord();  // the current record, unreadable
 }
 
 std::string SqliteTable::readText(Field field) {
@@ -334,7 +350,7 @@ std::vector<int> SqliteTable::findWhere(Field field,
                         " FROM " + quoted(m_table) + " ORDER BY _ROWID_");
     if (!stmt) {
         const int current = m_current;
-        m_blocks.clear();
+        dropReadAhead();
         for (int n = 1; n <= recordCount(); ++n) {
             m_current = n;
             if (test(readText(field))) numbers.push_back(n);
@@ -424,7 +440,7 @@ std::vector<int> SqliteTable::find(int column, const Key& key) {
 std::vector<int> SqliteTable::walkFind(int column, const Key& key) {
     std::vector<int> numbers;
     const int current = m_current;
-    m_blocks.clear();
+    dropReadAhead();
     for (int n = 1; n <= recordCount(); ++n) {
         m_current = n;
         const CachedValue* v = cachedRead(column);

@@ -117,12 +117,16 @@ class SqliteTable {
         std::string text;
         int integer = 0;
     };
+    // A run of records read ahead with the fields the scan has asked for so far.
     struct Block {
-        int first = 0;  // record number of values[0]; 0 when empty
-        std::vector<CachedValue> values;
+        int first = 0;  // record number of the first row; 0 when empty
+        int rows = 0;
+        std::vector<int> columns;         // column numbers held, in column order
+        std::vector<CachedValue> values;  // rows x columns
     };
     const CachedValue* cachedRead(int column);
-    void fillBlock(int column, Block& block);
+    void fillBlock();
+    void dropReadAhead();
 
     SqliteDB* m_db = nullptr;
     CursorMode m_mode = CursorMode::Closed;
@@ -143,8 +147,9 @@ class SqliteTable {
     int m_current = 0;
     // Prepared statements by SQL text, reused until the cursor closes.
     std::unordered_map<std::string, sqlite3_stmt*> m_statements;
-    std::vector<Block> m_blocks;        // per column; dropped by every load and every moveFirst
-    std::int64_t m_blocksVersion = -1;  // the file's data version when they were fetched
+    // Dropped by every load, write and moveFirst; fetched anew when a field not held is read.
+    Block m_block;
+    std::vector<bool> m_wanted;  // per column: read since the scan began
 };
 
 // The program's walk over a table: from the first record in rowid order, once each. The visitor

@@ -320,17 +320,16 @@ TEST(CursorReadAhead, LongScansChangesBetweenScansAndRowsGoneOrAddedBehindTheCur
     t.moveTo(258);
     EXPECT_EQ(t.readText("单号"), "N258");
 
-    // Within one scan a row deleted behind the cursor reads as nothing, and what was read
-    // ahead before the change is fetched again.
+    // Within one scan, a run of records fetched after another program's change shows it: a
+    // row deleted behind the cursor reads as nothing, a changed one as changed.
     t.moveFirst();
-    t.moveTo(300);
-    EXPECT_EQ(t.readText("单号"), "N300");
-    t.moveTo(258);
-    EXPECT_EQ(t.readInt("状态"), 258 % 3);
+    EXPECT_EQ(t.readText("单号"), "N1");
     ASSERT_TRUE(execSql(path,
                         "DELETE FROM 流水 WHERE rowid=516; UPDATE 流水 SET 单号='再改' "
                         "WHERE rowid=600"));
+    t.moveTo(258);
     EXPECT_EQ(t.readText("单号"), "");
+    EXPECT_EQ(t.readInt("状态"), 0);
     t.moveTo(300);
     EXPECT_EQ(t.readText("单号"), "再改");
 
