@@ -17,11 +17,12 @@
 #include "data/data_context.h"
 #include "ordering/order_window.h"
 #include "query/query_window.h"
-#include "util/date_time.h"
+#include "settings/restaurant_settings_window.h"
 #include "shell/app.h"
 #include "shell/login_window.h"
 #include "shell/main_window.h"
 #include "ui/qt/qt_desktop.h"
+#include "util/date_time.h"
 
 using namespace tablora;
 
@@ -124,6 +125,17 @@ int main(int argc, char** argv) {
     journal->按钮_查询全部.click();
     journal->超级列表框_流水.selectRow(journal->超级列表框_流水.rowCount() - 2);
     save(desktop, journal, QStringLiteral("query"));
+
+    // The restaurant's settings with a category open and a dish picked.
+    whenModalShown([&] {
+        auto* s = app.restaurantSettingsWindow();
+        s->列表框_餐台.choose(2);
+        s->卷帘式菜单_菜单.setOpenGroup(1);
+        s->卷帘式菜单_菜单.clickItem(1, 8);
+        save(desktop, s, QStringLiteral("restaurant-settings"));
+        s->按钮10.click();
+    });
+    app.openRestaurantSettings();
 
     for (int skin = 0; skin < 5; ++skin) {
         main->组合框_皮肤.choose(skin);

@@ -2,7 +2,7 @@
 
 #include "ordering/order_window.h"
 #include "shell/app.h"
-#include "shell/report_rows.h"
+#include "shell/shared_lists.h"
 #include "util/text.h"
 
 namespace tablora::checkout {

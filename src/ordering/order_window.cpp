@@ -3,8 +3,8 @@
 #include "checkout/checkout_window.h"
 #include "shell/app.h"
 #include "shell/main_window.h"
+#include "shell/shared_lists.h"
 #include "util/date_time.h"
-#include "util/regex_matcher.h"
 #include "util/text.h"
 
 namespace tablora::ordering {
@@ -16,21 +16,6 @@ namespace {
 
 constexpr ui::Icon kWarn = ui::Icon::Exclamation;
 constexpr double kOneSecond = 1.0 / 86400.0;
-
-struct DishText {
-    std::string name;
-    std::string price;  // the digits of the price piece
-};
-
-// "宫保鸡丁/28元": the name before the first "/", the price from the digits of the next piece.
-DishText splitDish(const std::string& text) {
-    const auto slash = text.find('/');
-    if (slash == std::string::npos) return {text, ""};
-    const auto next = text.find('/', slash + 1);
-    const std::string piece =
-        text.substr(slash + 1, next == std::string::npos ? std::string::npos : next - slash - 1);
-    return {text.substr(0, slash), util::DigitsOnly(piece)};
-}
 
 }  // namespace
 
@@ -59,46 +44,15 @@ void OrderWindow::applyPermission(const shell::PermissionSet& permissions) {
 }
 
 void OrderWindow::RefreshOrderTableList() {
-    组合框_餐台.clear();
-    auto& data = m_app.data();
-    auto& tables = data.openOnDemand(data.diningTableCursor);
-    data::forEachRecord(tables, [&](data::SqliteTable&) {
-        组合框_餐台.addItem(tables.readText("餐台"));
-        return false;
-    });
-    tables.close();
+    shell::fillTableNames(组合框_餐台, m_app.data());
 }
 
 void OrderWindow::RefreshOrderMenuGroups() {
-    卷帘式菜单_点菜.clear();
-    auto& data = m_app.data();
-    auto& categories = data.openOnDemand(data.categoryCursor);
-    data::forEachRecord(categories, [&](data::SqliteTable&) {
-        卷帘式菜单_点菜.addGroup(categories.readText("分类"));
-        return false;
-    });
-    categories.close();
+    shell::fillMenuGroups(卷帘式菜单_点菜, m_app.data());
 }
 
 void OrderWindow::RefreshOrderMenuDishes() {
-    for (int g = 0; g < 卷帘式菜单_点菜.groupCount(); ++g) 卷帘式菜单_点菜.clearItems(g);
-    auto& data = m_app.data();
-    auto& dishes = data.openOnDemand(data.dishCursor);
-    data::forEachRecord(dishes, [&](data::SqliteTable&) {
-        const std::string category = dishes.readText("分类");
-        std::string dish;
-        bool read = false;
-        for (int g = 0; g < 卷帘式菜单_点菜.groupCount(); ++g) {
-            if (卷帘式菜单_点菜.groupTitle(g) != category) continue;
-            if (!read) {
-                dish = dishes.readText("菜品");
-                read = true;
-            }
-            卷帘式菜单_点菜.addItem(g, dish);
-        }
-        return false;
-    });
-    dishes.close();
+    shell::fillMenuDishes(卷帘式菜单_点菜, m_app.data());
 }
 
 void OrderWindow::RefreshOpenTableList(const std::string& select) {
@@ -195,7 +149,7 @@ bool OrderWindow::lineIsSelected() {
 
 void OrderWindow::addDish(int group, int item) {
     if (!orderIsCurrent()) return;
-    const DishText dish = splitDish(卷帘式菜单_点菜.itemText(group, item));
+    const shell::DishText dish = shell::splitDish(卷帘式菜单_点菜.itemText(group, item));
     const std::string category = 卷帘式菜单_点菜.groupTitle(group);
     for (int r = 0; r < 超级列表框_点菜.rowCount(); ++r) {
         if (超级列表框_点菜.cell(r, 菜品名称) == dish.name) {

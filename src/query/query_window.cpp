@@ -4,7 +4,7 @@
 #include "ordering/order_window.h"
 #include "query/spreadsheet_export.h"
 #include "shell/app.h"
-#include "shell/report_rows.h"
+#include "shell/shared_lists.h"
 #include "util/date_time.h"
 #include "util/text.h"
 

@@ -3,6 +3,7 @@
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
 #include "query/query_window.h"
+#include "settings/restaurant_settings_window.h"
 #include "shell/login_window.h"
 #include "shell/main_window.h"
 
@@ -54,7 +55,8 @@ ui::Window* App::window(const std::string& name) {
     for (ui::Window* w :
          {static_cast<ui::Window*>(m_main.get()), static_cast<ui::Window*>(m_login.get()),
           static_cast<ui::Window*>(m_order.get()), static_cast<ui::Window*>(m_checkout.get()),
-          static_cast<ui::Window*>(m_query.get())})
+          static_cast<ui::Window*>(m_query.get()),
+          static_cast<ui::Window*>(m_restaurantSettings.get())})
         if (w && w->name() == name) return w;
     return nullptr;
 }
@@ -69,6 +71,10 @@ void App::openCheckoutWindow() {
 
 void App::openQueryWindow() {
     load(m_query, false, m_main.get());
+}
+
+void App::openRestaurantSettings() {
+    load(m_restaurantSettings, true, m_main.get());
 }
 
 void App::placeWorkWindow(ui::Window& window) {

@@ -18,6 +18,9 @@ class CheckoutWindow;
 namespace tablora::query {
 class QueryWindow;
 }
+namespace tablora::settings {
+class RestaurantSettingsWindow;
+}
 
 namespace tablora::shell {
 
@@ -53,6 +56,9 @@ class App {
     ordering::OrderWindow* orderWindow() { return m_order.get(); }
     checkout::CheckoutWindow* checkoutWindow() { return m_checkout.get(); }
     query::QueryWindow* queryWindow() { return m_query.get(); }
+    settings::RestaurantSettingsWindow* restaurantSettingsWindow() {
+        return m_restaurantSettings.get();
+    }
 
     // A loaded window by its name ("MainWindow", "OrderWindow", ...); null when not loaded.
     ui::Window* window(const std::string& name);
@@ -64,6 +70,8 @@ class App {
     void openOrderWindow();
     void openCheckoutWindow();
     void openQueryWindow();
+    // Modal: returns once the window is closed.
+    void openRestaurantSettings();
     // Puts a work window at the main window's left, 105 pixels below its top.
     void placeWorkWindow(ui::Window& window);
     void placeWorkWindows();
@@ -87,6 +95,7 @@ class App {
     std::unique_ptr<ordering::OrderWindow> m_order;
     std::unique_ptr<checkout::CheckoutWindow> m_checkout;
     std::unique_ptr<query::QueryWindow> m_query;
+    std::unique_ptr<settings::RestaurantSettingsWindow> m_restaurantSettings;
     // Destroyed windows wait here: a handler of the window may still be running.
     std::vector<std::unique_ptr<ui::Window>> m_destroyed;
 };

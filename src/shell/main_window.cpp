@@ -3,6 +3,7 @@
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
 #include "query/query_window.h"
+#include "settings/restaurant_settings_window.h"
 #include "shell/app.h"
 #include "shell/instance_guard.h"
 #include "shell/login_window.h"
@@ -27,6 +28,7 @@ MainWindow::MainWindow(App& app)
         if (auto* w = m_app.orderWindow()) w->destroy();
         if (auto* w = m_app.checkoutWindow()) w->destroy();
         if (auto* w = m_app.queryWindow()) w->destroy();
+        if (auto* w = m_app.restaurantSettingsWindow()) w->destroy();
     };
     onCloseRequested = [this] { m_app.endProgram(0); };
     onMoved = [this] { m_app.placeWorkWindows(); };
@@ -81,8 +83,9 @@ void MainWindow::onToolbar(int index) {
     }
 }
 
-void MainWindow::onMenu(int) {
-    // The settings windows and the announcement editor hang here as they are built.
+void MainWindow::onMenu(int index) {
+    const std::string entry = 工具菜单.entries()[static_cast<size_t>(index)].text;
+    if (entry == "餐厅设置") m_app.openRestaurantSettings();
 }
 
 void MainWindow::switchUser() {

@@ -270,6 +270,7 @@ bool ReportList::selectRow(int row) {
 void RollMenu::clear() {
     m_groups.clear();
     m_open = -1;
+    m_selectedItem = -1;
     changed();
 }
 
@@ -288,6 +289,7 @@ void RollMenu::addItem(int group, std::string item) {
 void RollMenu::clearItems(int group) {
     if (!inRange(group, m_groups.size())) return;
     m_groups[static_cast<size_t>(group)].items.clear();
+    if (group == m_open) m_selectedItem = -1;
     changed();
 }
 
@@ -312,6 +314,7 @@ void RollMenu::setOpenGroup(int group) {
     const int open = inRange(group, m_groups.size()) ? group : -1;
     if (open == m_open) return;
     m_open = open;
+    m_selectedItem = -1;
     changed();
     if (onOpenGroupChanged) onOpenGroupChanged();
 }
@@ -320,6 +323,7 @@ bool RollMenu::clickItem(int group, int item) {
     if (!usable() || !inRange(group, m_groups.size()) ||
         !inRange(item, m_groups[static_cast<size_t>(group)].items.size()))
         return false;
+    m_selectedItem = group == m_open ? item : -1;
     if (onItemClicked) onItemClicked(group, item);
     return true;
 }

@@ -278,6 +278,8 @@ class RollMenu : public Control {
     std::string itemText(int group, int item) const;
     const std::vector<MenuGroup>& groups() const { return m_groups; }
     int openGroup() const { return m_open; }
+    // The last item clicked in the open group; -1 once the open group changes or its items go.
+    int selectedItem() const { return m_selectedItem; }
     // Opening a group raises its event even when the program does it.
     void setOpenGroup(int group);
     bool clickItem(int group, int item);
@@ -287,6 +289,7 @@ class RollMenu : public Control {
   private:
     std::vector<MenuGroup> m_groups;
     int m_open = -1;
+    int m_selectedItem = -1;
 };
 
 class DatePicker : public Control {

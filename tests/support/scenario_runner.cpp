@@ -272,6 +272,7 @@ class Runner {
             std::vector<std::string> titles;
             for (const auto& g : menu.groups()) titles.push_back(g.title);
             const int group = indexIn(titles, t[2]);
+            menu.setOpenGroup(group);  // a person opens the group to reach its dishes
             act(menu.clickItem(group,
                                indexIn(menu.groups()[static_cast<size_t>(group)].items, t[3])),
                 "click dish " + t[3]);

@@ -20,6 +20,7 @@
 #include <cstdio>
 
 #include "ui/controls.h"
+#include "ui/qt/report_model.h"
 #include "ui/qt/window_binding.h"
 #include "ui/window.h"
 
@@ -125,7 +126,8 @@ void QtDesktop::popupMenu(PopupMenu& menu) {
     std::vector<QAction*> actions;
     for (size_t i = 0; i < menu.entries().size(); ++i) {
         const auto& entry = menu.entries()[i];
-        QAction* a = entry.text.empty() ? qmenu.addSeparator() : qmenu.addAction(q(entry.text));
+        QAction* a = entry.text.empty() ? qmenu.addSeparator()
+                                        : qmenu.addAction(shownAsTyped(q(entry.text)));
         a->setObjectName(q(entry.text));
         a->setEnabled(menu.entryEnabled(static_cast<int>(i)));
         actions.push_back(a);

@@ -11,6 +11,10 @@ QString q(const std::string& s) {
 
 }  // namespace
 
+QString shownAsTyped(QString text) {
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 Qt::Alignment alignmentOf(Align a) {
     switch (a) {
         case Align::Center:

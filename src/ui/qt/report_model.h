@@ -9,6 +9,8 @@
 namespace tablora::ui::qt {
 
 Qt::Alignment alignmentOf(Align a);
+// A caption as typed: "烟&酒" keeps its "&" instead of underlining the next letter.
+QString shownAsTyped(QString text);
 
 // A report list seen by a Qt view: the cells are read from the control when painted, so a
 // list of 200,000 journal rows costs no more to change or paint than one of twenty.

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolBox>
@@ -178,6 +179,7 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
         case ControlKind::Label:
         case ControlKind::TransparentLabel: {
             auto* l = new QLabel(parent);
+            l->setTextFormat(Qt::PlainText);  // "<b>VIP</b>" is a name, not markup
             l->setAlignment(alignmentOf(static_cast<Label&>(c).align()));
             l->setFont(fontFor(c, l->font()));
             if (c.kind() == ControlKind::Label) l->setProperty("role", QStringLiteral("value"));
@@ -326,6 +328,7 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
             layout->setSpacing(6);
             for (int width : bar->paneWidths()) {
                 auto* pane = new QLabel(f);
+                pane->setTextFormat(Qt::PlainText);
                 if (width > 0) pane->setFixedWidth(width);
                 layout->addWidget(pane, width > 0 ? 0 : 1);
             }
@@ -359,7 +362,7 @@ void WindowBinding::sync(Control& c) {
     w->setEnabled(c.enabled());
     switch (c.kind()) {
         case ControlKind::Button:
-            static_cast<QPushButton*>(w)->setText(q(c.text()));
+            static_cast<QPushButton*>(w)->setText(shownAsTyped(q(c.text())));
             break;
         case ControlKind::Label:
         case ControlKind::TransparentLabel:
@@ -447,10 +450,10 @@ void WindowBinding::sync(Control& c) {
                     layout->setContentsMargins(4, 4, 4, 4);
                     layout->setSpacing(4);
                     for (int i = 0; i < menu.itemCount(g); ++i) {
-                        auto* item = new QPushButton(q(menu.itemText(g, i)), page);
+                        auto* item = new QPushButton(shownAsTyped(q(menu.itemText(g, i))), page);
                         item->setProperty("role", QStringLiteral("dish"));
                         item->setMinimumHeight(36);
-                        item->setToolTip(q(menu.itemText(g, i)));
+                        item->setToolTip(Qt::convertFromPlainText(q(menu.itemText(g, i))));
                         connect(item, &QPushButton::clicked, this, [this, &menu, g, i] {
                             fromUser([&menu, g, i] { menu.clickItem(g, i); });
                         });
@@ -458,7 +461,7 @@ void WindowBinding::sync(Control& c) {
                     }
                     layout->addStretch(1);
                     scroll->setWidget(page);
-                    box->addItem(scroll, q(menu.groupTitle(g)));
+                    box->addItem(scroll, shownAsTyped(q(menu.groupTitle(g))));
                 }
                 shown = menu.groups();
             }

@@ -1,0 +1,391 @@
+#include "settings/restaurant_settings_window.h"
+
+#include <limits>
+
+#include "ordering/order_window.h"
+#include "shell/app.h"
+#include "shell/shared_lists.h"
+#include "util/regex_matcher.h"
+#include "util/text.h"
+
+namespace tablora::settings {
+
+namespace {
+
+bool listed(const std::vector<std::string>& names, const std::string& name) {
+    for (const auto& n : names)
+        if (n == name) return true;
+    return false;
+}
+
+std::vector<std::string> groupTitles(const ui::RollMenu& menu) {
+    std::vector<std::string> titles;
+    for (const auto& g : menu.groups()) titles.push_back(g.title);
+    return titles;
+}
+
+// A price is a plain whole number of yuan that the order lines can hold: digits only.
+bool plainPrice(const std::string& text) {
+    if (text.empty() || text.size() > 10) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return std::stoll(text) <= std::numeric_limits<int>::max();
+}
+
+}  // namespace
+
+RestaurantSettingsWindow::RestaurantSettingsWindow(shell::App& app)
+    : Window(app.desktop(), "RestaurantSettingsWindow", "", 780, 550), m_app(app) {
+    按钮10.onClick = [this] { destroy(); };
+    onCloseRequested = [this] { destroy(); };
+    列表框_餐台.onSelectionChanged = [this] {
+        if (列表框_餐台.selectedIndex() >= 0)
+            编辑框_餐台.setText(列表框_餐台.itemText(列表框_餐台.selectedIndex()));
+    };
+    按钮_餐台添加.onClick = [this] { addTable(); };
+    按钮_餐台修改.onClick = [this] { renameTable(); };
+    按钮_餐台删除.onClick = [this] { deleteTable(); };
+    卷帘式菜单_菜单.onOpenGroupChanged = [this] { showCategory(); };
+    卷帘式菜单_菜单.onItemClicked = [this](int group, int item) { showDish(group, item); };
+    按钮_菜品分类添加.onClick = [this] { addCategory(); };
+    按钮_菜品分类修改.onClick = [this] { renameCategory(); };
+    按钮_菜品分类删除.onClick = [this] { deleteCategory(); };
+    按钮_菜品添加.onClick = [this] { addDish(); };
+    按钮_菜品修改.onClick = [this] { modifyDish(); };
+    按钮_菜品删除.onClick = [this] { deleteDish(); };
+}
+
+void RestaurantSettingsWindow::created() {
+    applyPermission(m_app.session().permissions);
+    RefreshSettingsTableList();
+    RefreshSettingsMenuGroups();
+    RefreshSettingsMenuDishes();
+}
+
+void RestaurantSettingsWindow::applyPermission(const shell::PermissionSet& permissions) {
+    for (ui::Button* b : {&按钮_餐台添加, &按钮_餐台修改, &按钮_餐台删除})
+        b->setEnabled(permissions.设置餐台 != 0);
+    for (ui::Button* b : {&按钮_菜品分类添加, &按钮_菜品分类修改, &按钮_菜品分类删除,
+                          &按钮_菜品添加, &按钮_菜品修改, &按钮_菜品删除})
+        b->setEnabled(permissions.设置菜品 != 0);
+}
+
+void RestaurantSettingsWindow::message(const std::string& text) {
+    m_app.message(text, ui::Icon::Exclamation);
+}
+
+void RestaurantSettingsWindow::tablesChanged() {
+    m_app.data().diningTableCursor.close();
+    RefreshSettingsTableList();
+    if (auto* order = m_app.orderWindow()) order->RefreshOrderTableList();
+}
+
+bool RestaurantSettingsWindow::nameUsable(const std::string& name,
+                                          const std::vector<std::string>& names,
+                                          const std::string& what) {
+    // An entry without a name could be neither told apart nor chosen: refused on renaming too.
+    if (util::isBlank(name)) {
+        message(what + "不能为空，请修改！");
+        return false;
+    }
+    if (listed(names, name)) {
+        message(what + "已存在，请修改！");
+        return false;
+    }
+    return true;
+}
+
+void RestaurantSettingsWindow::orderMenuChanged(bool groupsToo) {
+    auto* order = m_app.orderWindow();
+    if (!order) return;
+    if (groupsToo) order->RefreshOrderMenuGroups();
+    order->RefreshOrderMenuDishes();
+}
+
+// Dining tables.
+
+void RestaurantSettingsWindow::RefreshSettingsTableList() {
+    shell::fillTableNames(列表框_餐台, m_app.data());
+}
+
+void RestaurantSettingsWindow::addTable() {
+    const std::string name = 编辑框_餐台.text();
+    if (!nameUsable(name, 列表框_餐台.items(), "餐台")) return;
+    auto& data = m_app.data();
+    auto& tables = data.openOnDemand(data.diningTableCursor);
+    tables.addNew();
+    tables.write("餐台", name);
+    if (!tables.update()) {
+        message("添加餐台失败，请检查！");
+        return;
+    }
+    编辑框_餐台.setText("");
+    tablesChanged();
+}
+
+void RestaurantSettingsWindow::renameTable() {
+    const int selected = 列表框_餐台.selectedIndex();
+    if (selected < 0) {
+        message("请选择要修改的餐台！");
+        return;
+    }
+    const std::string name = 编辑框_餐台.text();
+    if (!nameUsable(name, 列表框_餐台.items(), "餐台")) return;
+    auto& data = m_app.data();
+    auto& tables = data.openOnDemand(data.diningTableCursor);
+    tables.moveFirst();
+    tables.edit();
+    tables.moveTo(selected + 1);
+    tables.write("餐台", name);
+    if (!tables.update()) {
+        message("修改失败，请检查！");
+        return;
+    }
+    编辑框_餐台.setText("");
+    tablesChanged();
+}
+
+void RestaurantSettingsWindow::deleteTable() {
+    const int selected = 列表框_餐台.selectedIndex();
+    if (selected < 0) {
+        message("请选择要删除的餐台！");
+        return;
+    }
+    auto& data = m_app.data();
+    auto& tables = data.openOnDemand(data.diningTableCursor);
+    tables.moveFirst();
+    tables.moveTo(selected + 1);
+    if (tables.deleteCurrent()) {
+        m_app.message("删除成功！", ui::Icon::Information);
+        编辑框_餐台.setText("");
+    }
+    tablesChanged();
+}
+
+// Categories and dishes.
+
+void RestaurantSettingsWindow::RefreshSettingsMenuGroups() {
+    shell::fillMenuGroups(卷帘式菜单_菜单, m_app.data());
+    编辑框_分类.setText("");
+}
+
+void RestaurantSettingsWindow::RefreshSettingsMenuDishes() {
+    shell::fillMenuDishes(卷帘式菜单_菜单, m_app.data());
+}
+
+void RestaurantSettingsWindow::showCategory() {
+    编辑框_分类.setText(卷帘式菜单_菜单.groupTitle(卷帘式菜单_菜单.openGroup()));
+    编辑框_菜品.setText("");
+    编辑框_单价.setText("");
+}
+
+void RestaurantSettingsWindow::showDish(int group, int item) {
+    const shell::DishText dish = shell::splitDish(卷帘式菜单_菜单.itemText(group, item));
+    编辑框_菜品.setText(dish.name);
+    编辑框_单价.setText(dish.price);
+}
+
+void RestaurantSettingsWindow::addCategory() {
+    const std::string name = 编辑框_分类.text();
+    if (!nameUsable(name, groupTitles(卷帘式菜单_菜单), "分类")) return;
+    auto& data = m_app.data();
+    auto& categories = data.openOnDemand(data.categoryCursor);
+    categories.addNew();
+    categories.write("分类", name);
+    if (!categories.update()) {
+        message("添加分类失败，请检查！");
+        return;
+    }
+    编辑框_分类.setText("");
+    categories.close();
+    RefreshSettingsMenuGroups();
+    RefreshSettingsMenuDishes();
+    orderMenuChanged(true);
+}
+
+void RestaurantSettingsWindow::renameCategory() {
+    const int open = 卷帘式菜单_菜单.openGroup();
+    if (open < 0) {
+        message("请选择要修改的分类！");
+        return;
+    }
+    const std::string name = 编辑框_分类.text();
+    if (!nameUsable(name, groupTitles(卷帘式菜单_菜单), "分类")) return;
+    const std::string old = 卷帘式菜单_菜单.groupTitle(open);
+    auto& data = m_app.data();
+    // The category and all of its dishes are renamed together or not at all, so no dish is
+    // left behind under a name that no longer exists.
+    bool ok = data.database.beginTransaction();
+    auto& categories = data.openOnDemand(data.categoryCursor);
+    categories.moveFirst();
+    categories.edit();
+    categories.moveTo(open + 1);
+    categories.write("分类", name);
+    ok = ok && categories.update();
+    categories.close();
+    auto& dishes = data.openOnDemand(data.dishCursor);
+    data::forEachMatch(dishes, "分类", old, [&](data::SqliteTable&) {
+        dishes.edit();
+        dishes.write("分类", name);
+        ok = ok && dishes.update();
+        return !ok;
+    });
+    dishes.close();
+    ok = ok && data.database.commitTransaction();
+    if (!ok) {
+        data.database.rollbackTransaction();
+        message("修改分类失败，请检查！");
+    } else {
+        编辑框_分类.setText("");
+    }
+    RefreshSettingsMenuGroups();
+    RefreshSettingsMenuDishes();
+    orderMenuChanged(true);
+    if (ok) 卷帘式菜单_菜单.setOpenGroup(open);
+}
+
+void RestaurantSettingsWindow::deleteCategory() {
+    const int open = 卷帘式菜单_菜单.openGroup();
+    if (open < 0) {
+        message("请选择要删除的分类！");
+        return;
+    }
+    // The dishes that go are those of the open category, whatever the field says by now;
+    // the category and its dishes go together or not at all.
+    const std::string title = 卷帘式菜单_菜单.groupTitle(open);
+    auto& data = m_app.data();
+    bool ok = data.database.beginTransaction();
+    auto& categories = data.openOnDemand(data.categoryCursor);
+    categories.moveFirst();
+    ok = ok && categories.moveTo(open + 1) && categories.deleteCurrent();
+    categories.close();
+    auto& dishes = data.openOnDemand(data.dishCursor);
+    const std::vector<int> found = ok ? dishes.findAll("分类", title) : std::vector<int>{};
+    for (auto it = found.rbegin(); ok && it != found.rend(); ++it)
+        ok = dishes.moveTo(*it) && dishes.deleteCurrent();
+    dishes.close();
+    ok = ok && data.database.commitTransaction();
+    if (ok) {
+        m_app.message("分类删除成功！", ui::Icon::Information);
+    } else {
+        data.database.rollbackTransaction();
+        message("删除分类失败，请检查！");
+    }
+    编辑框_分类.setText("");
+    RefreshSettingsMenuGroups();
+    RefreshSettingsMenuDishes();
+    orderMenuChanged(true);
+}
+
+bool RestaurantSettingsWindow::dishFieldsUsable() {
+    if (util::isBlank(编辑框_菜品.text()) || util::isBlank(编辑框_单价.text())) {
+        message("菜品或单价不能为空，请修改！");
+        return false;
+    }
+    if (编辑框_菜品.text().find('/') != std::string::npos) {
+        message("菜品名称不能包含特殊字符‘ / ’");
+        return false;
+    }
+    // "-5" or "5-3" would be stored as typed and read back as another price.
+    if (!plainPrice(编辑框_单价.text())) {
+        message("单价须为0到2147483647之间的整数，请修改！");
+        return false;
+    }
+    return true;
+}
+
+void RestaurantSettingsWindow::dishChanged(const std::string& said, int open) {
+    m_app.message(said, ui::Icon::Information);
+    编辑框_菜品.setText("");
+    编辑框_单价.setText("");
+    RefreshSettingsMenuDishes();
+    orderMenuChanged(false);
+    卷帘式菜单_菜单.setOpenGroup(open);
+    m_app.data().dishCursor.close();
+}
+
+bool RestaurantSettingsWindow::findDish(const std::string& text, const std::string& category) {
+    auto& dishes = m_app.data().openOnDemand(m_app.data().dishCursor);
+    return data::forEachMatch(dishes, "菜品", text, [&](data::SqliteTable&) {
+        return dishes.readText("分类") == category;
+    });
+}
+
+void RestaurantSettingsWindow::addDish() {
+    const int open = 卷帘式菜单_菜单.openGroup();
+    if (open < 0) {
+        message("请选择要添加菜品的分类！");
+        return;
+    }
+    if (!dishFieldsUsable()) return;
+    const std::string name = 编辑框_菜品.text();
+    for (int i = 0; i < 卷帘式菜单_菜单.itemCount(open); ++i) {
+        if (shell::splitDish(卷帘式菜单_菜单.itemText(open, i)).name == name) {
+            message("菜品已存在，请修改！");
+            return;
+        }
+    }
+    auto& data = m_app.data();
+    auto& dishes = data.openOnDemand(data.dishCursor);
+    dishes.addNew();
+    dishes.write("菜品", name + "/" + 编辑框_单价.text() + "元");
+    dishes.write("分类", 卷帘式菜单_菜单.groupTitle(open));
+    if (!dishes.update()) {
+        message("添加菜品失败，请检查！");
+        return;
+    }
+    dishes.close();
+    RefreshSettingsMenuDishes();
+    orderMenuChanged(false);
+    卷帘式菜单_菜单.setOpenGroup(open);
+}
+
+void RestaurantSettingsWindow::modifyDish() {
+    const int open = 卷帘式菜单_菜单.openGroup();
+    const int selected = 卷帘式菜单_菜单.selectedItem();
+    if (open < 0 || selected < 0) {
+        message("请选择要修改的菜品！");
+        return;
+    }
+    if (!dishFieldsUsable()) return;
+    const std::string name = 编辑框_菜品.text(), price = 编辑框_单价.text();
+    for (int i = 0; i < 卷帘式菜单_菜单.itemCount(open); ++i) {
+        const shell::DishText dish = shell::splitDish(卷帘式菜单_菜单.itemText(open, i));
+        if (dish.name == name && dish.price == price) {
+            message("菜品已存在，请修改！");
+            return;
+        }
+    }
+    auto& dishes = m_app.data().dishCursor;
+    // The record shown here: this text in this category, never a namesake elsewhere.
+    if (!findDish(卷帘式菜单_菜单.itemText(open, selected), 卷帘式菜单_菜单.groupTitle(open))) {
+        dishes.close();
+        return;
+    }
+    dishes.edit();
+    dishes.write("菜品", name + "/" + price + "元");
+    if (!dishes.update()) {
+        message("添加菜品失败，请检查！");
+        return;
+    }
+    dishChanged("菜品修改成功！", open);
+}
+
+void RestaurantSettingsWindow::deleteDish() {
+    const int open = 卷帘式菜单_菜单.openGroup();
+    const int selected = 卷帘式菜单_菜单.selectedItem();
+    if (open < 0 || selected < 0) {
+        message("请选择要删除的菜品！");
+        return;
+    }
+    auto& dishes = m_app.data().dishCursor;
+    // A dish that is no longer stored was not deleted either: say so.
+    if (!findDish(卷帘式菜单_菜单.itemText(open, selected), 卷帘式菜单_菜单.groupTitle(open)) ||
+        !dishes.deleteCurrent()) {
+        message("删除菜品失败，请检查！");
+        return;
+    }
+    dishChanged("删除修改成功！", open);
+}
+
+}  // namespace tablora::settings
