@@ -18,6 +18,7 @@
 #include "ordering/order_window.h"
 #include "query/query_window.h"
 #include "settings/restaurant_settings_window.h"
+#include "settings/user_settings_window.h"
 #include "shell/app.h"
 #include "shell/login_window.h"
 #include "shell/main_window.h"
@@ -136,6 +137,23 @@ int main(int argc, char** argv) {
         s->按钮10.click();
     });
     app.openRestaurantSettings();
+
+    // The users: a waiter picked in the list and in the permission box.
+    whenModalShown([&] {
+        auto* u = app.userSettingsWindow();
+        u->编辑框_用户.type("小刘");
+        u->编辑框_密码.type("2468");
+        u->按钮_添加.click();
+        u->组合框_用户.choose(1);
+        u->选择列表框_权限.tick(0, true);
+        u->选择列表框_权限.tick(1, true);
+        u->按钮_确定.click();
+        u->列表框_用户.choose(1);
+        u->组合框_用户.choose(1);
+        save(desktop, u, QStringLiteral("user-settings"));
+        u->按钮3.click();
+    });
+    app.openUserSettings();
 
     for (int skin = 0; skin < 5; ++skin) {
         main->组合框_皮肤.choose(skin);

@@ -4,6 +4,7 @@
 #include "ordering/order_window.h"
 #include "query/query_window.h"
 #include "settings/restaurant_settings_window.h"
+#include "settings/user_settings_window.h"
 #include "shell/login_window.h"
 #include "shell/main_window.h"
 
@@ -56,7 +57,8 @@ ui::Window* App::window(const std::string& name) {
          {static_cast<ui::Window*>(m_main.get()), static_cast<ui::Window*>(m_login.get()),
           static_cast<ui::Window*>(m_order.get()), static_cast<ui::Window*>(m_checkout.get()),
           static_cast<ui::Window*>(m_query.get()),
-          static_cast<ui::Window*>(m_restaurantSettings.get())})
+          static_cast<ui::Window*>(m_restaurantSettings.get()),
+          static_cast<ui::Window*>(m_userSettings.get())})
         if (w && w->name() == name) return w;
     return nullptr;
 }
@@ -75,6 +77,10 @@ void App::openQueryWindow() {
 
 void App::openRestaurantSettings() {
     load(m_restaurantSettings, true, m_main.get());
+}
+
+void App::openUserSettings() {
+    load(m_userSettings, true, m_main.get());
 }
 
 void App::placeWorkWindow(ui::Window& window) {

@@ -20,7 +20,8 @@ class QueryWindow;
 }
 namespace tablora::settings {
 class RestaurantSettingsWindow;
-}
+class UserSettingsWindow;
+}  // namespace tablora::settings
 
 namespace tablora::shell {
 
@@ -59,6 +60,7 @@ class App {
     settings::RestaurantSettingsWindow* restaurantSettingsWindow() {
         return m_restaurantSettings.get();
     }
+    settings::UserSettingsWindow* userSettingsWindow() { return m_userSettings.get(); }
 
     // A loaded window by its name ("MainWindow", "OrderWindow", ...); null when not loaded.
     ui::Window* window(const std::string& name);
@@ -72,6 +74,7 @@ class App {
     void openQueryWindow();
     // Modal: returns once the window is closed.
     void openRestaurantSettings();
+    void openUserSettings();
     // Puts a work window at the main window's left, 105 pixels below its top.
     void placeWorkWindow(ui::Window& window);
     void placeWorkWindows();
@@ -96,6 +99,7 @@ class App {
     std::unique_ptr<checkout::CheckoutWindow> m_checkout;
     std::unique_ptr<query::QueryWindow> m_query;
     std::unique_ptr<settings::RestaurantSettingsWindow> m_restaurantSettings;
+    std::unique_ptr<settings::UserSettingsWindow> m_userSettings;
     // Destroyed windows wait here: a handler of the window may still be running.
     std::vector<std::unique_ptr<ui::Window>> m_destroyed;
 };

@@ -4,6 +4,7 @@
 #include "ordering/order_window.h"
 #include "query/query_window.h"
 #include "settings/restaurant_settings_window.h"
+#include "settings/user_settings_window.h"
 #include "shell/app.h"
 #include "shell/instance_guard.h"
 #include "shell/login_window.h"
@@ -29,6 +30,7 @@ MainWindow::MainWindow(App& app)
         if (auto* w = m_app.checkoutWindow()) w->destroy();
         if (auto* w = m_app.queryWindow()) w->destroy();
         if (auto* w = m_app.restaurantSettingsWindow()) w->destroy();
+        if (auto* w = m_app.userSettingsWindow()) w->destroy();
     };
     onCloseRequested = [this] { m_app.endProgram(0); };
     onMoved = [this] { m_app.placeWorkWindows(); };
@@ -85,7 +87,12 @@ void MainWindow::onToolbar(int index) {
 
 void MainWindow::onMenu(int index) {
     const std::string entry = 工具菜单.entries()[static_cast<size_t>(index)].text;
-    if (entry == "餐厅设置") m_app.openRestaurantSettings();
+    if (entry == "餐厅设置")
+        m_app.openRestaurantSettings();
+    else if (entry == "用户设置")
+        m_app.openUserSettings();
+    else if (entry == "公告设置")
+        settings::editAnnouncement(m_app);
 }
 
 void MainWindow::switchUser() {

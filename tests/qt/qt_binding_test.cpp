@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -58,7 +59,11 @@ class QtBindingTest : public ::testing::Test {
             auto* password = login->findChild<QLineEdit*>(q("编辑框_密码"));
             ASSERT_NE(password, nullptr);
             EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+            EXPECT_EQ(password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
+                                                   password),
+                      '*');
             QTest::keyClicks(password, q("888888"));
+            EXPECT_EQ(password->displayText(), q("******"));
             QTest::mouseClick(login->findChild<QPushButton*>(q("按钮_登录")), Qt::LeftButton);
         });
         app.start();

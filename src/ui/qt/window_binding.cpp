@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
@@ -32,6 +33,15 @@
 
 namespace tablora::ui::qt {
 namespace {
+
+class StarPasswordStyle : public QProxyStyle {
+  public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
 
 QString q(const std::string& s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
@@ -214,7 +224,13 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
                 return t;
             }
             auto* e = new QLineEdit(parent);
-            if (edit->mode() == EditMode::Password) e->setEchoMode(QLineEdit::Password);
+            if (edit->mode() == EditMode::Password) {
+                // A password shows as "*" under every style and skin, not as the style's dots.
+                auto* stars = new StarPasswordStyle;
+                stars->setParent(e);
+                e->setStyle(stars);
+                e->setEchoMode(QLineEdit::Password);
+            }
             if (edit->mode() == EditMode::WholeNumber)
                 e->setValidator(new QRegularExpressionValidator(
                     QRegularExpression(QStringLiteral("[0-9-]*")), e));

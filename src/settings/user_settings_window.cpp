@@ -1,0 +1,218 @@
+#include "settings/user_settings_window.h"
+
+#include "shell/app.h"
+#include "shell/main_window.h"
+#include "shell/session.h"
+#include "util/text.h"
+
+namespace tablora::settings {
+
+UserSettingsWindow::UserSettingsWindow(shell::App& app)
+    : Window(app.desktop(), "UserSettingsWindow", "用户设置", 650, 400), m_app(app) {
+    for (const auto& flag : shell::kPermissionFields) 选择列表框_权限.addItem(flag.field);
+    按钮3.onClick = [this] { destroy(); };
+    onCloseRequested = [this] { destroy(); };
+    列表框_用户.onSelectionChanged = [this] { showUser(); };
+    按钮_添加.onClick = [this] { addUser(); };
+    按钮_修改.onClick = [this] { changeUser(); };
+    按钮_删除.onClick = [this] { deleteUser(); };
+    组合框_用户.onSelectionChanged = [this] { showPermissions(); };
+    按钮_全选.onClick = [this] { tickAll(true); };
+    按钮_反选.onClick = [this] { tickAll(false); };
+    按钮_确定.onClick = [this] { savePermissions(); };
+}
+
+void UserSettingsWindow::created() {
+    RefreshUserLists();
+}
+
+void UserSettingsWindow::message(const std::string& text) {
+    m_app.message(text, ui::Icon::Exclamation);
+}
+
+void UserSettingsWindow::RefreshUserLists() {
+    auto& data = m_app.data();
+    auto& users = data.openOnDemand(data.userCursor);
+    列表框_用户.clear();
+    组合框_用户.clear();
+    data::forEachRecord(users, [&](data::SqliteTable&) {
+        const std::string name = users.readText("用户");
+        列表框_用户.addItem(name);
+        组合框_用户.addItem(name);
+        return false;
+    });
+    users.close();
+}
+
+bool UserSettingsWindow::moveToListed(int position) {
+    auto& users = m_app.data().openOnDemand(m_app.data().userCursor);
+    users.moveFirst();
+    return users.moveTo(position + 1);
+}
+
+void UserSettingsWindow::showUser() {
+    const int selected = 列表框_用户.selectedIndex();
+    if (selected < 0) return;
+    编辑框_用户.setEnabled(selected != 0);
+    按钮_删除.setEnabled(selected != 0);
+    auto& users = m_app.data().userCursor;
+    if (moveToListed(selected)) {
+        编辑框_用户.setText(users.readText("用户"));
+        编辑框_密码.setText(users.readText("密码"));
+    }
+    users.close();
+}
+
+bool UserSettingsWindow::fieldsFilled() {
+    if (!util::isBlank(编辑框_用户.text()) && !util::isBlank(编辑框_密码.text())) return true;
+    message("用户或密码不能为空，请检查！");
+    return false;
+}
+
+void UserSettingsWindow::done(const std::string& said) {
+    m_app.message(said, ui::Icon::Information);
+    编辑框_用户.setText("");
+    编辑框_密码.setText("");
+    RefreshUserLists();
+}
+
+void UserSettingsWindow::addUser() {
+    if (!编辑框_用户.enabled()) {
+        // With the manager selected, 添加 readies the form for a new user; nothing is written.
+        列表框_用户.select(-1);
+        编辑框_用户.setEnabled(true);
+        按钮_删除.setEnabled(true);
+        编辑框_用户.setText("");
+        编辑框_密码.setText("");
+        return;
+    }
+    const std::string name = 编辑框_用户.text();
+    for (const auto& listed : 列表框_用户.items()) {
+        if (listed == name) {
+            message("要添加的用户已存在。请修改！");
+            return;
+        }
+    }
+    if (!fieldsFilled()) return;
+    auto& data = m_app.data();
+    auto& users = data.openOnDemand(data.userCursor);
+    users.addNew();
+    users.write("用户", name);
+    users.write("密码", 编辑框_密码.text());
+    users.write("皮肤", 0);
+    for (const auto& flag : shell::kPermissionFields) users.write(flag.field, 0);
+    const bool added = users.update();
+    users.close();
+    if (added)
+        done("用户添加成功！");
+    else
+        message("用户添加失败，请检查！");
+}
+
+void UserSettingsWindow::changeUser() {
+    const int selected = 列表框_用户.selectedIndex();
+    if (selected < 0) {
+        message("请先选择要修改的用户！");
+        return;
+    }
+    if (!fieldsFilled()) return;
+    auto& users = m_app.data().userCursor;
+    if (!moveToListed(selected)) {
+        users.close();
+        return;
+    }
+    users.edit();
+    users.write("用户", 编辑框_用户.text());
+    users.write("密码", 编辑框_密码.text());
+    const bool changed = users.update();
+    users.close();
+    if (changed)
+        done("修改成功！");
+    else
+        message("修改失败，请检查！");
+}
+
+void UserSettingsWindow::deleteUser() {
+    const int selected = 列表框_用户.selectedIndex();
+    if (selected < 0) {
+        message("请先选择要删除的用户！");
+        return;
+    }
+    auto& users = m_app.data().userCursor;
+    // The manager's record is never deleted, whatever state the buttons are in.
+    const bool deleted = selected != 0 && moveToListed(selected) && users.deleteCurrent();
+    users.close();
+    if (deleted) done("删除成功！");
+}
+
+void UserSettingsWindow::showPermissions() {
+    const int selected = 组合框_用户.selectedIndex();
+    if (selected < 0) return;
+    for (ui::Control* c :
+         std::initializer_list<ui::Control*>{&选择列表框_权限, &按钮_全选, &按钮_反选, &按钮_确定})
+        c->setEnabled(selected != 0);
+    auto& users = m_app.data().userCursor;
+    if (moveToListed(selected)) {
+        for (size_t k = 0; k < shell::kPermissionFields.size(); ++k)
+            选择列表框_权限.setTicked(static_cast<int>(k),
+                                      users.readInt(shell::kPermissionFields[k].field) == 1);
+    }
+    users.close();
+}
+
+void UserSettingsWindow::tickAll(bool ticked) {
+    if (组合框_用户.selectedIndex() < 0) {
+        message("请选择要设置权限的用户！");
+        return;
+    }
+    for (int k = 0; k < 选择列表框_权限.itemCount(); ++k) 选择列表框_权限.setTicked(k, ticked);
+}
+
+void UserSettingsWindow::savePermissions() {
+    const int selected = 组合框_用户.selectedIndex();
+    if (selected < 0) {
+        message("请选择要设置权限的用户！");
+        return;
+    }
+    auto& users = m_app.data().userCursor;
+    // The manager keeps every permission, whatever state the buttons are in.
+    if (selected == 0 || !moveToListed(selected)) {
+        users.close();
+        return;
+    }
+    users.edit();
+    for (size_t k = 0; k < shell::kPermissionFields.size(); ++k)
+        users.write(shell::kPermissionFields[k].field,
+                    选择列表框_权限.ticked(static_cast<int>(k)) ? 1 : 0);
+    const bool saved = users.update();
+    users.close();
+    if (!saved) {
+        message("修改失败，请检查！");
+        return;
+    }
+    m_app.message("权限设置成功！", ui::Icon::Information);
+    组合框_用户.select(-1);
+    for (int k = 0; k < 选择列表框_权限.itemCount(); ++k) 选择列表框_权限.setTicked(k, false);
+}
+
+void editAnnouncement(shell::App& app) {
+    shell::Session& session = app.session();
+    const auto text = app.desktop().inputBox("公告信息显示在程序底部，修改后全员生效！",
+                                             "公告设置：", session.announcement);
+    if (!text) return;
+    // Written first: a text that did not reach the file must not look like the announcement.
+    auto& data = app.data();
+    auto& users = data.openOnDemand(data.userCursor);
+    const bool stored =
+        users.moveFirst() && users.edit() && users.write("公告内容", *text) && users.update();
+    users.close();
+    if (!stored) {
+        app.message("公告设置失败，请检查！", ui::Icon::Exclamation);
+        return;
+    }
+    app.message("公告设置成功！", ui::Icon::Information);
+    if (auto* main = app.mainWindow()) main->状态条_公告.setPaneText(1, *text);
+    session.announcement = *text;
+}
+
+}  // namespace tablora::settings
