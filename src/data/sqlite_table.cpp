@@ -505,7 +505,12 @@ bool SqliteTable::indexedFind(int column, const Key& key, std::vector<int>& numb
 bool SqliteTable::store(Field field, Value value) {
     if (!isOpen()) return false;
     const int column = resolve(field);
-    if (column == 0 || m_buffers.empty()) return false;
+    if (column == 0 || m_buffers.empty()) {
+        // A record written without one of its fields would be a different record: the
+        // update that follows fails instead of storing the rest as if all went well.
+        m_writeFailed = true;
+        return false;
+    }
     m_buffers[static_cast<size_t>(column - 1)] = std::move(value);
     return true;
 }
@@ -529,6 +534,7 @@ bool SqliteTable::write(Field field, const Bytes& bytes) {
 bool SqliteTable::addNew() {
     if (!isOpen()) return false;
     m_buffers.assign(m_columns.size(), Value{});
+    m_writeFailed = false;
     m_mode = CursorMode::Adding;
     return true;
 }
@@ -536,6 +542,7 @@ bool SqliteTable::addNew() {
 bool SqliteTable::edit() {
     if (!isOpen() || !hasCurrent()) return false;
     m_buffers.assign(m_columns.size(), Value{});
+    m_writeFailed = false;
     m_mode = CursorMode::Editing;
     return true;
 }
@@ -543,6 +550,7 @@ bool SqliteTable::edit() {
 bool SqliteTable::update() {
     if (!isOpen() || (m_mode != CursorMode::Adding && m_mode != CursorMode::Editing)) return false;
     if (fieldCount() < 1 || m_buffers.empty()) return false;
+    if (m_writeFailed) return false;
     // An edit needs a record to aim at: the one current now, not the one current at edit().
     if (m_mode == CursorMode::Editing && !hasCurrent()) return false;
 

@@ -144,6 +144,7 @@ class SqliteTable {
     std::uint64_t m_syncedRollbacks = 0;
     std::uint64_t m_syncedGeneration = 0;
     std::vector<Value> m_buffers;
+    bool m_writeFailed = false;  // a write since addNew or edit named no field of the table
     int m_current = 0;
     // Prepared statements by SQL text, reused until the cursor closes.
     std::unordered_map<std::string, sqlite3_stmt*> m_statements;

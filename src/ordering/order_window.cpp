@@ -97,8 +97,10 @@ void OrderWindow::openTable() {
     auto& journal = data.openOnDemand(data.journalCursor);
     // Order numbers are the opening second; two openings in one second must not share one,
     // since the number is all that ties an order to its lines. Take the next free second.
+    // Only the number moves on: 时间 stays what the clock said.
     auto used = [&journal](const std::string& n) { return !journal.findAll("单号", n).empty(); };
-    util::DateTime moment = util::fromCalendar(m_app.desktop().now());
+    const util::CalendarTime now = m_app.desktop().now();
+    util::DateTime moment = util::fromCalendar(now);
     std::string number =
         util::FormatDateTime(moment, util::Compact, util::DateAndTime, util::TwentyFourHour);
     while (used(number)) {
@@ -106,11 +108,10 @@ void OrderWindow::openTable() {
         number =
             util::FormatDateTime(moment, util::Compact, util::DateAndTime, util::TwentyFourHour);
     }
-    标签_单号.setText(number);
-    const std::string openedAt = util::dateText(*util::toCalendar(moment));
+    const std::string openedAt = util::dateText(now);
 
     journal.addNew();
-    journal.write("单号", 标签_单号.text());
+    journal.write("单号", number);
     journal.write("时间", openedAt);
     journal.write("台号", table);
     journal.write("人数", wholeNumber(guests));
@@ -119,10 +120,13 @@ void OrderWindow::openTable() {
     journal.write("操作",
                   m_app.mainWindow() ? m_app.mainWindow()->标签_用户.text() : std::string());
     journal.write("备注", "");
+    // The number becomes the current order only once its record exists: a number never
+    // written would collect dishes that belong to no order.
     if (!journal.update()) {
         m_app.message("开台失败，请检查！", kWarn);
         return;
     }
+    标签_单号.setText(number);
     m_app.message("开台成功！", ui::Icon::Information);
     journal.close();
     RefreshOpenTableList(table);

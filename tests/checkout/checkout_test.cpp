@@ -153,6 +153,16 @@ TEST_F(CheckoutTest, AFailedSettlementSaysSoAndTheOrderStaysUnpaid) {
     EXPECT_EQ(c.超级列表框_流水.rowCount(), 2);
 }
 
+TEST_F(CheckoutTest, SettlingWithoutAStatusFieldIsAFailureNotASuccess) {
+    auto& c = checkout();
+    pick(0);
+    c.编辑框_金额.type("99");
+    exec("DROP INDEX 索引_流水_状态; ALTER TABLE 流水 DROP COLUMN 状态");
+    c.按钮_结账.click();
+    EXPECT_EQ(lastMessage().text, "结账失败，请检查！");
+    EXPECT_EQ(sql("SELECT 备注 FROM 流水 WHERE 台号='大厅1号'"), "");
+}
+
 TEST_F(CheckoutTest, TheSettleButtonFollowsThePermission) {
     addUser("服务员", "1", "1000000000");
     auto& c = checkout();

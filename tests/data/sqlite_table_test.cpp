@@ -91,7 +91,6 @@ TEST_F(CursorTest, InsertBindsInColumnOrderAndAppendsLast) {
     EXPECT_TRUE(cursor.write("price", 28));
     EXPECT_TRUE(cursor.write("分类", "热菜"));
     EXPECT_TRUE(cursor.write("菜品", std::string("宫保鸡丁")));
-    EXPECT_FALSE(cursor.write("无此列", 1));
     ASSERT_TRUE(cursor.update());
     EXPECT_EQ(cursor.mode(), CursorMode::Browsing);
     EXPECT_EQ(cursor.recordNumber(), 2);
@@ -101,6 +100,21 @@ TEST_F(CursorTest, InsertBindsInColumnOrderAndAppendsLast) {
     EXPECT_EQ(cursor.readText("分类"), "热菜");
     EXPECT_EQ(cursor.readInt("Price"), 28);
     EXPECT_EQ(querySql(path, "SELECT typeof(Price) FROM 菜品 WHERE rowid=6"), "integer");
+}
+
+TEST_F(CursorTest, AWriteToAFieldTheTableLacksFailsTheUpdate) {
+    ASSERT_TRUE(cursor.open("菜品", db));
+    ASSERT_TRUE(cursor.addNew());
+    EXPECT_TRUE(cursor.write("菜品", "甲"));
+    EXPECT_FALSE(cursor.write("无此列", 1));
+    EXPECT_FALSE(cursor.update());
+    EXPECT_EQ(cursor.mode(), CursorMode::Adding);
+    EXPECT_EQ(querySql(path, "SELECT count(*) FROM 菜品"), "5");
+    // A fresh edit starts clean.
+    cursor.moveTo(1);
+    ASSERT_TRUE(cursor.edit());
+    cursor.write("菜品", "乙");
+    EXPECT_TRUE(cursor.update());
 }
 
 TEST_F(CursorTest, EditThenMoveUpdatesTheRecordCurrentAtUpdate) {

@@ -57,13 +57,19 @@ TEST_F(OrderTest, AnOccupiedTableIsRefusedUntilItsOrderIsPaid) {
     EXPECT_EQ(openTable("大厅1号", "2"), "开台成功！");
 }
 
-TEST_F(OrderTest, OpeningsInTheSameSecondGetTheirOwnNumbers) {
+TEST_F(OrderTest, OpeningsInTheSameSecondGetTheirOwnNumbersButTheClocksTime) {
     ASSERT_EQ(openTable("大厅1号", "2"), "开台成功！");
     ASSERT_EQ(openTable("大厅2号", "2"), "开台成功！");
     ASSERT_EQ(openTable("大厅3号", "2"), "开台成功！");
     EXPECT_EQ(sql("SELECT group_concat(单号 || '=' || 时间, ',') FROM 流水"),
-              "20250307140509=2025年3月7日14时5分9秒,20250307140510=2025年3月7日14时5分10秒,"
-              "20250307140511=2025年3月7日14时5分11秒");
+              "20250307140509=2025年3月7日14时5分9秒,20250307140510=2025年3月7日14时5分9秒,"
+              "20250307140511=2025年3月7日14时5分9秒");
+    // At the day's last second the next number is tomorrow's; the time stays today's.
+    desktop.clock = {2025, 3, 7, 23, 59, 59};
+    ASSERT_EQ(openTable("大厅4号", "2"), "开台成功！");
+    ASSERT_EQ(openTable("大厅5号", "2"), "开台成功！");
+    EXPECT_EQ(sql("SELECT 单号 || '=' || 时间 FROM 流水 WHERE 台号='大厅5号'"),
+              "20250308000000=2025年3月7日23时59分59秒");
     EXPECT_EQ(
         sql("SELECT 操作 || '/' || 金额 || '/' || 状态 || '/' || typeof(备注) FROM 流水 LIMIT 1"),
         "经理/0/0/text");
@@ -182,6 +188,19 @@ TEST_F(OrderTest, AFailedOpeningSaysSoAndMakesNoOrderCurrent) {
     exec("DROP TRIGGER no_open");
     EXPECT_EQ(openTable("大厅1号", "2"), "开台成功！");
     EXPECT_EQ(sql("SELECT count(*) FROM 流水"), "1");
+
+    // A failed opening leaves the current order exactly as it was, and its dishes go to it.
+    addDish("热菜", "宫保鸡丁/28元");
+    const std::string number = order().标签_单号.text();
+    exec("CREATE TRIGGER no_open BEFORE INSERT ON 流水 BEGIN SELECT RAISE(ABORT, 'no'); END");
+    desktop.clock.minute += 1;
+    EXPECT_EQ(openTable("大厅2号", "2"), "开台失败，请检查！");
+    EXPECT_EQ(order().标签_单号.text(), number);
+    EXPECT_EQ(order().标签_当前操作.text(), "大厅1号");
+    EXPECT_EQ(order().超级列表框_点菜.rowCount(), 1);
+    addDish("汤羹", "酸辣汤/18元");
+    EXPECT_EQ(sql("SELECT count(*) FROM 明细 WHERE 单号='" + number + "'"), "2");
+    EXPECT_EQ(sql("SELECT 金额 FROM 流水"), "46");
 }
 
 TEST_F(OrderTest, SwitchingBackAfterReopeningTheWindowReloadsLinesAndTotals) {
