@@ -168,6 +168,7 @@ void OrderWindow::addDish(int group, int item) {
 
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
+    data.database.beginTransaction();
     lines.addNew();
     lines.write("单号", 标签_单号.text());
     lines.write("菜品", dish.name);
@@ -177,6 +178,7 @@ void OrderWindow::addDish(int group, int item) {
     lines.write("分类", category);
     if (!lines.update()) {
         // The list shows only what the database holds.
+        data.database.rollbackTransaction();
         超级列表框_点菜.removeRow(row);
         m_app.message("添加明细数据库失败，请检查！", kWarn);
         return;
@@ -205,6 +207,7 @@ void OrderWindow::changeQuantity(int step) {
     const std::string name = list.cell(row, 菜品名称);
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
+    data.database.beginTransaction();
     lines.moveFirst();
     lines.edit();
     data::forEachMatch(lines, "单号", number, [&](data::SqliteTable&) {
@@ -214,6 +217,7 @@ void OrderWindow::changeQuantity(int step) {
         return true;
     });
     if (!lines.update()) {
+        data.database.rollbackTransaction();
         list.setCell(row, 数量, oldQuantity);
         list.setCell(row, 金额, oldAmount);
         m_app.message("添加明细数据库失败，请检查！", kWarn);
@@ -231,6 +235,7 @@ void OrderWindow::deleteLine() {
 
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
+    data.database.beginTransaction();
     bool failed = false;
     data::forEachMatch(lines, "单号", number, [&](data::SqliteTable&) {
         if (lines.readText("菜品") == name) {
@@ -239,18 +244,28 @@ void OrderWindow::deleteLine() {
         }
         return false;
     });
-    // A line whose record could not be deleted stays listed, as it stays stored.
-    if (failed)
-        m_app.message("删除菜品失败，请检查！", kWarn);
-    else
-        超级列表框_点菜.removeRow(row);
     lines.close();
+    // A line whose record could not be deleted stays listed, as it stays stored.
+    if (failed) {
+        data.database.rollbackTransaction();
+        m_app.message("删除菜品失败，请检查！", kWarn);
+        return;
+    }
+    超级列表框_点菜.removeRow(row);
     linesChanged();
 }
 
 void OrderWindow::linesChanged() {
+    // A line and the order's total are stored together or not at all: a total that
+    // disagrees with its lines would bill the wrong amount at the cash desk.
+    auto& database = m_app.data().database;
     RefreshOrderTotals();
-    SaveOrderTotal();
+    if (!SaveOrderTotal() || !database.commitTransaction()) {
+        database.rollbackTransaction();
+        LoadOrderLines();
+        RefreshOrderTotals();
+        m_app.message("写流水数据库失败，请检查！", kWarn);
+    }
     if (auto* checkout = m_app.checkoutWindow()) checkout->RefreshCheckoutWindow();
 }
 
@@ -265,7 +280,7 @@ void OrderWindow::RefreshOrderTotals() {
     标签_总金额.setText(numberText(amount));
 }
 
-void OrderWindow::SaveOrderTotal() {
+bool OrderWindow::SaveOrderTotal() {
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
     journal.moveFirst();
@@ -274,8 +289,9 @@ void OrderWindow::SaveOrderTotal() {
         journal.write("金额", wholeNumber(标签_总金额.text()));
         return true;
     });
-    if (!journal.update()) m_app.message("写流水数据库失败，请检查！", kWarn);
+    const bool saved = journal.update();
     journal.close();
+    return saved;
 }
 
 void OrderWindow::switchTable() {

@@ -24,7 +24,8 @@ class OrderWindow : public ui::Window {
     void RefreshOrderMenuDishes();
     void RefreshOpenTableList(const std::string& select);
     void RefreshOrderTotals();
-    void SaveOrderTotal();
+    // Writes the total shown into the order's journal record; false when that failed.
+    bool SaveOrderTotal();
     void LoadOrderLines();
     // After a settlement: no order is current any more.
     void clearCurrentOrder();
@@ -74,7 +75,8 @@ class OrderWindow : public ui::Window {
     void changeQuantity(int step);
     void deleteLine();
     void switchTable();
-    // Totals, journal total and the cashier's view after a change of the lines.
+    // Totals, journal total and the cashier's view after a change of the lines, ending the
+    // transaction the change began.
     void linesChanged();
     // Guards shared by the line operations; false after showing the message.
     bool orderIsCurrent();

@@ -147,6 +147,22 @@ TEST_F(OrderTest, DeletingClosesUpRowNumbersAndTheLastLineZeroesTheTotals) {
     EXPECT_EQ(sql("SELECT 金额 FROM 流水"), "0");
 }
 
+TEST_F(OrderTest, ALineAndItsOrderTotalAreStoredTogetherOrNotAtAll) {
+    ASSERT_EQ(openTable("大厅1号", "2"), "开台成功！");
+    addDish("热菜", "宫保鸡丁/28元");
+    exec("CREATE TRIGGER no_total BEFORE UPDATE ON 流水 BEGIN SELECT RAISE(ABORT, 'no'); END");
+    addDish("汤羹", "酸辣汤/18元");
+    EXPECT_EQ(lastMessage().text, "写流水数据库失败，请检查！");
+    order().超级列表框_点菜.selectRow(0);
+    order().按钮_数量加.click();
+    order().按钮_删除.click();
+    EXPECT_EQ(sql("SELECT group_concat(菜品 || '×' || 数量) FROM 明细"), "宫保鸡丁×1");
+    EXPECT_EQ(sql("SELECT 金额 FROM 流水"), "28");
+    ASSERT_EQ(order().超级列表框_点菜.rowCount(), 1);
+    EXPECT_EQ(order().超级列表框_点菜.cell(0, 4), "1");
+    EXPECT_EQ(order().标签_总金额.text(), "28");
+}
+
 TEST_F(OrderTest, FailedWritesLeaveListAndDatabaseInAgreement) {
     auto& o = order();
     ASSERT_EQ(openTable("大厅1号", "2"), "开台成功！");
