@@ -1,5 +1,7 @@
 #include "data/data_context.h"
 
+#include <filesystem>
+
 namespace tablora::data {
 
 DataContext::DataContext(std::string databasePath) : m_path(std::move(databasePath)) {}
@@ -38,7 +40,13 @@ bool DataContext::openDatabase() {
 }
 
 DataContext::LoginOpen DataContext::openForLogin() {
-    if (!openDatabase()) return LoginOpen::NoDatabase;
+    if (!openDatabase()) {
+        // A file that is there but cannot be read as a database is damaged, not missing: its
+        // user table cannot be opened. A FIFO or a folder in its place counts as missing.
+        std::error_code error;
+        return std::filesystem::is_regular_file(m_path, error) ? LoginOpen::NoUserTable
+                                                               : LoginOpen::NoDatabase;
+    }
     if (!userCursor.open("用户", database)) return LoginOpen::NoUserTable;
     return LoginOpen::Ok;
 }
@@ -48,7 +56,9 @@ SqliteTable& DataContext::openOnDemand(SqliteTable& cursor) {
     // The connection is kept while it is still on the file at the path: reopening it for every
     // operation would throw away what the cursors keep of the tables. A file replaced or
     // removed meanwhile is reopened (or fails) as before.
-    if (!database.isStillAt(m_path) || database.literalWalks()) {
+    // Never in the middle of a transaction, which closing would silently roll back.
+    if (!database.isOpen() ||
+        (!database.inTransaction() && (!database.isStillAt(m_path) || database.literalWalks()))) {
         database.close();
         openDatabase();
     }

@@ -95,6 +95,10 @@ bool SqliteDB::rollbackTransaction() {
     return sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
+bool SqliteDB::inTransaction() const {
+    return m_handle && !sqlite3_get_autocommit(m_handle);
+}
+
 bool SqliteDB::isStillAt(std::string_view path) const {
     if (!m_handle) return false;
     struct stat st {};

@@ -30,6 +30,8 @@ class SqliteDB {
     bool beginTransaction(std::string_view name = {});
     bool commitTransaction(std::string_view name = {});
     bool rollbackTransaction();
+    // True between a BEGIN and its COMMIT or ROLLBACK.
+    bool inTransaction() const;
 
     // True while the open connection is still on the file now at `path` (not replaced or
     // removed since it was opened), so it can be kept instead of reopened.

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <fstream>
 
 #include "data/data_context.h"
 #include "data/sqlite_db.h"
@@ -281,6 +284,16 @@ TEST(DataContext, LoginOpenReportsWhatFailed) {
     EXPECT_EQ(noUsers.openForLogin(), DataContext::LoginOpen::NoUserTable);
     // Other tables still open on demand.
     EXPECT_EQ(noUsers.openOnDemand(noUsers.diningTableCursor).recordCount(), 12);
+
+    // A damaged file is there: its user table cannot be opened. A FIFO or a folder in the
+    // file's place is refused at once as missing, without waiting for a writer.
+    const std::string damaged = dir.path("damaged.db");
+    std::ofstream(damaged) << "this is no database, only some text that is long enough";
+    EXPECT_EQ(DataContext(damaged).openForLogin(), DataContext::LoginOpen::NoUserTable);
+    const std::string fifo = dir.path("fifo.db");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_EQ(DataContext(fifo).openForLogin(), DataContext::LoginOpen::NoDatabase);
+    EXPECT_EQ(DataContext(dir.path("")).openForLogin(), DataContext::LoginOpen::NoDatabase);
 }
 
 TEST(DemoDatabase, HasTheSixTablesAndRefusesToOverwrite) {

@@ -23,7 +23,7 @@ class ReportModel : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Tells the view what the control holds now: rows added or removed at the end, every
+    // Tells the view what the control holds now: rows added at the end or a new list, every
     // shown cell possibly changed.
     void catchUp();
 
