@@ -76,15 +76,25 @@ void CheckoutWindow::showSelectedOrder() {
         超级列表框_明细.setCell(r, 0, std::to_string(r + 1));
 }
 
+bool CheckoutWindow::amountUsable() {
+    if (编辑框_金额.text().empty()) {
+        m_app.message("请正确输入金额！", kWarn);
+        return false;
+    }
+    // An amount beyond what can be reckoned with would give a wrong change.
+    if (!util::wholeNumberIfItFits(编辑框_金额.text())) {
+        m_app.message("实收金额超出范围，请正确输入金额！", kWarn);
+        return false;
+    }
+    return true;
+}
+
 void CheckoutWindow::computeChange() {
     if (标签_台号.text().empty()) {
         m_app.message("请选择要结账的台号！", kWarn);
         return;
     }
-    if (编辑框_金额.text().empty()) {
-        m_app.message("请正确输入金额！", kWarn);
-        return;
-    }
+    if (!amountUsable()) return;
     const double change = static_cast<double>(wholeNumber(编辑框_金额.text())) -
                           static_cast<double>(wholeNumber(标签_金额.text()));
     标签_找零.setText(numberText(change));
@@ -96,10 +106,7 @@ void CheckoutWindow::settle() {
         m_app.message("请选择要结账的台号！", kWarn);
         return;
     }
-    if (编辑框_金额.text().empty()) {
-        m_app.message("请正确输入金额！", kWarn);
-        return;
-    }
+    if (!amountUsable()) return;
     const std::string number = 超级列表框_流水.cell(selected, kNumber);
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);

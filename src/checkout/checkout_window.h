@@ -60,6 +60,8 @@ class CheckoutWindow : public ui::Window {
 
   private:
     void showSelectedOrder();
+    // False, having said why, when the amount received is empty or too large to reckon with.
+    bool amountUsable();
     void computeChange();
     void settle();
 

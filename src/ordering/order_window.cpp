@@ -1,5 +1,7 @@
 #include "ordering/order_window.h"
 
+#include <climits>
+
 #include "checkout/checkout_window.h"
 #include "shell/app.h"
 #include "shell/main_window.h"
@@ -139,6 +141,13 @@ void OrderWindow::openTable() {
     标签_总金额.setText("0");
 }
 
+bool OrderWindow::totalFits(long long change) const {
+    long long total = change;
+    for (int r = 0; r < 超级列表框_点菜.rowCount(); ++r)
+        total += wholeNumber(超级列表框_点菜.cellView(r, 金额));
+    return total <= INT_MAX;
+}
+
 bool OrderWindow::orderIsCurrent() {
     if (!标签_当前操作.text().empty()) return true;
     m_app.message("请选择要操作的台号！", kWarn);
@@ -161,7 +170,14 @@ void OrderWindow::addDish(int group, int item) {
             return;
         }
     }
-    const int price = wholeNumber(dish.price);
+    // What the list shows must be what is stored: a price or a total beyond what a line or
+    // an order can hold is refused, not stored as another amount.
+    const auto fits = util::wholeNumberIfItFits(dish.price);
+    if (!fits || !totalFits(*fits)) {
+        m_app.message("菜品单价或总金额超出范围，无法添加！", kWarn);
+        return;
+    }
+    const int price = *fits;
     const std::string priceText = numberText(static_cast<long long>(price));
     const int row = 超级列表框_点菜.addRow(
         {"", 标签_单号.text(), dish.name, priceText, "1", priceText, category});
@@ -200,6 +216,12 @@ void OrderWindow::changeQuantity(int step) {
     const std::string oldQuantity = list.cell(row, 数量);
     const std::string oldAmount = list.cell(row, 金额);
     const double newQuantity = static_cast<double>(quantity) + step;
+    const double newAmount = wholeNumber(list.cell(row, 单价)) * newQuantity;
+    if (newQuantity > INT_MAX || newAmount > INT_MAX ||
+        !totalFits(static_cast<long long>(newAmount) - wholeNumber(oldAmount))) {
+        m_app.message("数量或金额超出范围，无法修改！", kWarn);
+        return;
+    }
     list.setCell(row, 数量, numberText(newQuantity));
     list.setCell(row, 金额, numberText(wholeNumber(list.cell(row, 单价)) * newQuantity));
 

@@ -81,6 +81,8 @@ class OrderWindow : public ui::Window {
     // Guards shared by the line operations; false after showing the message.
     bool orderIsCurrent();
     bool lineIsSelected();
+    // Whether the order's total, changed by this much, still fits what 金额 can hold.
+    bool totalFits(long long change) const;
 
     shell::App& m_app;
 };

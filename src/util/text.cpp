@@ -1,5 +1,7 @@
 #include "util/text.h"
 
+#include <utility>
+
 #include <climits>
 #include <cstdio>
 
@@ -77,7 +79,10 @@ std::string toHalfWidth(std::string_view text) {
     return out;
 }
 
-int wholeNumber(std::string_view text) {
+namespace {
+
+// The whole-number reading, unsaturated: the value and whether it ran past the int range.
+std::pair<long long, bool> readWholeNumber(std::string_view text) {
     const std::string s = toHalfWidth(text);
     size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r'))) ++i;
@@ -96,8 +101,20 @@ int wholeNumber(std::string_view text) {
         ++i;
     }
     if (negative) value = -value;
-    if (saturated || value > INT_MAX) return value < 0 ? INT_MIN : INT_MAX;
-    if (value < INT_MIN) return INT_MIN;
+    return {value, saturated || value > INT_MAX || value < INT_MIN};
+}
+
+}  // namespace
+
+int wholeNumber(std::string_view text) {
+    const auto [value, overflows] = readWholeNumber(text);
+    if (overflows) return value < 0 ? INT_MIN : INT_MAX;
+    return static_cast<int>(value);
+}
+
+std::optional<int> wholeNumberIfItFits(std::string_view text) {
+    const auto [value, overflows] = readWholeNumber(text);
+    if (overflows) return std::nullopt;
     return static_cast<int>(value);
 }
 

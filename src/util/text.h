@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,9 @@ std::string toHalfWidth(std::string_view text);
 // ASCII, leading white space is skipped, then an optional sign and the decimal digits up
 // to the first other character. No leading digits gives 0; values saturate at the int range.
 int wholeNumber(std::string_view text);
+// The same value, or nothing when it does not fit the int range (where wholeNumber saturates):
+// an amount that cannot be stored as typed must be refused, not stored as another.
+std::optional<int> wholeNumberIfItFits(std::string_view text);
 
 // Plain decimal for integers.
 std::string numberText(long long value);

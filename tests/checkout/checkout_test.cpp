@@ -153,6 +153,18 @@ TEST_F(CheckoutTest, AFailedSettlementSaysSoAndTheOrderStaysUnpaid) {
     EXPECT_EQ(c.超级列表框_流水.rowCount(), 2);
 }
 
+TEST_F(CheckoutTest, AReceivedAmountTooLargeToReckonWithIsRefused) {
+    auto& c = checkout();
+    pick(0);
+    c.编辑框_金额.type("99999999999");
+    c.按钮_计算.click();
+    EXPECT_EQ(lastMessage().text, "实收金额超出范围，请正确输入金额！");
+    EXPECT_EQ(c.标签_找零.text(), "");
+    c.按钮_结账.click();
+    EXPECT_EQ(lastMessage().text, "实收金额超出范围，请正确输入金额！");
+    EXPECT_EQ(sql("SELECT 状态 FROM 流水 WHERE 台号='大厅1号'"), "0");
+}
+
 TEST_F(CheckoutTest, SettlingWithoutAStatusFieldIsAFailureNotASuccess) {
     auto& c = checkout();
     pick(0);

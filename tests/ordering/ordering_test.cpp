@@ -147,6 +147,23 @@ TEST_F(OrderTest, DeletingClosesUpRowNumbersAndTheLastLineZeroesTheTotals) {
     EXPECT_EQ(sql("SELECT 金额 FROM 流水"), "0");
 }
 
+TEST_F(OrderTest, AmountsBeyondWhatIsStoredAreRefusedNotWrapped) {
+    exec("INSERT INTO 菜品 VALUES ('金箔宴/99999999999元','热菜'), ('鲍鱼/2000000000元','热菜')");
+    order().RefreshOrderMenuDishes();
+    ASSERT_EQ(openTable("大厅1号", "2"), "开台成功！");
+    addDish("热菜", "金箔宴/99999999999元");
+    EXPECT_EQ(lastMessage().text, "菜品单价或总金额超出范围，无法添加！");
+    addDish("热菜", "鲍鱼/2000000000元");
+    order().超级列表框_点菜.selectRow(0);
+    order().按钮_数量加.click();  // 2,000,000,000 x 2
+    EXPECT_EQ(lastMessage().text, "数量或金额超出范围，无法修改！");
+    addDish("热菜", "东北烤全羊/188元");
+    addDish("汤羹", "酸辣汤/18元");
+    EXPECT_EQ(sql("SELECT group_concat(数量 || '×' || 金额) FROM 明细"), "1×2000000000,1×188,1×18");
+    EXPECT_EQ(order().标签_总金额.text(), sql("SELECT 金额 FROM 流水"));
+    EXPECT_EQ(order().标签_总金额.text(), "2000000206");
+}
+
 TEST_F(OrderTest, ALineAndItsOrderTotalAreStoredTogetherOrNotAtAll) {
     ASSERT_EQ(openTable("大厅1号", "2"), "开台成功！");
     addDish("热菜", "宫保鸡丁/28元");

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -166,6 +167,24 @@ TEST_F(QtBindingTest, ClickingADishInTheRollMenuAddsALine) {
     EXPECT_EQ(lines->columnWidth(2), 200);
     EXPECT_EQ(find<QLabel>(order, "标签_总金额")->text(), q("28"));
     EXPECT_EQ(test::querySql(db, "SELECT 菜品 FROM 明细"), "宫保鸡丁");
+}
+
+TEST_F(QtBindingTest, TypingAGuestCountAndEnterAddsNothingToTheList) {
+    startAndLogIn();
+    clickToolbar("开台点菜");
+    auto* guests = find<QComboBox>(app.orderWindow(), "组合框_人数");
+    ASSERT_NE(guests, nullptr);
+    const int items = guests->count();
+    guests->lineEdit()->setFocus();
+    guests->lineEdit()->clear();
+    QTest::keyClicks(guests->lineEdit(), q("3"));
+    QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, q("人"));
+    QApplication::sendEvent(guests->lineEdit(), &typed);
+    QTest::keyClick(guests->lineEdit(), Qt::Key_Return);
+    desktop.syncAll();
+    EXPECT_EQ(guests->count(), items);
+    EXPECT_EQ(app.orderWindow()->组合框_人数.itemCount(), items);
+    EXPECT_EQ(app.orderWindow()->组合框_人数.text(), "3人");
 }
 
 TEST_F(QtBindingTest, SelectingAnOrderWithTheKeyboardShowsItsLines) {

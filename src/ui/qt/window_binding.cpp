@@ -244,6 +244,8 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
             auto* combo = static_cast<ComboBox*>(&c);
             auto* box = new QComboBox(parent);
             box->setEditable(combo->editable());
+            // A typed text stays a typed text: the list holds only what the program put in it.
+            box->setInsertPolicy(QComboBox::NoInsert);
             box->setMaxVisibleItems(20);
             connect(box, &QComboBox::activated, this, [this, combo](int index) {
                 fromUser([combo, index] { combo->choose(index); });
