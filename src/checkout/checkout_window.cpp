@@ -71,6 +71,7 @@ void CheckoutWindow::showSelectedOrder() {
     });
     lines.close();
     标签_台号.setText(超级列表框_流水.cell(selected, kTable));
+    编辑框_金额.focus();  // the cashier types what was handed over next
     标签_金额.setText(超级列表框_流水.cell(selected, kAmount));
     for (int r = 0; r < 超级列表框_明细.rowCount(); ++r)
         超级列表框_明细.setCell(r, 0, std::to_string(r + 1));

@@ -30,6 +30,12 @@ OrderWindow::OrderWindow(shell::App& app)
     按钮_数量减.onClick = [this] { changeQuantity(-1); };
     按钮_删除.onClick = [this] { deleteLine(); };
     按钮_切换.onClick = [this] { switchTable(); };
+    // At the keyboard "+", "-" and Delete act on the selected line like the three buttons.
+    超级列表框_点菜.onKeyDown = [this](int key) {
+        if (key == '+' && 按钮_数量加.enabled()) changeQuantity(+1);
+        if (key == '-' && 按钮_数量减.enabled()) changeQuantity(-1);
+        if (key == ui::ReportList::kDelete && 按钮_删除.enabled()) deleteLine();
+    };
 }
 
 void OrderWindow::created() {

@@ -259,6 +259,12 @@ void ReportList::setCurrentRow(int row) {
     changed();
 }
 
+bool ReportList::pressKey(int key) {
+    if (!usable()) return false;
+    if (onKeyDown) onKeyDown(key);
+    return true;
+}
+
 bool ReportList::selectRow(int row) {
     if (!usable() || !inRange(row, m_rows.size())) return false;
     if (row == m_current) return true;

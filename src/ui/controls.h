@@ -64,6 +64,14 @@ class Control {
     const std::string& font() const { return m_font; }
     void setFont(std::string family) { m_font = std::move(family); }
 
+    // The program asks for the keyboard to go to this control (the binding moves it there).
+    void focus() {
+        m_focusRequested = true;
+        changed();
+    }
+    bool focusRequested() const { return m_focusRequested; }
+    void focusTaken() { m_focusRequested = false; }
+
     // The binding's hook: called after every change of state.
     void setObserver(std::function<void()> observer) { m_observer = std::move(observer); }
 
@@ -85,6 +93,7 @@ class Control {
     bool m_enabled = true;
     std::string m_font;
     std::function<void()> m_observer;
+    bool m_focusRequested = false;
 };
 
 class Button : public Control {
@@ -240,6 +249,10 @@ class ReportList : public Control {
     // A person selects a row (mouse or keyboard); raises the current-row-changed event.
     bool selectRow(int row);
     std::function<void()> onCurrentRowChanged;
+    // A person presses a key in the list ('+', '-', kDelete).
+    static constexpr int kDelete = 46;
+    bool pressKey(int key);
+    std::function<void(int key)> onKeyDown;
 
   private:
     // A journal list can hold every order of years of trade: a row is one string, first one

@@ -31,9 +31,11 @@ TEST_F(CheckoutTest, ListsUnpaidOrdersAndShowsTheSelectedOne) {
     ASSERT_EQ(c.超级列表框_流水.rowCount(), 2);
     EXPECT_EQ(c.超级列表框_流水.currentRow(), -1);
     EXPECT_EQ(c.标签_台号.text(), "");
+    EXPECT_FALSE(c.编辑框_金额.focusRequested());
     pick(0);
     EXPECT_EQ(c.标签_台号.text(), "大厅1号");
     EXPECT_EQ(c.标签_金额.text(), "99");
+    EXPECT_TRUE(c.编辑框_金额.focusRequested());  // the keyboard goes to the amount
     ASSERT_EQ(c.超级列表框_明细.rowCount(), 2);
     EXPECT_EQ(c.超级列表框_明细.cell(0, 0), "1");
     EXPECT_EQ(c.超级列表框_明细.cell(0, 4), "3");

@@ -167,6 +167,20 @@ TEST_F(QtBindingTest, ClickingADishInTheRollMenuAddsALine) {
     EXPECT_EQ(lines->columnWidth(2), 200);
     EXPECT_EQ(find<QLabel>(order, "标签_总金额")->text(), q("28"));
     EXPECT_EQ(test::querySql(db, "SELECT 菜品 FROM 明细"), "宫保鸡丁");
+
+    // From the keyboard: "+", "-" and Delete on the selected line.
+    order->超级列表框_点菜.selectRow(0);
+    desktop.syncAll();
+    lines->setFocus();
+    QTest::keyClick(lines, Qt::Key_Plus);
+    QTest::keyClick(lines, Qt::Key_Plus);
+    QTest::keyClick(lines, Qt::Key_Minus);
+    desktop.syncAll();
+    EXPECT_EQ(test::querySql(db, "SELECT 数量 FROM 明细"), "2");
+    QTest::keyClick(lines, Qt::Key_Delete);
+    desktop.syncAll();
+    EXPECT_EQ(test::querySql(db, "SELECT count(*) FROM 明细"), "0");
+    EXPECT_EQ(lines->model()->rowCount(), 0);
 }
 
 TEST_F(QtBindingTest, TypingAGuestCountAndEnterAddsNothingToTheList) {
@@ -211,8 +225,10 @@ TEST_F(QtBindingTest, SelectingAnOrderWithTheKeyboardShowsItsLines) {
     ASSERT_EQ(lines->model()->rowCount(), 1);
     EXPECT_EQ(lines->model()->index(0, 4).data().toString(), q("2"));
 
-    // The amount box takes digits and "-" only; Enter computes the change.
+    // Selecting the order put the keyboard in the amount box, which takes digits and "-"
+    // only; Enter computes the change.
     auto* amount = find<QLineEdit>(checkout, "编辑框_金额");
+    EXPECT_EQ(desktop.widgetOf(*checkout)->focusWidget(), amount);
     QTest::keyClicks(amount, q("6a0"));
     EXPECT_EQ(amount->text(), q("60"));
     QTest::keyClick(amount, Qt::Key_Return);

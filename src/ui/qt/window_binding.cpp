@@ -54,6 +54,7 @@ std::string u(const QString& s) {
 int keyCode(const QKeyEvent* e) {
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) return 13;
     if (e->key() == Qt::Key_Escape) return 27;
+    if (e->key() == Qt::Key_Delete) return ReportList::kDelete;
     if (e->key() >= Qt::Key_Space && e->key() <= Qt::Key_AsciiTilde) return e->key();
     return e->key() & 0xffff;
 }
@@ -289,6 +290,8 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
             view->setEditTriggers(QAbstractItemView::NoEditTriggers);
             for (int i = 0; i < list->columnCount(); ++i)
                 view->setColumnWidth(i, list->columns()[static_cast<size_t>(i)].width);
+            view->installEventFilter(new KeyFilter(
+                this, [this, list](int key) { fromUser([list, key] { list->pressKey(key); }); }));
             connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                     [this, list](const QModelIndex& current) {
                         if (!current.isValid()) return;
@@ -378,6 +381,10 @@ void WindowBinding::sync(Control& c) {
     if (!w || m_closed) return;
     m_syncing = true;
     w->setEnabled(c.enabled());
+    if (c.focusRequested()) {
+        c.focusTaken();
+        w->setFocus();
+    }
     switch (c.kind()) {
         case ControlKind::Button:
             static_cast<QPushButton*>(w)->setText(shownAsTyped(q(c.text())));
