@@ -318,16 +318,20 @@ std::vector<int> SqliteTable::findAll(Field field, int value) {
 
 namespace {
 
-// What a read of the current value gives, as readText and readInt give it.
-bool readsAs(sqlite3_stmt* stmt, int column, const std::variant<std::string_view, int>& key) {
-    if (const int* value = std::get_if<int>(&key))
-        return sqlite3_column_int(stmt, column) == *value;
+// A column's text as readText gives it: empty for NULL and for malformed UTF-8.
+std::string_view readableText(sqlite3_stmt* stmt, int column) {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
     const std::string_view text =
         bytes ? std::string_view(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, column)))
               : std::string_view();
-    const std::string_view wanted = std::get<std::string_view>(key);
-    return text == wanted && (text.empty() || util::isValidUtf8(text));
+    return util::isValidUtf8(text) ? text : std::string_view();
+}
+
+// What a read of the current value gives, as readText and readInt give it.
+bool readsAs(sqlite3_stmt* stmt, int column, const std::variant<std::string_view, int>& key) {
+    if (const int* value = std::get_if<int>(&key))
+        return sqlite3_column_int(stmt, column) == *value;
+    return readableText(stmt, column) == std::get<std::string_view>(key);
 }
 
 }  // namespace
@@ -369,12 +373,7 @@ std::vector<int> SqliteTable::findWhere(Field field,
         const std::int64_t rowid = sqlite3_column_int64(stmt, 0);
         passEmptyUpTo(rowid);
         if (index >= count || m_rowids[index] != rowid) continue;
-        const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
-        std::string_view text =
-            bytes ? std::string_view(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, 1)))
-                  : std::string_view();
-        if (!util::isValidUtf8(text)) text = {};
-        if (test(text)) numbers.push_back(static_cast<int>(index) + 1);
+        if (test(readableText(stmt, 1))) numbers.push_back(static_cast<int>(index) + 1);
         ++index;
     }
     sqlite3_reset(stmt);
@@ -402,23 +401,8 @@ bool SqliteTable::rangeFind(int column, const std::function<bool(std::string_vie
         sqlite3_bind_text(stmt, static_cast<int>(2 * i + 2), only[i].to.data(),
                           static_cast<int>(only[i].to.size()), SQLITE_TRANSIENT);
     }
-    numbers.clear();
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
-        std::string_view text =
-            bytes ? std::string_view(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, 1)))
-                  : std::string_view();
-        if (!util::isValidUtf8(text)) text = {};
-        if (!test(text)) continue;
-        const std::int64_t rowid = sqlite3_column_int64(stmt, 0);
-        const auto at = std::lower_bound(m_rowids.begin(), m_rowids.end(), rowid);
-        if (at != m_rowids.end() && *at == rowid)
-            numbers.push_back(static_cast<int>(at - m_rowids.begin()) + 1);
-    }
-    sqlite3_reset(stmt);
-    std::sort(numbers.begin(), numbers.end());
-    return rc == SQLITE_DONE;
+    return collect(
+        stmt, [&] { return test(readableText(stmt, 1)); }, numbers);
 }
 
 std::vector<int> SqliteTable::find(int column, const Key& key) {
@@ -487,10 +471,16 @@ bool SqliteTable::indexedFind(int column, const Key& key, std::vector<int>& numb
         const std::string_view text = std::get<std::string_view>(key);
         sqlite3_bind_text(stmt, 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     }
-    int rc;
+    return collect(
+        stmt, [&] { return readsAs(stmt, 1, key); }, numbers);
+}
+
+bool SqliteTable::collect(sqlite3_stmt* stmt, const std::function<bool()>& passes,
+                          std::vector<int>& numbers) {
     numbers.clear();
+    int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        if (!readsAs(stmt, 1, key)) continue;
+        if (!passes()) continue;
         const std::int64_t rowid = sqlite3_column_int64(stmt, 0);
         const auto at = std::lower_bound(m_rowids.begin(), m_rowids.end(), rowid);
         if (at != m_rowids.end() && *at == rowid)

@@ -104,6 +104,9 @@ class SqliteTable {
     std::vector<int> find(int column, const Key& key);
     std::vector<int> walkFind(int column, const Key& key);
     bool indexedFind(int column, const Key& key, std::vector<int>& numbers);
+    // Steps a statement of (rowid, value) rows: the record numbers of those that pass, sorted.
+    bool collect(sqlite3_stmt* stmt, const std::function<bool()>& passes,
+                 std::vector<int>& numbers);
     bool rangeFind(int column, const std::function<bool(std::string_view)>& test,
                    const std::vector<TextRange>& only, std::vector<int>& numbers);
     int resolve(const Field& field) const;
