@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
 #include <QStyle>
@@ -128,6 +129,31 @@ TEST_F(QtBindingTest, LoggingInThroughTheWidgetsFillsTheMainWindow) {
     clickToolbar("系统设置");
     EXPECT_EQ(entries, (QStringList{q("用户设置+"), q("餐厅设置+"), q("公告设置+")}));
     EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(QtBindingTest, TheLoginComesUpOverTheMainWindowAndEnterPressesAFocusedButton) {
+    QPoint loginCentre, mainCentre;
+    QTimer::singleShot(50, [&] {
+        QWidget* login = desktop.widgetOf(*app.loginWindow());
+        ASSERT_NE(login, nullptr);
+        loginCentre = login->geometry().center();
+        const auto& m = *app.mainWindow();
+        mainCentre = QRect(m.left(), m.top(), m.width(), m.height()).center();
+        QTest::keyClicks(login->findChild<QLineEdit*>(q("编辑框_密码")), q("888888"));
+        auto* logIn = login->findChild<QPushButton*>(q("按钮_登录"));
+        logIn->setFocus();
+        QTest::keyClick(logIn, Qt::Key_Return);
+    });
+    app.start();
+    ASSERT_TRUE(app.running());
+    EXPECT_LE((loginCentre - mainCentre).manhattanLength(), 2);
+    EXPECT_EQ(app.session().currentUser, "经理");  // Enter on 登录 logged in
+
+    // Tab leaves the checkout remark box instead of typing a tab into it.
+    clickToolbar("买单结账");
+    auto* remark = find<QPlainTextEdit>(app.checkoutWindow(), "编辑框_备注");
+    ASSERT_NE(remark, nullptr);
+    EXPECT_TRUE(remark->tabChangesFocus());
 }
 
 TEST_F(QtBindingTest, ClickingADishInTheRollMenuAddsALine) {

@@ -143,11 +143,11 @@ void QtDesktop::showWindow(Window& window, Window* owner, bool modal) {
     WindowBinding* b = binding.get();
     m_bindings[&window] = std::move(binding);
     if (modal) {
-        // The login window comes up where the eye is, the middle of the screen.
-        if (!ownerWidget || !ownerWidget->isVisible()) {
-            const QRect screen = b->widget()->screen()->availableGeometry();
-            b->widget()->move(screen.center() - QPoint(window.width() / 2, window.height() / 2));
-        }
+        // A modal window comes up where the eye is: over the middle of its owner (shown or
+        // about to be, at start-up), else the middle of the screen.
+        const QRect over = owner ? QRect(owner->left(), owner->top(), owner->width(), owner->height())
+                                 : b->widget()->screen()->availableGeometry();
+        b->widget()->move(over.center() - QPoint(window.width() / 2, window.height() / 2));
         b->runModal();
     } else {
         b->show();

@@ -185,6 +185,10 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
             auto* button = static_cast<Button*>(&c);
             connect(b, &QPushButton::clicked, this,
                     [this, button] { fromUser([button] { button->click(); }); });
+            // Enter on a focused button presses it, as Space does.
+            b->installEventFilter(new KeyFilter(this, [b](int key) {
+                if (key == 13 && b->isEnabled()) b->click();
+            }));
             return b;
         }
         case ControlKind::Label:
@@ -218,6 +222,7 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
                 this, [this, edit](int key) { fromUser([edit, key] { edit->pressKey(key); }); });
             if (edit->mode() == EditMode::MultiLine) {
                 auto* t = new QPlainTextEdit(parent);
+                t->setTabChangesFocus(true);  // Tab moves on, as in every other field
                 connect(t, &QPlainTextEdit::textChanged, this, [this, t, edit] {
                     fromUser([t, edit] { edit->type(u(t->toPlainText())); });
                 });
