@@ -209,6 +209,21 @@ TEST_F(QtBindingTest, ClickingADishInTheRollMenuAddsALine) {
     EXPECT_EQ(lines->model()->rowCount(), 0);
 }
 
+TEST_F(QtBindingTest, ALongDishKeepsItsPriceOnItsButton) {
+    test::execSql(db, "INSERT INTO 菜品 VALUES ('满汉全席豪华至尊团圆宴大套餐/368元','热菜')");
+    startAndLogIn();
+    clickToolbar("开台点菜");
+    auto* menu = find<QToolBox>(app.orderWindow(), "卷帘式菜单_点菜");
+    ASSERT_NE(menu, nullptr);
+    QPushButton* longDish = nullptr;
+    for (auto* b : menu->widget(1)->findChildren<QPushButton*>())
+        if (b->toolTip().contains(q("满汉全席"))) longDish = b;
+    ASSERT_NE(longDish, nullptr);
+    EXPECT_TRUE(longDish->text().endsWith(q("/368元"))) << longDish->text().toStdString();
+    EXPECT_TRUE(longDish->text().startsWith(q("满汉")));
+    EXPECT_TRUE(longDish->text().contains(QChar(0x2026)));  // shortened in the middle
+}
+
 TEST_F(QtBindingTest, TypingAGuestCountAndEnterAddsNothingToTheList) {
     startAndLogIn();
     clickToolbar("开台点菜");

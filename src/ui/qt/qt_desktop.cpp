@@ -145,8 +145,9 @@ void QtDesktop::showWindow(Window& window, Window* owner, bool modal) {
     if (modal) {
         // A modal window comes up where the eye is: over the middle of its owner (shown or
         // about to be, at start-up), else the middle of the screen.
-        const QRect over = owner ? QRect(owner->left(), owner->top(), owner->width(), owner->height())
-                                 : b->widget()->screen()->availableGeometry();
+        const QRect over = owner
+                               ? QRect(owner->left(), owner->top(), owner->width(), owner->height())
+                               : b->widget()->screen()->availableGeometry();
         b->widget()->move(over.center() - QPoint(window.width() / 2, window.height() / 2));
         b->runModal();
     } else {

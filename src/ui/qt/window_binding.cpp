@@ -479,8 +479,15 @@ void WindowBinding::sync(Control& c) {
                     auto* layout = new QVBoxLayout(page);
                     layout->setContentsMargins(4, 4, 4, 4);
                     layout->setSpacing(4);
+                    // A long dish loses letters from the middle of its name, never its price
+                    // at the end; the tooltip has the whole text.
+                    const int room = menu.geometry().width - 8 - 24 -
+                                     box->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
                     for (int i = 0; i < menu.itemCount(g); ++i) {
-                        auto* item = new QPushButton(shownAsTyped(q(menu.itemText(g, i))), page);
+                        const QString text = q(menu.itemText(g, i));
+                        auto* item = new QPushButton(page);
+                        item->setText(shownAsTyped(
+                            item->fontMetrics().elidedText(text, Qt::ElideMiddle, room)));
                         item->setProperty("role", QStringLiteral("dish"));
                         item->setMinimumHeight(36);
                         item->setToolTip(Qt::convertFromPlainText(q(menu.itemText(g, i))));
