@@ -66,15 +66,15 @@ bool InstanceGuard::askRunningCopyToComeForward(int timeoutMs) {
 void InstanceGuard::listen(ui::Desktop& desktop, std::function<void()> onKnock) {
     if (m_fd < 0) return;
     desktop.watchReadable(m_fd, [this, onKnock = std::move(onKnock)] {
-        const int client = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+        const int client = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (client < 0) return;
-        pollfd p{client, POLLIN, 0};
+        // Answered at once, without waiting for the caller to speak: a caller that says nothing
+        // must not hold up the window thread.
         char request[16];
-        if (::poll(&p, 1, 200) == 1 && ::recv(client, request, sizeof request, 0) > 0) {
-            ::send(client, "ok\n", 3, MSG_NOSIGNAL);
-            onKnock();
-        }
+        (void)::recv(client, request, sizeof request, MSG_DONTWAIT);
+        (void)::send(client, "ok\n", 3, MSG_NOSIGNAL | MSG_DONTWAIT);
         ::close(client);
+        onKnock();
     });
 }
 

@@ -4,16 +4,20 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
 #include "shell/instance_guard.h"
+#include "support/scripted_desktop.h"
 #include "support/temp_db.h"
 
 extern char** environ;
@@ -114,4 +118,40 @@ TEST(InstanceGuard, MarkerIsHeldOnlyWhileTheObjectLives) {
     }
     tablora::shell::InstanceGuard c(id);
     EXPECT_TRUE(c.claim());
+}
+
+TEST(InstanceGuard, ACallerThatSaysNothingNeverHoldsUpTheWindowThread) {
+    const std::string name = "Tablora-silent" + kSuffix;
+    tablora::shell::InstanceGuard guard(name);
+    ASSERT_TRUE(guard.claim());
+    tablora::test::ScriptedDesktop desktop;
+    int knocks = 0;
+    guard.listen(desktop, [&] { ++knocks; });
+    ASSERT_EQ(desktop.readables.size(), 1u);
+
+    // A silent caller: connects and says nothing.
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + 1, name.data(), name.size());
+    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    ASSERT_EQ(::connect(silent, reinterpret_cast<sockaddr*>(&address), length), 0);
+    const auto t0 = std::chrono::steady_clock::now();
+    desktop.readables[0].second();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 20ms);
+    char reply[8] = {};
+    EXPECT_GT(::recv(silent, reply, sizeof reply, 0), 0);  // answered and let go at once
+    ::close(silent);
+
+    // A second copy's knock is answered at once.
+    bool answered = false;
+    std::thread second(
+        [&] { answered = tablora::shell::InstanceGuard(name).askRunningCopyToComeForward(2000); });
+    for (int i = 0; i < 200 && knocks < 2; ++i) {  // the window thread's turns, until it knocks
+        std::this_thread::sleep_for(10ms);
+        desktop.readables[0].second();
+    }
+    second.join();
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(knocks, 2);
 }

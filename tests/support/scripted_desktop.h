@@ -44,7 +44,9 @@ class ScriptedDesktop : public ui::Desktop {
     void bringToFront(ui::Window& window) override;
     void attachSkin(int skin) override;
     void adjustSkinHsv(int hue, int saturation) override;
-    void watchReadable(int, std::function<void()>) override {}
+    void watchReadable(int fd, std::function<void()> callback) override {
+        readables.emplace_back(fd, std::move(callback));
+    }
     util::CalendarTime now() override { return clock; }
     void quit(int exitCode) override;
 
@@ -63,6 +65,7 @@ class ScriptedDesktop : public ui::Desktop {
     // What happened.
     std::vector<MessageRecord> messages;
     std::vector<SaveDialogRecord> saveDialogs;
+    std::vector<std::pair<int, std::function<void()>>> readables;  // run by the test
     std::vector<std::string> shownWindows;
     std::vector<std::string> minimized;
     std::vector<std::string> broughtForward;
