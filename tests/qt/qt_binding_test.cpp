@@ -240,6 +240,19 @@ TEST_F(QtBindingTest, TypingAGuestCountAndEnterAddsNothingToTheList) {
     EXPECT_EQ(guests->count(), items);
     EXPECT_EQ(app.orderWindow()->组合框_人数.itemCount(), items);
     EXPECT_EQ(app.orderWindow()->组合框_人数.text(), "3人");
+
+    // Typing in the middle keeps the cursor where the person types.
+    guests->setCurrentIndex(1);  // "2" picked from the list
+    app.orderWindow()->组合框_人数.choose(1);
+    desktop.syncAll();
+    guests->lineEdit()->setCursorPosition(0);
+    QTest::keyClicks(guests->lineEdit(), q("1"));
+    desktop.syncAll();
+    QTest::keyClicks(guests->lineEdit(), q("0"));
+    desktop.syncAll();
+    EXPECT_EQ(guests->currentText(), q("102"));
+    EXPECT_EQ(guests->lineEdit()->cursorPosition(), 2);
+    EXPECT_EQ(app.orderWindow()->组合框_人数.text(), "102");
 }
 
 TEST_F(QtBindingTest, SelectingAnOrderWithTheKeyboardShowsItsLines) {

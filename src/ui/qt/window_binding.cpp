@@ -416,7 +416,17 @@ void WindowBinding::sync(Control& c) {
                 for (const auto& item : combo.items()) box->addItem(q(item));
                 shown = combo.items();
             }
-            box->setCurrentIndex(combo.selectedIndex());
+            if (box->currentIndex() != combo.selectedIndex()) {
+                // Typing leaves no item selected; moving the box's index would clear the line
+                // and put the cursor at its end, away from where the person types.
+                const QString typed = box->currentText();
+                const int cursor = combo.editable() ? box->lineEdit()->cursorPosition() : 0;
+                box->setCurrentIndex(combo.selectedIndex());
+                if (combo.editable() && typed == q(combo.text())) {
+                    box->setEditText(typed);
+                    box->lineEdit()->setCursorPosition(cursor);
+                }
+            }
             if (combo.editable() && box->currentText() != q(combo.text()))
                 box->setEditText(q(combo.text()));
             break;
