@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "data/data_context.h"
 #include "data/sqlite_db.h"
@@ -294,6 +297,23 @@ TEST(DataContext, LoginOpenReportsWhatFailed) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     EXPECT_EQ(DataContext(fifo).openForLogin(), DataContext::LoginOpen::NoDatabase);
     EXPECT_EQ(DataContext(dir.path("")).openForLogin(), DataContext::LoginOpen::NoDatabase);
+}
+
+TEST(DataContext, AFileBusyAtStartUpIsWaitedForNotCalledMissing) {
+    test::TempDir dir;
+    const std::string path = test::makeDemoDatabase(dir);
+    // Another program holds the file exclusively for a moment, as a backup or a writer does.
+    SqliteDB other;
+    ASSERT_TRUE(other.open(path));
+    ASSERT_EQ(sqlite3_exec(other.handle(), "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sqlite3_exec(other.handle(), "COMMIT", nullptr, nullptr, nullptr);
+    });
+    DataContext ctx(path);
+    EXPECT_EQ(ctx.openForLogin(), DataContext::LoginOpen::Ok);
+    release.join();
 }
 
 TEST(DemoDatabase, HasTheSixTablesAndRefusesToOverwrite) {
