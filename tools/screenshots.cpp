@@ -159,6 +159,13 @@ int main(int argc, char** argv) {
         main->组合框_皮肤.choose(skin);
         save(desktop, main, QStringLiteral("main-skin%1").arg(skin));
         save(desktop, order, QStringLiteral("order-skin%1").arg(skin));
+        save(desktop, journal, QStringLiteral("query-skin%1").arg(skin));
+        whenModalShown([&, skin] {
+            save(desktop, app.restaurantSettingsWindow(),
+                 QStringLiteral("restaurant-settings-skin%1").arg(skin));
+            app.restaurantSettingsWindow()->按钮10.click();
+        });
+        app.openRestaurantSettings();
         app.session().switchUser = true;
         whenModalShown([&, skin] {
             save(desktop, app.loginWindow(), QStringLiteral("login-skin%1").arg(skin));

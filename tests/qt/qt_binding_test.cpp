@@ -2,6 +2,7 @@
 // the controls. Runs on Qt's offscreen platform.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -22,6 +23,7 @@
 
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
+#include "settings/restaurant_settings_window.h"
 #include "shell/app.h"
 #include "shell/login_window.h"
 #include "shell/main_window.h"
@@ -222,6 +224,37 @@ TEST_F(QtBindingTest, ALongDishKeepsItsPriceOnItsButton) {
     EXPECT_TRUE(longDish->text().endsWith(q("/368元"))) << longDish->text().toStdString();
     EXPECT_TRUE(longDish->text().startsWith(q("满汉")));
     EXPECT_TRUE(longDish->text().contains(QChar(0x2026)));  // shortened in the middle
+}
+
+TEST_F(QtBindingTest, TheCategoryShownFirstOpensWhenItsHeaderOrADishIsClicked) {
+    startAndLogIn();
+    bool checked = false;
+    QTimer::singleShot(50, [&] {
+        auto* w = app.restaurantSettingsWindow();
+        ASSERT_NE(w, nullptr);
+        auto* menu = find<QToolBox>(w, "卷帘式菜单_菜单");
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(w->卷帘式菜单_菜单.openGroup(), -1);  // shown, yet not open
+        const auto headers =
+            menu->findChildren<QAbstractButton*>(QStringLiteral("qt_toolbox_toolboxbutton"));
+        ASSERT_EQ(headers.size(), 5);
+        QTest::mouseClick(headers[0], Qt::LeftButton);
+        desktop.syncAll();
+        EXPECT_EQ(w->卷帘式菜单_菜单.openGroup(), 0);
+        EXPECT_EQ(w->编辑框_分类.text(), "凉菜");
+        QPushButton* dish = nullptr;
+        for (auto* b : menu->widget(0)->findChildren<QPushButton*>())
+            if (b->text() == q("拍黄瓜/12元")) dish = b;
+        ASSERT_NE(dish, nullptr);
+        QTest::mouseClick(dish, Qt::LeftButton);
+        desktop.syncAll();
+        EXPECT_EQ(w->卷帘式菜单_菜单.selectedItem(), 0);
+        EXPECT_EQ(w->编辑框_单价.text(), "12");
+        checked = true;
+        w->按钮10.click();
+    });
+    app.openRestaurantSettings();
+    EXPECT_TRUE(checked);
 }
 
 TEST_F(QtBindingTest, TypingAGuestCountAndEnterAddsNothingToTheList) {

@@ -1,5 +1,6 @@
 #include "ui/qt/window_binding.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -501,8 +502,12 @@ void WindowBinding::sync(Control& c) {
                         item->setProperty("role", QStringLiteral("dish"));
                         item->setMinimumHeight(36);
                         item->setToolTip(Qt::convertFromPlainText(q(menu.itemText(g, i))));
+                        // The group a dish is clicked in is the open one, as the person sees it.
                         connect(item, &QPushButton::clicked, this, [this, &menu, g, i] {
-                            fromUser([&menu, g, i] { menu.clickItem(g, i); });
+                            fromUser([&menu, g, i] {
+                                menu.setOpenGroup(g);
+                                menu.clickItem(g, i);
+                            });
                         });
                         layout->addWidget(item);
                     }
@@ -510,6 +515,14 @@ void WindowBinding::sync(Control& c) {
                     scroll->setWidget(page);
                     box->addItem(scroll, shownAsTyped(q(menu.groupTitle(g))));
                 }
+                // A tool box always shows one page, also while no group is open; a click on
+                // the header of the page shown must open that group too, which the box does
+                // not signal. Its header buttons come in page order.
+                const auto headers =
+                    box->findChildren<QAbstractButton*>(QStringLiteral("qt_toolbox_toolboxbutton"));
+                for (int g = 0; g < headers.size(); ++g)
+                    connect(headers[g], &QAbstractButton::clicked, this,
+                            [this, &menu, g] { fromUser([&menu, g] { menu.setOpenGroup(g); }); });
                 shown = menu.groups();
             }
             if (menu.openGroup() >= 0 && menu.openGroup() < box->count())
