@@ -2,6 +2,8 @@
 // the controls. Runs on Qt's offscreen platform.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -13,6 +15,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStyle>
 #include <QTest>
@@ -28,6 +31,7 @@
 #include "shell/login_window.h"
 #include "shell/main_window.h"
 #include "support/temp_db.h"
+#include "ui/qt/icons.h"
 #include "ui/qt/qt_desktop.h"
 
 using namespace tablora;
@@ -321,6 +325,57 @@ TEST_F(QtBindingTest, SelectingAnOrderWithTheKeyboardShowsItsLines) {
     QTest::keyClick(amount, Qt::Key_Return);
     desktop.syncAll();
     EXPECT_EQ(find<QLabel>(checkout, "标签_找零")->text(), q("4"));
+}
+
+// WCAG contrast of two #rrggbb colours.
+double contrast(const QString& a, const QString& b) {
+    auto luminance = [](const QString& hex) {
+        const QColor c(hex);
+        auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double x = luminance(a), y = luminance(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+TEST(Skins, DrawnIconsCarryALightRimForDarkSkins) {
+    for (const char* name : {"switch-user", "order", "checkout", "query", "settings"}) {
+        const QImage icon = ui::qt::drawnImage(q(name), 32).toImage();
+        int light = 0, dark = 0;
+        for (int y = 0; y < icon.height(); ++y)
+            for (int x = 0; x < icon.width(); ++x) {
+                const QColor c = icon.pixelColor(x, y);
+                if (c.alpha() < 150) continue;
+                if (c.lightness() > 220) ++light;
+                if (c.lightness() < 90) ++dark;
+            }
+        EXPECT_GT(light, 20) << name;  // seen on a dark toolbar
+        EXPECT_GT(dark, 20) << name;   // and on a light one
+    }
+}
+
+TEST(Skins, TextOnColouredBackgroundsKeepsFourAndAHalfToOne) {
+    for (int skin = 0; skin < 5; ++skin) {
+        const QString sheet = ui::qt::QtDesktop::skinStyleSheet(skin);
+        auto colour = [&](const char* pattern) {
+            const auto m = QRegularExpression(q(pattern)).match(sheet);
+            EXPECT_TRUE(m.hasMatch()) << pattern << " in skin " << skin;
+            return m.captured(1);
+        };
+        const QString text = colour(R"(QWidget \{ color: (#[0-9a-fA-F]{6}))");
+        const QString window = colour(R"(QueryWindow,[^{]*\{ background: (#[0-9a-fA-F]{6}))");
+        const QString value = colour(R"(QLabel\[role="value"\] \{ color: (#[0-9a-fA-F]{6}))");
+        const QString group = colour(R"(QGroupBox \{[^}]*background: (#[0-9a-fA-F]{6}))");
+        const QString selected = colour(R"(selection-background-color: (#[0-9a-fA-F]{6}))");
+        const QString selectedText = colour(R"(selection-color: (#[0-9a-fA-F]{6}))");
+        EXPECT_GE(contrast(text, window), 4.5) << "skin " << skin;
+        EXPECT_GE(contrast(value, group), 4.5) << "skin " << skin;
+        EXPECT_GE(contrast(value, window), 4.5) << "skin " << skin;
+        EXPECT_GE(contrast(selectedText, selected), 4.5) << "skin " << skin;
+    }
 }
 
 TEST_F(QtBindingTest, FiveDistinctSkinsStyleEveryWindowIncludingLaterOnes) {

@@ -5,6 +5,26 @@
 
 namespace tablora::ui::qt {
 
+namespace {
+
+// A thin light rim around the drawing keeps its dark ink visible on a dark skin as on a light one.
+QPixmap withHalo(const QPixmap& drawing) {
+    QImage rim = drawing.toImage().convertToFormat(QImage::Format_ARGB32);
+    QPainter tint(&rim);
+    tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    tint.fillRect(rim.rect(), QColor(255, 255, 255, 200));
+    tint.end();
+    QPixmap out(drawing.size());
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    for (const QPoint offset : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)})
+        p.drawImage(offset, rim);
+    p.drawPixmap(0, 0, drawing);
+    return out;
+}
+
+}  // namespace
+
 QPixmap drawnImage(const QString& name, int size) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
@@ -99,7 +119,8 @@ QPixmap drawnImage(const QString& name, int size) {
         p.setBrush(Qt::white);
         p.drawEllipse(QPointF(0, 0), 3.5, 3.5);
     }
-    return pixmap;
+    p.end();
+    return withHalo(pixmap);
 }
 
 QIcon drawnIcon(const QString& name) {
