@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -259,6 +260,27 @@ TEST_F(QtBindingTest, TheCategoryShownFirstOpensWhenItsHeaderOrADishIsClicked) {
     });
     app.openRestaurantSettings();
     EXPECT_TRUE(checked);
+}
+
+TEST_F(QtBindingTest, NamesAndTheAnnouncementShowAsPlainText) {
+    test::execSql(db,
+                  "INSERT INTO 餐台 VALUES ('<b>VIP</b>'); INSERT INTO 分类 VALUES ('烟&酒');"
+                  "UPDATE 用户 SET 公告内容='<img src=\"/etc/hostname\">今晚' WHERE rowid=1");
+    startAndLogIn();
+    auto* pane = find<QFrame>(app.mainWindow(), "状态条_公告");
+    ASSERT_NE(pane, nullptr);
+    for (auto* label : pane->findChildren<QLabel*>()) EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    clickToolbar("开台点菜");
+    auto* order = app.orderWindow();
+    order->组合框_餐台.choose(order->组合框_餐台.itemCount() - 1);
+    order->组合框_人数.type("2");
+    order->按钮_开台.click();
+    desktop.syncAll();
+    auto* current = find<QLabel>(order, "标签_当前操作");
+    EXPECT_EQ(current->text(), q("<b>VIP</b>"));
+    EXPECT_EQ(current->textFormat(), Qt::PlainText);
+    auto* menu = find<QToolBox>(order, "卷帘式菜单_点菜");
+    EXPECT_EQ(menu->itemText(5), q("烟&&酒"));  // shown as 烟&酒, no mnemonic
 }
 
 TEST_F(QtBindingTest, TypingAGuestCountAndEnterAddsNothingToTheList) {
