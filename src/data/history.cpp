@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,18 +85,14 @@ std::string addHistory(const std::string& path, int orders, const util::Calendar
                        "VALUES (?, ?, ?, ?, ?, ?)",
                        -1, &lines, nullptr);
     bool ok = journal && lines;
-    std::vector<int> seconds, dishes(menu.size());
+    std::vector<int> dishes(menu.size());
     for (size_t i = 0; i < dishes.size(); ++i) dishes[i] = static_cast<int>(i);
     for (int d = 0; ok && d < days; ++d) {
         const double day = last - days + 1 + d;
-        seconds.clear();
-        while (static_cast<int>(seconds.size()) < perDay[static_cast<size_t>(d)]) {
-            seconds.push_back(10 * 3600 + static_cast<int>(random() % (12 * 3600)));
-            if (seconds.size() == static_cast<size_t>(perDay[static_cast<size_t>(d)])) {
-                std::sort(seconds.begin(), seconds.end());
-                seconds.erase(std::unique(seconds.begin(), seconds.end()), seconds.end());
-            }
-        }
+        // Distinct seconds between 10:00 and 22:00, in time order.
+        std::set<int> seconds;
+        while (static_cast<int>(seconds.size()) < perDay[static_cast<size_t>(d)])
+            seconds.insert(10 * 3600 + static_cast<int>(random() % (12 * 3600)));
         for (int s : seconds) {
             const util::DateTime when = day + s / 86400.0;
             const auto fields = util::toCalendar(when);

@@ -126,20 +126,18 @@ bool SqliteDB::createIndexIfMissing(std::string_view index, std::string_view tab
     return sqlite3_exec(m_handle, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-SqliteDB::Stamp SqliteDB::stamp() {
-    Stamp s;
-    if (!m_handle) return s;
-    s.connection = m_connection;
-    s.rollbacks = m_rollbacks;
+std::int64_t SqliteDB::dataVersion() {
+    std::int64_t version = -1;
+    if (!m_handle) return version;
     if (!m_dataVersion && sqlite3_prepare_v2(m_handle, "PRAGMA data_version", -1, &m_dataVersion,
                                              nullptr) != SQLITE_OK) {
         sqlite3_finalize(m_dataVersion);
         m_dataVersion = nullptr;
     }
     if (m_dataVersion && sqlite3_step(m_dataVersion) == SQLITE_ROW)
-        s.dataVersion = sqlite3_column_int64(m_dataVersion, 0);
+        version = sqlite3_column_int64(m_dataVersion, 0);
     if (m_dataVersion) sqlite3_reset(m_dataVersion);
-    return s;
+    return version;
 }
 
 std::string SqliteDB::key(std::string_view table) {

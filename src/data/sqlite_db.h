@@ -54,15 +54,9 @@ class SqliteDB {
     void attach(SqliteTable* cursor);
     void detach(SqliteTable* cursor);
 
-    // What a cursor compares to know whether its rowid list still holds: which connection,
-    // how often another connection committed, how often this one rolled back.
-    struct Stamp {
-        std::uint64_t connection = 0;
-        std::int64_t dataVersion = -1;
-        std::uint64_t rollbacks = 0;
-        bool operator==(const Stamp&) const = default;
-    };
-    Stamp stamp();
+    // Changes whenever another connection has committed to the file; -1 when it cannot be read.
+    // With the open count and the rollback count it tells a cursor whether its rowid list holds.
+    std::int64_t dataVersion();
     // Rows this connection changed in one table (triggers included), the last one named.
     struct TableChanges {
         std::uint64_t generation = 0;

@@ -124,7 +124,7 @@ bool SqliteTable::syncRowids(bool askOtherConnections) {
                  m_syncedRollbacks == m_db->m_rollbacks &&
                  m_syncedGeneration == m_db->changesOf(m_table).generation;
     if (askOtherConnections) {
-        const std::int64_t version = m_db->stamp().dataVersion;
+        const std::int64_t version = m_db->dataVersion();
         valid = valid && version == m_syncedDataVersion;
         if (!valid) m_syncedDataVersion = version;
     }
@@ -152,7 +152,7 @@ bool SqliteTable::reloadRowids() {
     m_syncedConnection = m_db->m_connection;
     m_syncedRollbacks = m_db->m_rollbacks;
     m_syncedGeneration = m_db->changesOf(m_table).generation;
-    if (m_syncedDataVersion < 0) m_syncedDataVersion = m_db->stamp().dataVersion;
+    if (m_syncedDataVersion < 0) m_syncedDataVersion = m_db->dataVersion();
     return true;
 }
 
