@@ -1,8 +1,8 @@
 #include "checkout/checkout_window.h"
 
+#include "core/app_context.h"
+#include "core/shared_lists.h"
 #include "ordering/order_window.h"
-#include "shell/app.h"
-#include "shell/shared_lists.h"
 #include "util/text.h"
 
 namespace tablora::checkout {
@@ -15,7 +15,7 @@ constexpr ui::Icon kWarn = ui::Icon::Exclamation;
 enum OrderColumn { kNo, kNumber, kOpened, kTable, kGuests, kAmount, kState, kOperator };
 }  // namespace
 
-CheckoutWindow::CheckoutWindow(shell::App& app)
+CheckoutWindow::CheckoutWindow(core::AppContext& app)
     : Window(app.desktop(), "CheckoutWindow", "", 1024, 630), m_app(app) {
     超级列表框_流水.onCurrentRowChanged = [this] { showSelectedOrder(); };
     按钮_计算.onClick = [this] { computeChange(); };
@@ -31,7 +31,7 @@ void CheckoutWindow::created() {
     RefreshCheckoutWindow();
 }
 
-void CheckoutWindow::applyPermission(const shell::PermissionSet& permissions) {
+void CheckoutWindow::applyPermission(const core::PermissionSet& permissions) {
     按钮_结账.setEnabled(permissions.结账 != 0);
 }
 
@@ -66,7 +66,7 @@ void CheckoutWindow::showSelectedOrder() {
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
     data::forEachMatch(lines, "单号", number, [&](data::SqliteTable&) {
-        shell::appendOrderLineRow(超级列表框_明细, lines);
+        core::appendOrderLineRow(超级列表框_明细, lines);
         return false;
     });
     lines.close();

@@ -2,19 +2,19 @@
 
 #include "ui/window.h"
 
-namespace tablora::shell {
-class App;
+namespace tablora::core {
+class AppContext;
 struct PermissionSet;
-}  // namespace tablora::shell
+}  // namespace tablora::core
 
 namespace tablora::checkout {
 
 // The cash desk: every unpaid order, its lines and amount due, the change, and settling.
 class CheckoutWindow : public ui::Window {
   public:
-    explicit CheckoutWindow(shell::App& app);
+    explicit CheckoutWindow(core::AppContext& app);
     void created();
-    void applyPermission(const shell::PermissionSet& permissions);
+    void applyPermission(const core::PermissionSet& permissions);
     void RefreshCheckoutWindow();
 
     ui::GroupBox 分组框1{*this, "分组框1", {5, 0, 1016, 200}};
@@ -65,7 +65,7 @@ class CheckoutWindow : public ui::Window {
     void computeChange();
     void settle();
 
-    shell::App& m_app;
+    core::AppContext& m_app;
 };
 
 }  // namespace tablora::checkout

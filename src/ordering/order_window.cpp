@@ -3,9 +3,8 @@
 #include <climits>
 
 #include "checkout/checkout_window.h"
-#include "shell/app.h"
-#include "shell/main_window.h"
-#include "shell/shared_lists.h"
+#include "core/app_context.h"
+#include "core/shared_lists.h"
 #include "util/date_time.h"
 #include "util/text.h"
 
@@ -21,7 +20,7 @@ constexpr double kOneSecond = 1.0 / 86400.0;
 
 }  // namespace
 
-OrderWindow::OrderWindow(shell::App& app)
+OrderWindow::OrderWindow(core::AppContext& app)
     : Window(app.desktop(), "OrderWindow", "", 1024, 630), m_app(app) {
     for (int i = 1; i <= 20; ++i) 组合框_人数.addItem(std::to_string(i));
     按钮_开台.onClick = [this] { openTable(); };
@@ -47,20 +46,20 @@ void OrderWindow::created() {
     RefreshOpenTableList("");
 }
 
-void OrderWindow::applyPermission(const shell::PermissionSet& permissions) {
+void OrderWindow::applyPermission(const core::PermissionSet& permissions) {
     按钮_开台.setEnabled(permissions.开台 != 0);
 }
 
 void OrderWindow::RefreshOrderTableList() {
-    shell::fillTableNames(组合框_餐台, m_app.data());
+    core::fillTableNames(组合框_餐台, m_app.data());
 }
 
 void OrderWindow::RefreshOrderMenuGroups() {
-    shell::fillMenuGroups(卷帘式菜单_点菜, m_app.data());
+    core::fillMenuGroups(卷帘式菜单_点菜, m_app.data());
 }
 
 void OrderWindow::RefreshOrderMenuDishes() {
-    shell::fillMenuDishes(卷帘式菜单_点菜, m_app.data());
+    core::fillMenuDishes(卷帘式菜单_点菜, m_app.data());
 }
 
 void OrderWindow::RefreshOpenTableList(const std::string& select) {
@@ -125,8 +124,7 @@ void OrderWindow::openTable() {
     journal.write("人数", wholeNumber(guests));
     journal.write("金额", 0);
     journal.write("状态", 0);
-    journal.write("操作",
-                  m_app.mainWindow() ? m_app.mainWindow()->标签_用户.text() : std::string());
+    journal.write("操作", m_app.shownUserName());
     journal.write("备注", "");
     // The number becomes the current order only once its record exists: a number never
     // written would collect dishes that belong to no order.
@@ -168,7 +166,7 @@ bool OrderWindow::lineIsSelected() {
 
 void OrderWindow::addDish(int group, int item) {
     if (!orderIsCurrent()) return;
-    const shell::DishText dish = shell::splitDish(卷帘式菜单_点菜.itemText(group, item));
+    const core::DishText dish = core::splitDish(卷帘式菜单_点菜.itemText(group, item));
     const std::string category = 卷帘式菜单_点菜.groupTitle(group);
     for (int r = 0; r < 超级列表框_点菜.rowCount(); ++r) {
         if (超级列表框_点菜.cell(r, 菜品名称) == dish.name) {

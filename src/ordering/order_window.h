@@ -4,10 +4,10 @@
 
 #include "ui/window.h"
 
-namespace tablora::shell {
-class App;
+namespace tablora::core {
+class AppContext;
 struct PermissionSet;
-}  // namespace tablora::shell
+}  // namespace tablora::core
 
 namespace tablora::ordering {
 
@@ -15,9 +15,9 @@ namespace tablora::ordering {
 // between open tables. The current order is whatever the labels show.
 class OrderWindow : public ui::Window {
   public:
-    explicit OrderWindow(shell::App& app);
+    explicit OrderWindow(core::AppContext& app);
     void created();
-    void applyPermission(const shell::PermissionSet& permissions);
+    void applyPermission(const core::PermissionSet& permissions);
 
     void RefreshOrderTableList();
     void RefreshOrderMenuGroups();
@@ -84,7 +84,7 @@ class OrderWindow : public ui::Window {
     // Whether the order's total, changed by this much, still fits what 金额 can hold.
     bool totalFits(long long change) const;
 
-    shell::App& m_app;
+    core::AppContext& m_app;
 };
 
 }  // namespace tablora::ordering

@@ -1,10 +1,10 @@
 #include "query/query_window.h"
 
 #include "checkout/checkout_window.h"
+#include "core/app_context.h"
+#include "core/shared_lists.h"
 #include "ordering/order_window.h"
 #include "query/spreadsheet_export.h"
-#include "shell/app.h"
-#include "shell/shared_lists.h"
 #include "util/date_time.h"
 #include "util/text.h"
 
@@ -34,7 +34,7 @@ int dayNumber(const util::CalendarTime& t) {
 
 }  // namespace
 
-QueryWindow::QueryWindow(shell::App& app)
+QueryWindow::QueryWindow(core::AppContext& app)
     : Window(app.desktop(), "QueryWindow", "", 1024, 630), m_app(app) {
     按钮_查询全部.onClick = [this] { QueryAllOrders(); };
     按钮_查询单号.onClick = [this] { QueryOrderByNumber(); };
@@ -54,7 +54,7 @@ void QueryWindow::created() {
     日期框2.setDate(today);
 }
 
-void QueryWindow::applyPermission(const shell::PermissionSet& permissions) {
+void QueryWindow::applyPermission(const core::PermissionSet& permissions) {
     const bool query = permissions.查询 != 0;
     按钮_查询时间.setEnabled(query);
     按钮_查询全部.setEnabled(query);
@@ -177,7 +177,7 @@ void QueryWindow::ShowOrderLines() {
     auto& lines = data.openOnDemand(data.detailCursor);
     data::forEachMatch(lines, "单号", 超级列表框_流水.cell(current, 系统单号),
                        [&](data::SqliteTable&) {
-                           shell::appendOrderLineRow(超级列表框_明细, lines);
+                           core::appendOrderLineRow(超级列表框_明细, lines);
                            return false;
                        });
     lines.close();

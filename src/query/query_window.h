@@ -4,10 +4,10 @@
 
 #include "ui/window.h"
 
-namespace tablora::shell {
-class App;
+namespace tablora::core {
+class AppContext;
 struct PermissionSet;
-}  // namespace tablora::shell
+}  // namespace tablora::core
 
 namespace tablora::query {
 
@@ -15,9 +15,9 @@ namespace tablora::query {
 // running totals; the lines of the selected order; deleting an order; the two exports.
 class QueryWindow : public ui::Window {
   public:
-    explicit QueryWindow(shell::App& app);
+    explicit QueryWindow(core::AppContext& app);
     void created();
-    void applyPermission(const shell::PermissionSet& permissions);
+    void applyPermission(const core::PermissionSet& permissions);
 
     void QueryAllOrders();
     void QueryOrderByNumber();
@@ -100,7 +100,7 @@ class QueryWindow : public ui::Window {
     // Writes one of the two lists to a file the user names; the proposed name starts so.
     void exportList(ui::ReportList& list, const std::string& namePrefix, const std::string& title);
 
-    shell::App& m_app;
+    core::AppContext& m_app;
 };
 
 }  // namespace tablora::query

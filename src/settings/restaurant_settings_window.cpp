@@ -2,9 +2,9 @@
 
 #include <limits>
 
+#include "core/app_context.h"
+#include "core/shared_lists.h"
 #include "ordering/order_window.h"
-#include "shell/app.h"
-#include "shell/shared_lists.h"
 #include "util/regex_matcher.h"
 #include "util/text.h"
 
@@ -34,7 +34,7 @@ bool plainPrice(const std::string& text) {
 
 }  // namespace
 
-RestaurantSettingsWindow::RestaurantSettingsWindow(shell::App& app)
+RestaurantSettingsWindow::RestaurantSettingsWindow(core::AppContext& app)
     : Window(app.desktop(), "RestaurantSettingsWindow", "", 780, 550), m_app(app) {
     按钮10.onClick = [this] { destroy(); };
     onCloseRequested = [this] { destroy(); };
@@ -62,7 +62,7 @@ void RestaurantSettingsWindow::created() {
     RefreshSettingsMenuDishes();
 }
 
-void RestaurantSettingsWindow::applyPermission(const shell::PermissionSet& permissions) {
+void RestaurantSettingsWindow::applyPermission(const core::PermissionSet& permissions) {
     for (ui::Button* b : {&按钮_餐台添加, &按钮_餐台修改, &按钮_餐台删除})
         b->setEnabled(permissions.设置餐台 != 0);
     for (ui::Button* b : {&按钮_菜品分类添加, &按钮_菜品分类修改, &按钮_菜品分类删除,
@@ -105,7 +105,7 @@ void RestaurantSettingsWindow::orderMenuChanged(bool groupsToo) {
 // Dining tables.
 
 void RestaurantSettingsWindow::RefreshSettingsTableList() {
-    shell::fillTableNames(列表框_餐台, m_app.data());
+    core::fillTableNames(列表框_餐台, m_app.data());
 }
 
 void RestaurantSettingsWindow::addTable() {
@@ -165,12 +165,12 @@ void RestaurantSettingsWindow::deleteTable() {
 // Categories and dishes.
 
 void RestaurantSettingsWindow::RefreshSettingsMenuGroups() {
-    shell::fillMenuGroups(卷帘式菜单_菜单, m_app.data());
+    core::fillMenuGroups(卷帘式菜单_菜单, m_app.data());
     编辑框_分类.setText("");
 }
 
 void RestaurantSettingsWindow::RefreshSettingsMenuDishes() {
-    shell::fillMenuDishes(卷帘式菜单_菜单, m_app.data());
+    core::fillMenuDishes(卷帘式菜单_菜单, m_app.data());
 }
 
 void RestaurantSettingsWindow::showCategory() {
@@ -180,7 +180,7 @@ void RestaurantSettingsWindow::showCategory() {
 }
 
 void RestaurantSettingsWindow::showDish(int group, int item) {
-    const shell::DishText dish = shell::splitDish(卷帘式菜单_菜单.itemText(group, item));
+    const core::DishText dish = core::splitDish(卷帘式菜单_菜单.itemText(group, item));
     编辑框_菜品.setText(dish.name);
     编辑框_单价.setText(dish.price);
 }
@@ -320,7 +320,7 @@ void RestaurantSettingsWindow::addDish() {
     if (!dishFieldsUsable()) return;
     const std::string name = 编辑框_菜品.text();
     for (int i = 0; i < 卷帘式菜单_菜单.itemCount(open); ++i) {
-        if (shell::splitDish(卷帘式菜单_菜单.itemText(open, i)).name == name) {
+        if (core::splitDish(卷帘式菜单_菜单.itemText(open, i)).name == name) {
             message("菜品已存在，请修改！");
             return;
         }
@@ -350,7 +350,7 @@ void RestaurantSettingsWindow::modifyDish() {
     if (!dishFieldsUsable()) return;
     const std::string name = 编辑框_菜品.text(), price = 编辑框_单价.text();
     for (int i = 0; i < 卷帘式菜单_菜单.itemCount(open); ++i) {
-        const shell::DishText dish = shell::splitDish(卷帘式菜单_菜单.itemText(open, i));
+        const core::DishText dish = core::splitDish(卷帘式菜单_菜单.itemText(open, i));
         if (dish.name == name && dish.price == price) {
             message("菜品已存在，请修改！");
             return;

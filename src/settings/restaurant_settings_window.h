@@ -5,10 +5,10 @@
 
 #include "ui/window.h"
 
-namespace tablora::shell {
-class App;
+namespace tablora::core {
+class AppContext;
 struct PermissionSet;
-}  // namespace tablora::shell
+}  // namespace tablora::core
 
 namespace tablora::settings {
 
@@ -16,9 +16,9 @@ namespace tablora::settings {
 // prices on the right. The order window follows every change at once.
 class RestaurantSettingsWindow : public ui::Window {
   public:
-    explicit RestaurantSettingsWindow(shell::App& app);
+    explicit RestaurantSettingsWindow(core::AppContext& app);
     void created();
-    void applyPermission(const shell::PermissionSet& permissions);
+    void applyPermission(const core::PermissionSet& permissions);
 
     void RefreshSettingsTableList();
     void RefreshSettingsMenuGroups();
@@ -91,7 +91,7 @@ class RestaurantSettingsWindow : public ui::Window {
     void orderMenuChanged(bool groupsToo);
     void message(const std::string& text);
 
-    shell::App& m_app;
+    core::AppContext& m_app;
 };
 
 }  // namespace tablora::settings

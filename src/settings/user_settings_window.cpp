@@ -1,15 +1,13 @@
 #include "settings/user_settings_window.h"
 
-#include "shell/app.h"
-#include "shell/main_window.h"
-#include "shell/session.h"
+#include "core/app_context.h"
 #include "util/text.h"
 
 namespace tablora::settings {
 
-UserSettingsWindow::UserSettingsWindow(shell::App& app)
+UserSettingsWindow::UserSettingsWindow(core::AppContext& app)
     : Window(app.desktop(), "UserSettingsWindow", "用户设置", 650, 400), m_app(app) {
-    for (const auto& flag : shell::kPermissionFields) 选择列表框_权限.addItem(flag.field);
+    for (const auto& flag : core::kPermissionFields) 选择列表框_权限.addItem(flag.field);
     按钮3.onClick = [this] { destroy(); };
     onCloseRequested = [this] { destroy(); };
     列表框_用户.onSelectionChanged = [this] { showUser(); };
@@ -100,7 +98,7 @@ void UserSettingsWindow::addUser() {
     users.write("用户", name);
     users.write("密码", 编辑框_密码.text());
     users.write("皮肤", 0);
-    for (const auto& flag : shell::kPermissionFields) users.write(flag.field, 0);
+    for (const auto& flag : core::kPermissionFields) users.write(flag.field, 0);
     const bool added = users.update();
     users.close();
     if (added)
@@ -153,9 +151,9 @@ void UserSettingsWindow::showPermissions() {
         c->setEnabled(selected != 0);
     auto& users = m_app.data().userCursor;
     if (moveToListed(selected)) {
-        for (size_t k = 0; k < shell::kPermissionFields.size(); ++k)
+        for (size_t k = 0; k < core::kPermissionFields.size(); ++k)
             选择列表框_权限.setTicked(static_cast<int>(k),
-                                      users.readInt(shell::kPermissionFields[k].field) == 1);
+                                      users.readInt(core::kPermissionFields[k].field) == 1);
     }
     users.close();
 }
@@ -181,8 +179,8 @@ void UserSettingsWindow::savePermissions() {
         return;
     }
     users.edit();
-    for (size_t k = 0; k < shell::kPermissionFields.size(); ++k)
-        users.write(shell::kPermissionFields[k].field,
+    for (size_t k = 0; k < core::kPermissionFields.size(); ++k)
+        users.write(core::kPermissionFields[k].field,
                     选择列表框_权限.ticked(static_cast<int>(k)) ? 1 : 0);
     const bool saved = users.update();
     users.close();
@@ -195,8 +193,8 @@ void UserSettingsWindow::savePermissions() {
     for (int k = 0; k < 选择列表框_权限.itemCount(); ++k) 选择列表框_权限.setTicked(k, false);
 }
 
-void editAnnouncement(shell::App& app) {
-    shell::Session& session = app.session();
+void editAnnouncement(core::AppContext& app) {
+    core::Session& session = app.session();
     const auto text = app.desktop().inputBox("公告信息显示在程序底部，修改后全员生效！",
                                              "公告设置：", session.announcement);
     if (!text) return;
@@ -211,7 +209,7 @@ void editAnnouncement(shell::App& app) {
         return;
     }
     app.message("公告设置成功！", ui::Icon::Information);
-    if (auto* main = app.mainWindow()) main->状态条_公告.setPaneText(1, *text);
+    app.showAnnouncement(*text);
     session.announcement = *text;
 }
 

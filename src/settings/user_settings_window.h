@@ -4,9 +4,9 @@
 
 #include "ui/window.h"
 
-namespace tablora::shell {
-class App;
-}  // namespace tablora::shell
+namespace tablora::core {
+class AppContext;
+}  // namespace tablora::core
 
 namespace tablora::settings {
 
@@ -14,7 +14,7 @@ namespace tablora::settings {
 // first user is the manager: its password can change, nothing else about it.
 class UserSettingsWindow : public ui::Window {
   public:
-    explicit UserSettingsWindow(shell::App& app);
+    explicit UserSettingsWindow(core::AppContext& app);
     void created();
     void RefreshUserLists();
 
@@ -70,11 +70,11 @@ class UserSettingsWindow : public ui::Window {
     void message(const std::string& text);
     void done(const std::string& said);
 
-    shell::App& m_app;
+    core::AppContext& m_app;
 };
 
 // The tools menu's announcement entry: asks for the new text and stores it in the first
 // user's record; only a stored text is shown and becomes the session's announcement.
-void editAnnouncement(shell::App& app);
+void editAnnouncement(core::AppContext& app);
 
 }  // namespace tablora::settings

@@ -95,8 +95,12 @@ void App::placeWorkWindows() {
     if (m_query) placeWorkWindow(*m_query);
 }
 
-void App::message(const std::string& text, ui::Icon icon) {
-    m_desktop.messageBox(text, "信息：", icon, ui::Buttons::Ok);
+std::string App::shownUserName() {
+    return m_main ? m_main->标签_用户.text() : std::string();
+}
+
+void App::showAnnouncement(const std::string& text) {
+    if (m_main) m_main->状态条_公告.setPaneText(1, text);
 }
 
 }  // namespace tablora::shell

@@ -4,24 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "data/data_context.h"
-#include "shell/session.h"
-#include "ui/desktop.h"
-#include "ui/window.h"
-
-namespace tablora::ordering {
-class OrderWindow;
-}
-namespace tablora::checkout {
-class CheckoutWindow;
-}
-namespace tablora::query {
-class QueryWindow;
-}
-namespace tablora::settings {
-class RestaurantSettingsWindow;
-class UserSettingsWindow;
-}  // namespace tablora::settings
+#include "core/app_context.h"
 
 namespace tablora::shell {
 
@@ -31,7 +14,7 @@ class InstanceGuard;
 
 // The one application object: owns the data, the session and the window slots. Windows reach
 // each other and the session through it. A slot that holds a window means "loaded".
-class App {
+class App : public core::AppContext {
   public:
     // The guard may be null (tests that run one copy only).
     App(ui::Desktop& desktop, std::string databasePath, InstanceGuard* guard = nullptr);
@@ -47,20 +30,20 @@ class App {
     // Ends the program: the main window goes, taking the work windows with it.
     void endProgram(int exitCode);
 
-    ui::Desktop& desktop() { return m_desktop; }
-    data::DataContext& data() { return m_data; }
-    Session& session() { return m_session; }
+    ui::Desktop& desktop() override { return m_desktop; }
+    data::DataContext& data() override { return m_data; }
+    core::Session& session() override { return m_session; }
     InstanceGuard* guard() { return m_guard; }
 
     MainWindow* mainWindow() { return m_main.get(); }
     LoginWindow* loginWindow() { return m_login.get(); }
-    ordering::OrderWindow* orderWindow() { return m_order.get(); }
-    checkout::CheckoutWindow* checkoutWindow() { return m_checkout.get(); }
-    query::QueryWindow* queryWindow() { return m_query.get(); }
-    settings::RestaurantSettingsWindow* restaurantSettingsWindow() {
+    ordering::OrderWindow* orderWindow() override { return m_order.get(); }
+    checkout::CheckoutWindow* checkoutWindow() override { return m_checkout.get(); }
+    query::QueryWindow* queryWindow() override { return m_query.get(); }
+    settings::RestaurantSettingsWindow* restaurantSettingsWindow() override {
         return m_restaurantSettings.get();
     }
-    settings::UserSettingsWindow* userSettingsWindow() { return m_userSettings.get(); }
+    settings::UserSettingsWindow* userSettingsWindow() override { return m_userSettings.get(); }
 
     // A loaded window by its name ("MainWindow", "OrderWindow", ...); null when not loaded.
     ui::Window* window(const std::string& name);
@@ -75,12 +58,10 @@ class App {
     // Modal: returns once the window is closed.
     void openRestaurantSettings();
     void openUserSettings();
-    // Puts a work window at the main window's left, 105 pixels below its top.
-    void placeWorkWindow(ui::Window& window);
+    void placeWorkWindow(ui::Window& window) override;
     void placeWorkWindows();
-
-    // A message box with the program's title "信息：" and an OK button.
-    void message(const std::string& text, ui::Icon icon);
+    std::string shownUserName() override;
+    void showAnnouncement(const std::string& text) override;
 
   private:
     template <class W>
@@ -88,7 +69,7 @@ class App {
 
     ui::Desktop& m_desktop;
     data::DataContext m_data;
-    Session m_session;
+    core::Session m_session;
     InstanceGuard* m_guard;
     int m_exitCode = 0;
     bool m_loginAccepted = false;

@@ -14,12 +14,12 @@ namespace tablora::shell {
 void applyLoggedInUser(App& app) {
     MainWindow* main = app.mainWindow();
     if (!main) return;
-    Session& s = app.session();
+    core::Session& s = app.session();
     auto& data = app.data();
     // Still open on the user's record after a successful login.
     auto& users = data.openOnDemand(data.userCursor);
     s.skin = users.readInt("皮肤");
-    for (const auto& flag : kPermissionFields)
+    for (const auto& flag : core::kPermissionFields)
         s.permissions.*flag.member = users.readInt(flag.field);
 
     main->标签_用户.setText(s.currentUser);

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-namespace tablora::shell {
+namespace tablora::core {
 
 // The logged-in user's ten flags, in the order of the user table; granted when not 0.
 struct PermissionSet {
@@ -47,4 +47,4 @@ struct Session {
     int lastQueryKind = 0;
 };
 
-}  // namespace tablora::shell
+}  // namespace tablora::core

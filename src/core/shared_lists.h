@@ -5,7 +5,7 @@
 #include "data/data_context.h"
 #include "ui/controls.h"
 
-namespace tablora::shell {
+namespace tablora::core {
 
 // The row the cash desk and the journal show for the current order line: number, dish, and
 // price, quantity and amount read as whole numbers, category; the row number left empty.
@@ -25,4 +25,4 @@ struct DishText {
 };
 DishText splitDish(const std::string& text);
 
-}  // namespace tablora::shell
+}  // namespace tablora::core

@@ -1,9 +1,9 @@
-#include "shell/shared_lists.h"
+#include "core/shared_lists.h"
 
 #include "util/regex_matcher.h"
 #include "util/text.h"
 
-namespace tablora::shell {
+namespace tablora::core {
 
 void appendOrderLineRow(ui::ReportList& list, data::SqliteTable& lines) {
     auto whole = [&lines](const char* field) {
@@ -62,4 +62,4 @@ DishText splitDish(const std::string& text) {
     return {text.substr(0, slash), util::DigitsOnly(piece)};
 }
 
-}  // namespace tablora::shell
+}  // namespace tablora::core

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <string>
+
+#include "core/session.h"
+#include "data/data_context.h"
+#include "ui/desktop.h"
+#include "ui/window.h"
+
+namespace tablora::ordering {
+class OrderWindow;
+}
+namespace tablora::checkout {
+class CheckoutWindow;
+}
+namespace tablora::query {
+class QueryWindow;
+}
+namespace tablora::settings {
+class RestaurantSettingsWindow;
+class UserSettingsWindow;
+}  // namespace tablora::settings
+
+namespace tablora::core {
+
+// What every window stands on: the data, the session, the desktop, the other loaded windows
+// (null when not loaded) and the little the windows need of the main window. The shell's
+// application object offers it, so the features never reach up into the shell.
+class AppContext {
+  public:
+    virtual ~AppContext() = default;
+
+    virtual ui::Desktop& desktop() = 0;
+    virtual data::DataContext& data() = 0;
+    virtual Session& session() = 0;
+
+    virtual ordering::OrderWindow* orderWindow() = 0;
+    virtual checkout::CheckoutWindow* checkoutWindow() = 0;
+    virtual query::QueryWindow* queryWindow() = 0;
+    virtual settings::RestaurantSettingsWindow* restaurantSettingsWindow() = 0;
+    virtual settings::UserSettingsWindow* userSettingsWindow() = 0;
+
+    // Puts a work window at the main window's left, 105 pixels below its top.
+    virtual void placeWorkWindow(ui::Window& window) = 0;
+    // The user name the main window shows; empty without a main window.
+    virtual std::string shownUserName() = 0;
+    // Shows a text in the main window's announcement bar.
+    virtual void showAnnouncement(const std::string& text) = 0;
+
+    // A message box with the program's title "信息：" and an OK button.
+    void message(const std::string& text, ui::Icon icon) {
+        desktop().messageBox(text, "信息：", icon, ui::Buttons::Ok);
+    }
+};
+
+}  // namespace tablora::core
