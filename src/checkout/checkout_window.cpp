@@ -36,45 +36,45 @@ void CheckoutWindow::applyPermission(const core::PermissionSet& permissions) {
 }
 
 void CheckoutWindow::RefreshCheckoutWindow() {
-    超级列表框_流水.clearRows();
+    ui::ReportRows rows = 超级列表框_流水.newRows();
+    auto& data = m_app.data();
+    auto& journal = data.openOnDemand(data.journalCursor);
+    data::forEachMatch(journal, "状态", 0, [&](data::SqliteTable&) {
+        rows.addRow({std::to_string(rows.rowCount() + 1), journal.readText("单号"),
+                     journal.readText("时间"), journal.readText("台号"),
+                     numberText(static_cast<long long>(journal.readInt("人数"))),
+                     numberText(static_cast<long long>(journal.readInt("金额"))), "未结账",
+                     journal.readText("操作")});
+        return false;
+    });
+    const bool read = !journal.readFailed();
+    journal.close();
+    if (!read) {
+        m_app.tellReadFailed();
+        return;
+    }
+    超级列表框_流水.setRows(std::move(rows));
     超级列表框_明细.clearRows();
     标签_台号.setText("");
     标签_金额.setText("");
     标签_找零.setText("");
     编辑框_金额.setText("");
     编辑框_备注.setText("");
-    auto& data = m_app.data();
-    auto& journal = data.openOnDemand(data.journalCursor);
-    data::forEachMatch(journal, "状态", 0, [&](data::SqliteTable&) {
-        超级列表框_流水.addRow({"", journal.readText("单号"), journal.readText("时间"),
-                                journal.readText("台号"),
-                                numberText(static_cast<long long>(journal.readInt("人数"))),
-                                numberText(static_cast<long long>(journal.readInt("金额"))),
-                                "未结账", journal.readText("操作")});
-        return false;
-    });
-    journal.close();
-    for (int r = 0; r < 超级列表框_流水.rowCount(); ++r)
-        超级列表框_流水.setCell(r, kNo, std::to_string(r + 1));
 }
 
 void CheckoutWindow::showSelectedOrder() {
     const int selected = 超级列表框_流水.currentRow();
     if (selected < 0) return;
-    超级列表框_明细.clearRows();
     const std::string number = 超级列表框_流水.cell(selected, kNumber);
-    auto& data = m_app.data();
-    auto& lines = data.openOnDemand(data.detailCursor);
-    data::forEachMatch(lines, "单号", number, [&](data::SqliteTable&) {
-        core::appendOrderLineRow(超级列表框_明细, lines);
-        return false;
-    });
-    lines.close();
+    ui::ReportRows rows = 超级列表框_明细.newRows();
+    if (!core::readOrderLines(m_app.data(), number, rows)) {
+        m_app.tellReadFailed();
+        return;
+    }
+    超级列表框_明细.setRows(std::move(rows));
     标签_台号.setText(超级列表框_流水.cell(selected, kTable));
     编辑框_金额.focus();  // the cashier types what was handed over next
     标签_金额.setText(超级列表框_流水.cell(selected, kAmount));
-    for (int r = 0; r < 超级列表框_明细.rowCount(); ++r)
-        超级列表框_明细.setCell(r, 0, std::to_string(r + 1));
 }
 
 bool CheckoutWindow::amountUsable() {
@@ -111,20 +111,23 @@ void CheckoutWindow::settle() {
     const std::string number = 超级列表框_流水.cell(selected, kNumber);
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
-    data::forEachMatch(journal, "单号", number, [&](data::SqliteTable&) {
+    bool settled = false;
+    const bool found = data::forEachMatch(journal, "单号", number, [&](data::SqliteTable&) {
         if (journal.readText("台号") == 标签_台号.text() && journal.readInt("状态") == 0) {
             journal.edit();
             journal.write("状态", 1);
             journal.write("备注", 编辑框_备注.text());
-            // A bill that did not settle must not look settled: say so.
-            if (journal.update())
-                m_app.message("结账成功！", ui::Icon::Information);
-            else
-                m_app.message("结账失败，请检查！", kWarn);
+            settled = journal.update();
             return true;
         }
         return false;
     });
+    // A bill that did not settle must not look settled: say so, also when its record could
+    // not be read. One settled or deleted elsewhere meanwhile simply leaves the list.
+    if (settled)
+        m_app.message("结账成功！", ui::Icon::Information);
+    else if (found || journal.readFailed())
+        m_app.message("结账失败，请检查！", kWarn);
     journal.close();
     RefreshCheckoutWindow();
     if (auto* order = m_app.orderWindow()) order->clearCurrentOrder();

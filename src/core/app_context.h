@@ -51,6 +51,9 @@ class AppContext {
     void message(const std::string& text, ui::Icon icon) {
         desktop().messageBox(text, "信息：", icon, ui::Buttons::Ok);
     }
+    // A list that could not be read from the file must not look empty: it stays as it was
+    // and the person is told.
+    void tellReadFailed() { message("数据读取失败，请检查！", ui::Icon::Exclamation); }
 };
 
 }  // namespace tablora::core

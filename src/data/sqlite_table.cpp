@@ -84,6 +84,7 @@ sqlite3_stmt* SqliteTable::statement(const std::string& sql) {
     if (sqlite3_prepare_v2(m_db->handle(), sql.c_str(), static_cast<int>(sql.size()), &stmt,
                            nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);
+        m_readFailed = true;
         return nullptr;
     }
     m_statements.emplace(sql, stmt);
@@ -145,6 +146,7 @@ bool SqliteTable::reloadRowids() {
     sqlite3_reset(rows);
     if (rc != SQLITE_DONE) {
         m_rowids.clear();
+        m_readFailed = true;
         return false;
     }
     m_rowidsValid = true;
@@ -175,6 +177,16 @@ void SqliteTable::ownWriteDone(int operation, std::int64_t rowid, std::uint64_t 
     else if (operation == SQLITE_DELETE && at != m_rowids.end() && *at == changes.lastRowid)
         m_rowids.erase(at);
     m_syncedGeneration = changes.generation;
+}
+
+bool SqliteTable::moveToRowid(std::int64_t rowid) {
+    m_readFailed = false;
+    m_current = 0;
+    if (!isOpen() || !syncRowids(true)) return false;
+    const auto at = std::lower_bound(m_rowids.begin(), m_rowids.end(), rowid);
+    if (at == m_rowids.end() || *at != rowid) return false;
+    m_current = static_cast<int>(at - m_rowids.begin()) + 1;
+    return true;
 }
 
 bool SqliteTable::moveTo(int number) {
@@ -208,6 +220,7 @@ bool SqliteTable::moveFirst() {
     // A scan starts here: what was read ahead for an earlier one may be out of date, and
     // another program may have changed the table since the last operation.
     dropReadAhead();
+    m_readFailed = false;
     if (isOpen()) syncRowids(true);
     return moveTo(1);
 }
@@ -285,6 +298,7 @@ void SqliteTable::fillBlock() {
         complete = rc == SQLITE_DONE;
         sqlite3_reset(stmt);
     }
+    if (!complete) m_readFailed = true;
     // Fewer rows than asked for means the table ends here: the rest of the snapshot is gone.
     if (complete && rows < kRun)
         for (; index < count; ++index) absentRecord();
@@ -340,13 +354,19 @@ std::vector<int> SqliteTable::findWhere(Field field,
                                         const std::function<bool(std::string_view)>& test,
                                         const std::vector<TextRange>& only) {
     std::vector<int> numbers;
+    m_readFailed = false;
     if (!isOpen()) return numbers;
-    syncRowids(true);
+    if (!syncRowids(true)) {
+        m_readFailed = true;
+        return numbers;
+    }
     const int column = resolve(field);
     if (column != 0 && !only.empty() && !m_db->literalWalks() &&
         m_affinities[static_cast<size_t>(column - 1)] == 'T' &&
         m_binary[static_cast<size_t>(column - 1)] && rangeFind(column, test, only, numbers))
         return numbers;
+    m_readFailed = false;  // what follows reads it all again
+    numbers.clear();
     sqlite3_stmt* stmt =
         column == 0 || m_db->literalWalks()
             ? nullptr
@@ -369,7 +389,8 @@ std::vector<int> SqliteTable::findWhere(Field field,
         for (; index < count && m_rowids[index] < rowid; ++index)
             if (test({})) numbers.push_back(static_cast<int>(index) + 1);
     };
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         const std::int64_t rowid = sqlite3_column_int64(stmt, 0);
         passEmptyUpTo(rowid);
         if (index >= count || m_rowids[index] != rowid) continue;
@@ -377,6 +398,10 @@ std::vector<int> SqliteTable::findWhere(Field field,
         ++index;
     }
     sqlite3_reset(stmt);
+    if (rc != SQLITE_DONE) {
+        m_readFailed = true;
+        return {};
+    }
     passEmptyUpTo(std::numeric_limits<std::int64_t>::max());
     if (index < count && test({})) numbers.push_back(static_cast<int>(index) + 1);
     return numbers;
@@ -406,8 +431,12 @@ bool SqliteTable::rangeFind(int column, const std::function<bool(std::string_vie
 }
 
 std::vector<int> SqliteTable::find(int column, const Key& key) {
-    syncRowids(true);
+    m_readFailed = false;
     std::vector<int> numbers;
+    if (!syncRowids(true)) {
+        m_readFailed = true;
+        return numbers;
+    }
     if (column == 0) {
         // A field the table lacks reads as empty or 0 in every record.
         const bool failureValue = std::holds_alternative<int>(key)
@@ -418,6 +447,7 @@ std::vector<int> SqliteTable::find(int column, const Key& key) {
         return numbers;
     }
     if (!m_db->literalWalks() && indexedFind(column, key, numbers)) return numbers;
+    m_readFailed = false;  // the walk reads it all again
     return walkFind(column, key);
 }
 
@@ -487,9 +517,60 @@ bool SqliteTable::collect(sqlite3_stmt* stmt, const std::function<bool()>& passe
             numbers.push_back(static_cast<int>(at - m_rowids.begin()) + 1);
     }
     sqlite3_reset(stmt);
+    if (rc != SQLITE_DONE) {
+        m_readFailed = true;
+        numbers.clear();
+    }
     // Sorted here rather than by SQL, so the planner never trades the index for a rowid scan.
     std::sort(numbers.begin(), numbers.end());
     return rc == SQLITE_DONE;
+}
+
+SqliteTable::Stored SqliteTable::readStored(Field field) {
+    Stored value;
+    const int column = resolve(field);
+    if (column == 0 || !hasCurrent()) return value;
+    sqlite3_stmt* stmt = statement("SELECT " + quoted(m_columns[static_cast<size_t>(column - 1)]) +
+                                   " FROM " + quoted(m_table) + " WHERE _ROWID_ = ?");
+    if (!stmt) return value;
+    sqlite3_bind_int64(stmt, 1, m_rowids[static_cast<size_t>(m_current - 1)]);
+    if (sqlite3_step(stmt) == SQLITE_ROW) {
+        value.type = sqlite3_column_type(stmt, 0);
+        // Blobs and texts as their bytes; numbers as their text, which tells them apart too.
+        const void* bytes = value.type == SQLITE_BLOB ? sqlite3_column_blob(stmt, 0)
+                                                      : sqlite3_column_text(stmt, 0);
+        if (bytes)
+            value.bytes.assign(static_cast<const char*>(bytes),
+                               static_cast<size_t>(sqlite3_column_bytes(stmt, 0)));
+    } else {
+        m_readFailed = true;
+    }
+    sqlite3_reset(stmt);
+    return value;
+}
+
+std::vector<int> SqliteTable::findStored(Field field, const Stored& value) {
+    m_readFailed = false;
+    std::vector<int> numbers;
+    const int column = resolve(field);
+    if (!isOpen() || column == 0 || value.type == 0 || !syncRowids(true)) {
+        m_readFailed = true;
+        return numbers;
+    }
+    const std::string name = quoted(m_columns[static_cast<size_t>(column - 1)]);
+    // Same type and the same bytes (numbers by their text), whatever the column's collation.
+    // Only for values no index can find, so a scan is no loss.
+    sqlite3_stmt* stmt = statement("SELECT _ROWID_ FROM " + quoted(m_table) + " WHERE typeof(" +
+                                   name + ") = ?2 AND (" + name + " IS NULL OR CAST(" + name +
+                                   " AS BLOB) = CAST(?1 AS BLOB))");
+    if (!stmt) return numbers;
+    static constexpr const char* kTypes[] = {"", "integer", "real", "text", "blob", "null"};
+    const char* type = value.type >= 1 && value.type <= 5 ? kTypes[value.type] : "";
+    sqlite3_bind_blob(stmt, 1, value.bytes.data(), static_cast<int>(value.bytes.size()),
+                      SQLITE_TRANSIENT);
+    sqlite3_bind_text(stmt, 2, type, -1, SQLITE_STATIC);
+    collect(stmt, [] { return true; }, numbers);
+    return numbers;
 }
 
 bool SqliteTable::store(Field field, Value value) {

@@ -51,6 +51,18 @@ class SqliteTable {
     bool skip(int count = 1);
     bool moveTo(int number);
     int recordNumber() const { return isOpen() ? m_current : 0; }
+    // What identifies the current record for as long as it exists, whatever other programs
+    // insert or delete around it; 0 without a current record.
+    std::int64_t rowid() const {
+        return hasCurrent() ? m_rowids[static_cast<size_t>(m_current - 1)] : 0;
+    }
+    // Makes the record with this rowid current, after taking in what other connections have
+    // changed; false (no record current) when it is gone or the table could not be read.
+    bool moveToRowid(std::int64_t rowid);
+    // Whether the last walk or find could not read all it asked for (the file locked by another
+    // program, damaged, or the cursor not open): its result is then not "nothing found".
+    // Cleared by moveFirst, moveToRowid and every find.
+    bool readFailed() const { return !isOpen() || m_readFailed; }
     int recordCount() const { return isOpen() ? static_cast<int>(m_rowids.size()) : 0; }
     int fieldCount() const { return static_cast<int>(m_columns.size()); }
     CursorMode mode() const { return m_mode; }
@@ -78,6 +90,17 @@ class SqliteTable {
     };
     std::vector<int> findWhere(Field field, const std::function<bool(std::string_view)>& test,
                                const std::vector<TextRange>& only = {});
+
+    // A field's value as the file holds it, type and bytes, for telling apart values that all
+    // read as empty text (NULL, "", malformed UTF-8).
+    struct Stored {
+        int type = 0;  // SQLite's fundamental type; 0 when the value could not be read
+        std::string bytes;
+        bool operator==(const Stored&) const = default;
+    };
+    Stored readStored(Field field);
+    // The record numbers, ascending, of the records whose field holds exactly this value.
+    std::vector<int> findStored(Field field, const Stored& value);
 
     bool write(Field field, int value);
     bool write(Field field, std::int64_t value);
@@ -154,6 +177,7 @@ class SqliteTable {
     // Dropped by every load, write and moveFirst; fetched anew when a field not held is read.
     Block m_block;
     std::vector<bool> m_wanted;  // per column: read since the scan began
+    bool m_readFailed = false;
 };
 
 // The program's walk over a table: from the first record in rowid order, once each. The visitor

@@ -64,52 +64,41 @@ void QueryWindow::applyPermission(const core::PermissionSet& permissions) {
     按钮_单台导出.setEnabled(permissions.单台导出 != 0);
 }
 
-void QueryWindow::appendJournalRow() {
+void QueryWindow::appendJournalRow(Journal& list) {
     auto& journal = m_app.data().journalCursor;
     const int state = journal.readInt("状态");
-    const int row = 超级列表框_流水.addRow(
-        {"", journal.readText("单号"), journal.readText("时间"), journal.readText("台号"),
-         numberText(static_cast<long long>(journal.readInt("人数"))),
-         numberText(static_cast<long long>(journal.readInt("金额"))),
+    const int guests = journal.readInt("人数"), amount = journal.readInt("金额");
+    const int row = list.rows.addRow(
+        {std::to_string(list.rows.rowCount() + 1), journal.readText("单号"),
+         journal.readText("时间"), journal.readText("台号"),
+         numberText(static_cast<long long>(guests)), numberText(static_cast<long long>(amount)),
          state == 0 ? "未结账" : "已结账", journal.readText("操作"), journal.readText("备注")});
-    超级列表框_流水.setCellImage(row, 结账状态, state == 0 ? "unsettled" : "settled");
-}
-
-void QueryWindow::numberRows(ui::ReportList& list) {
-    for (int r = 0; r < list.rowCount(); ++r) list.setCell(r, 0, std::to_string(r + 1));
-}
-
-void QueryWindow::recomputeTotals() {
-    long long guests = 0, amount = 0, settled = 0, unsettled = 0;
-    for (int r = 0; r < 超级列表框_流水.rowCount(); ++r) {
-        const long long rowAmount = wholeNumber(超级列表框_流水.cellView(r, 总金额));
-        guests += wholeNumber(超级列表框_流水.cellView(r, 人数));
-        amount += rowAmount;
-        (超级列表框_流水.cellView(r, 结账状态) == "已结账" ? settled : unsettled) += rowAmount;
-    }
-    标签_人数合计.setText(numberText(guests));
-    标签_金额合计.setText(numberText(amount));
-    标签_已结合计.setText(numberText(settled));
-    标签_未结合计.setText(numberText(unsettled));
+    list.rows.setCellImage(row, 结账状态, state == 0 ? "unsettled" : "settled");
+    list.ids.push_back(journal.rowid());
+    list.totals.guests += guests;
+    list.totals.amount += amount;
+    (state == 0 ? list.totals.unsettled : list.totals.settled) += amount;
 }
 
 void QueryWindow::clearListsAndTotals() {
     超级列表框_流水.clearRows();
     超级列表框_明细.clearRows();
+    m_journalIds.clear();
     for (ui::Label* total : {&标签_人数合计, &标签_金额合计, &标签_已结合计, &标签_未结合计})
         total->setText("0");
 }
 
 void QueryWindow::QueryAllOrders() {
-    clearListsAndTotals();
+    Journal list(超级列表框_流水.newRows());
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
     data::forEachRecord(journal, [&](data::SqliteTable&) {
-        appendJournalRow();
+        appendJournalRow(list);
         return false;
     });
+    const bool read = !journal.readFailed();
     journal.close();
-    finishQuery(kAll, "");
+    finishQuery(kAll, "", std::move(list), read);
 }
 
 void QueryWindow::QueryOrderByNumber() {
@@ -117,24 +106,26 @@ void QueryWindow::QueryOrderByNumber() {
         m_app.message("请填写要查询的单号！", kWarn);
         return;
     }
-    clearListsAndTotals();
+    Journal list(超级列表框_流水.newRows());
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
     // Only the first of several records with one number is shown.
     data::forEachMatch(journal, "单号", 编辑框_单号.text(), [&](data::SqliteTable&) {
-        appendJournalRow();
+        appendJournalRow(list);
         return true;
     });
+    const bool read = !journal.readFailed();
     journal.close();
-    finishQuery(kByNumber, "没有查询到该单号，请检查是否输入有误！");
+    finishQuery(kByNumber, "没有查询到该单号，请检查是否输入有误！", std::move(list), read);
 }
 
 void QueryWindow::QueryOrdersByDate() {
-    clearListsAndTotals();
+    Journal list(超级列表框_流水.newRows());
     const int first = dayNumber(日期框1.date());
     const int last = dayNumber(日期框2.date());
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
+    bool read = true;
     if (first <= last) {
         // An opening time that is no real date lies before any day the boxes can show.
         const auto inRange = [first, last](std::string_view text) {
@@ -149,44 +140,52 @@ void QueryWindow::QueryOrdersByDate() {
             ++to.back();
             only = {{"", "0"}, {std::to_string(日期框1.date().year), to}};
         }
-        for (int number : journal.findWhere("时间", inRange, only)) {
+        const std::vector<int> found = journal.findWhere("时间", inRange, only);
+        read = !journal.readFailed();
+        for (int number : found) {
             journal.moveTo(number);
-            appendJournalRow();
+            appendJournalRow(list);
         }
+        read = read && !journal.readFailed();
     }
     journal.close();
-    finishQuery(kByDate, "该时间段没有记录！");
+    finishQuery(kByDate, "该时间段没有记录！", std::move(list), read);
 }
 
-void QueryWindow::finishQuery(int kind, const std::string& noneFound) {
+void QueryWindow::finishQuery(int kind, const std::string& noneFound, Journal list, bool read) {
+    if (!read) {
+        m_app.tellReadFailed();
+        return;
+    }
+    clearListsAndTotals();
     // A query that found nothing says so and leaves the kind to repeat as it was.
-    if (超级列表框_流水.rowCount() == 0 && kind != kAll) {
+    if (list.rows.rowCount() == 0 && kind != kAll) {
         m_app.message(noneFound, kWarn);
         return;
     }
-    numberRows(超级列表框_流水);
-    recomputeTotals();
+    超级列表框_流水.setRows(std::move(list.rows));
+    m_journalIds = std::move(list.ids);
+    标签_人数合计.setText(numberText(list.totals.guests));
+    标签_金额合计.setText(numberText(list.totals.amount));
+    标签_已结合计.setText(numberText(list.totals.settled));
+    标签_未结合计.setText(numberText(list.totals.unsettled));
     m_app.session().lastQueryKind = kind;
 }
 
 void QueryWindow::ShowOrderLines() {
     const int current = 超级列表框_流水.currentRow();
     if (current < 0) return;
-    超级列表框_明细.clearRows();
-    auto& data = m_app.data();
-    auto& lines = data.openOnDemand(data.detailCursor);
-    data::forEachMatch(lines, "单号", 超级列表框_流水.cell(current, 系统单号),
-                       [&](data::SqliteTable&) {
-                           core::appendOrderLineRow(超级列表框_明细, lines);
-                           return false;
-                       });
-    lines.close();
+    ui::ReportRows rows = 超级列表框_明细.newRows();
+    if (!core::readOrderLines(m_app.data(), 超级列表框_流水.cell(current, 系统单号), rows)) {
+        m_app.tellReadFailed();
+        return;
+    }
+    超级列表框_明细.setRows(std::move(rows));
     标签_单号.setText(超级列表框_流水.cell(current, 系统单号));
     标签_时间.setText(超级列表框_流水.cell(current, 开台时间));
     标签_台号.setText(超级列表框_流水.cell(current, 台号));
     标签_人数.setText(超级列表框_流水.cell(current, 人数));
     标签_金额.setText(超级列表框_流水.cell(current, 总金额));
-    numberRows(超级列表框_明细);
 }
 
 void QueryWindow::DeleteSelectedOrder() {
@@ -201,21 +200,26 @@ void QueryWindow::DeleteSelectedOrder() {
         return;
     const std::string number = 超级列表框_流水.cell(current, 系统单号);
     auto& data = m_app.data();
+    auto& journal = data.journalCursor;
+    auto& lines = data.detailCursor;
     // The order's lines and its journal record go together or not at all: half an order
-    // would leave lines that belong to nothing, or a bill without its dishes.
-    auto& lines = data.openOnDemand(data.detailCursor);
-    bool ok = data.database.beginTransaction();
-    const std::vector<int> found = lines.findAll("单号", number);
+    // would leave lines that belong to nothing, or a bill without its dishes. The record is
+    // the very one listed; a number that reads as empty text is told apart by its bytes.
+    data.openOnDemand(journal);
+    bool ok = data.database.beginTransaction() &&
+              core::reachListed(data, journal, m_journalIds, current, "单号", number);
+    const data::SqliteTable::Stored stored =
+        ok && number.empty() ? journal.readStored("单号") : data::SqliteTable::Stored{};
+    data.openOnDemand(lines);
+    const std::vector<int> found = !ok                ? std::vector<int>{}
+                                   : number.empty() ? lines.findStored("单号", stored)
+                                                    : lines.findAll("单号", number);
+    // Lines that could not be looked for are not "no lines": nothing is deleted.
+    ok = ok && !lines.readFailed();
     for (auto it = found.rbegin(); ok && it != found.rend(); ++it)
         ok = lines.moveTo(*it) && lines.deleteCurrent();
     lines.close();
-    auto& journal = data.openOnDemand(data.journalCursor);
-    if (ok) {
-        data::forEachMatch(journal, "单号", number, [&](data::SqliteTable&) {
-            ok = journal.deleteCurrent();
-            return true;
-        });
-    }
+    ok = ok && journal.deleteCurrent();
     journal.close();
     ok = ok && data.database.commitTransaction();
     if (!ok) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ui/window.h"
 
@@ -90,17 +92,28 @@ class QueryWindow : public ui::Window {
         *this, "按钮_单台导出", "单台导出Excel", {806, 565, 160, 32}, &分组框1};
 
   private:
-    // The row of the current journal record, at the end of the journal list.
-    void appendJournalRow();
-    void numberRows(ui::ReportList& list);
-    void recomputeTotals();
+    struct Totals {
+        long long guests = 0, amount = 0, settled = 0, unsettled = 0;
+    };
+    // A journal list read from the file: its rows, each row's rowid and the totals.
+    struct Journal {
+        explicit Journal(ui::ReportRows empty) : rows(std::move(empty)) {}
+        ui::ReportRows rows;
+        std::vector<std::int64_t> ids;
+        Totals totals;
+    };
+    // The row of the current journal record, at the end of the list being read.
+    void appendJournalRow(Journal& journal);
     void clearListsAndTotals();
-    // Numbers the rows and totals them, and remembers the kind of query to repeat.
-    void finishQuery(int kind, const std::string& noneFound);
+    // Shows what a query read, totalled, and remembers the kind of query to repeat. A list
+    // that could not be read stays as it was; one that found nothing says so.
+    void finishQuery(int kind, const std::string& noneFound, Journal journal, bool read);
     // Writes one of the two lists to a file the user names; the proposed name starts so.
     void exportList(ui::ReportList& list, const std::string& namePrefix, const std::string& title);
 
     core::AppContext& m_app;
+    // The rowid of each journal record listed, so a deletion reaches the very record shown.
+    std::vector<std::int64_t> m_journalIds;
 };
 
 }  // namespace tablora::query

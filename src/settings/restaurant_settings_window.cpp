@@ -57,9 +57,8 @@ RestaurantSettingsWindow::RestaurantSettingsWindow(core::AppContext& app)
 
 void RestaurantSettingsWindow::created() {
     applyPermission(m_app.session().permissions);
-    RefreshSettingsTableList();
-    RefreshSettingsMenuGroups();
-    RefreshSettingsMenuDishes();
+    // One word is enough when the file cannot be read: the next list would fail alike.
+    if (RefreshSettingsTableList() && RefreshSettingsMenuGroups()) RefreshSettingsMenuDishes();
 }
 
 void RestaurantSettingsWindow::applyPermission(const core::PermissionSet& permissions) {
@@ -76,8 +75,22 @@ void RestaurantSettingsWindow::message(const std::string& text) {
 
 void RestaurantSettingsWindow::tablesChanged() {
     m_app.data().diningTableCursor.close();
-    RefreshSettingsTableList();
-    if (auto* order = m_app.orderWindow()) order->RefreshOrderTableList();
+    if (RefreshSettingsTableList())
+        if (auto* order = m_app.orderWindow()) order->RefreshOrderTableList();
+}
+
+void RestaurantSettingsWindow::tablesGone(const std::string& said) {
+    tablesChanged();
+    message(said);
+}
+
+void RestaurantSettingsWindow::menuGone(const std::string& said) {
+    m_app.data().categoryCursor.close();
+    m_app.data().dishCursor.close();
+    const std::string typed = 编辑框_分类.text();
+    menusChanged();
+    编辑框_分类.setText(typed);
+    message(said);
 }
 
 bool RestaurantSettingsWindow::nameUsable(const std::string& name,
@@ -95,6 +108,12 @@ bool RestaurantSettingsWindow::nameUsable(const std::string& name,
     return true;
 }
 
+bool RestaurantSettingsWindow::menusChanged() {
+    if (!RefreshSettingsMenuGroups() || !RefreshSettingsMenuDishes()) return false;
+    orderMenuChanged(true);
+    return true;
+}
+
 void RestaurantSettingsWindow::orderMenuChanged(bool groupsToo) {
     auto* order = m_app.orderWindow();
     if (!order) return;
@@ -104,8 +123,10 @@ void RestaurantSettingsWindow::orderMenuChanged(bool groupsToo) {
 
 // Dining tables.
 
-void RestaurantSettingsWindow::RefreshSettingsTableList() {
-    core::fillTableNames(列表框_餐台, m_app.data());
+bool RestaurantSettingsWindow::RefreshSettingsTableList() {
+    if (core::fillTableNames(列表框_餐台, m_app.data(), &m_tableIds)) return true;
+    m_app.tellReadFailed();
+    return false;
 }
 
 void RestaurantSettingsWindow::addTable() {
@@ -132,10 +153,14 @@ void RestaurantSettingsWindow::renameTable() {
     const std::string name = 编辑框_餐台.text();
     if (!nameUsable(name, 列表框_餐台.items(), "餐台")) return;
     auto& data = m_app.data();
-    auto& tables = data.openOnDemand(data.diningTableCursor);
-    tables.moveFirst();
+    auto& tables = data.diningTableCursor;
+    // The very record the list showed: another program may have moved the rows meanwhile.
+    if (!core::reachListed(data, tables, m_tableIds, selected, "餐台",
+                           列表框_餐台.itemText(selected))) {
+        tablesGone("修改失败，请检查！");
+        return;
+    }
     tables.edit();
-    tables.moveTo(selected + 1);
     tables.write("餐台", name);
     if (!tables.update()) {
         message("修改失败，请检查！");
@@ -152,25 +177,35 @@ void RestaurantSettingsWindow::deleteTable() {
         return;
     }
     auto& data = m_app.data();
-    auto& tables = data.openOnDemand(data.diningTableCursor);
-    tables.moveFirst();
-    tables.moveTo(selected + 1);
-    if (tables.deleteCurrent()) {
-        m_app.message("删除成功！", ui::Icon::Information);
-        编辑框_餐台.setText("");
+    auto& tables = data.diningTableCursor;
+    // A delete that did not happen says so rather than nothing.
+    if (!core::reachListed(data, tables, m_tableIds, selected, "餐台",
+                           列表框_餐台.itemText(selected)) ||
+        !tables.deleteCurrent()) {
+        tablesGone("删除失败，请检查！");
+        return;
     }
+    m_app.message("删除成功！", ui::Icon::Information);
+    编辑框_餐台.setText("");
     tablesChanged();
 }
 
 // Categories and dishes.
 
-void RestaurantSettingsWindow::RefreshSettingsMenuGroups() {
-    core::fillMenuGroups(卷帘式菜单_菜单, m_app.data());
+bool RestaurantSettingsWindow::RefreshSettingsMenuGroups() {
+    if (!core::fillMenuGroups(卷帘式菜单_菜单, m_app.data(), &m_categoryIds)) {
+        m_app.tellReadFailed();
+        return false;
+    }
+    m_dishIds.assign(m_categoryIds.size(), {});
     编辑框_分类.setText("");
+    return true;
 }
 
-void RestaurantSettingsWindow::RefreshSettingsMenuDishes() {
-    core::fillMenuDishes(卷帘式菜单_菜单, m_app.data());
+bool RestaurantSettingsWindow::RefreshSettingsMenuDishes() {
+    if (core::fillMenuDishes(卷帘式菜单_菜单, m_app.data(), &m_dishIds)) return true;
+    m_app.tellReadFailed();
+    return false;
 }
 
 void RestaurantSettingsWindow::showCategory() {
@@ -198,9 +233,7 @@ void RestaurantSettingsWindow::addCategory() {
     }
     编辑框_分类.setText("");
     categories.close();
-    RefreshSettingsMenuGroups();
-    RefreshSettingsMenuDishes();
-    orderMenuChanged(true);
+    menusChanged();
 }
 
 void RestaurantSettingsWindow::renameCategory() {
@@ -213,35 +246,38 @@ void RestaurantSettingsWindow::renameCategory() {
     if (!nameUsable(name, groupTitles(卷帘式菜单_菜单), "分类")) return;
     const std::string old = 卷帘式菜单_菜单.groupTitle(open);
     auto& data = m_app.data();
+    auto& categories = data.categoryCursor;
+    if (!core::reachListed(data, categories, m_categoryIds, open, "分类", old)) {
+        menuGone("修改分类失败，请检查！");
+        return;
+    }
     // The category and all of its dishes are renamed together or not at all, so no dish is
     // left behind under a name that no longer exists.
     bool ok = data.database.beginTransaction();
-    auto& categories = data.openOnDemand(data.categoryCursor);
-    categories.moveFirst();
     categories.edit();
-    categories.moveTo(open + 1);
     categories.write("分类", name);
     ok = ok && categories.update();
     categories.close();
     auto& dishes = data.openOnDemand(data.dishCursor);
-    data::forEachMatch(dishes, "分类", old, [&](data::SqliteTable&) {
-        dishes.edit();
-        dishes.write("分类", name);
-        ok = ok && dishes.update();
-        return !ok;
-    });
+    if (ok) {
+        data::forEachMatch(dishes, "分类", old, [&](data::SqliteTable&) {
+            dishes.edit();
+            dishes.write("分类", name);
+            ok = ok && dishes.update();
+            return !ok;
+        });
+        ok = ok && !dishes.readFailed();
+    }
     dishes.close();
     ok = ok && data.database.commitTransaction();
     if (!ok) {
+        // Nothing changed: the menu, the open category and the typed name stay as they were.
         data.database.rollbackTransaction();
         message("修改分类失败，请检查！");
-    } else {
-        编辑框_分类.setText("");
+        return;
     }
-    RefreshSettingsMenuGroups();
-    RefreshSettingsMenuDishes();
-    orderMenuChanged(true);
-    if (ok) 卷帘式菜单_菜单.setOpenGroup(open);
+    编辑框_分类.setText("");
+    if (menusChanged()) 卷帘式菜单_菜单.setOpenGroup(open);
 }
 
 void RestaurantSettingsWindow::deleteCategory() {
@@ -254,13 +290,17 @@ void RestaurantSettingsWindow::deleteCategory() {
     // the category and its dishes go together or not at all.
     const std::string title = 卷帘式菜单_菜单.groupTitle(open);
     auto& data = m_app.data();
+    auto& categories = data.categoryCursor;
+    if (!core::reachListed(data, categories, m_categoryIds, open, "分类", title)) {
+        menuGone("删除分类失败，请检查！");
+        return;
+    }
     bool ok = data.database.beginTransaction();
-    auto& categories = data.openOnDemand(data.categoryCursor);
-    categories.moveFirst();
-    ok = ok && categories.moveTo(open + 1) && categories.deleteCurrent();
+    ok = ok && categories.deleteCurrent();
     categories.close();
     auto& dishes = data.openOnDemand(data.dishCursor);
     const std::vector<int> found = ok ? dishes.findAll("分类", title) : std::vector<int>{};
+    ok = ok && !dishes.readFailed();
     for (auto it = found.rbegin(); ok && it != found.rend(); ++it)
         ok = dishes.moveTo(*it) && dishes.deleteCurrent();
     dishes.close();
@@ -272,9 +312,7 @@ void RestaurantSettingsWindow::deleteCategory() {
         message("删除分类失败，请检查！");
     }
     编辑框_分类.setText("");
-    RefreshSettingsMenuGroups();
-    RefreshSettingsMenuDishes();
-    orderMenuChanged(true);
+    menusChanged();
 }
 
 bool RestaurantSettingsWindow::dishFieldsUsable() {
@@ -304,11 +342,16 @@ void RestaurantSettingsWindow::dishChanged(const std::string& said, int open) {
     m_app.data().dishCursor.close();
 }
 
-bool RestaurantSettingsWindow::findDish(const std::string& text, const std::string& category) {
-    auto& dishes = m_app.data().openOnDemand(m_app.data().dishCursor);
-    return data::forEachMatch(dishes, "菜品", text, [&](data::SqliteTable&) {
-        return dishes.readText("分类") == category;
-    });
+bool RestaurantSettingsWindow::reachDish(int group, int item) {
+    auto& data = m_app.data();
+    static const std::vector<std::int64_t> none;
+    const auto& ids = group >= 0 && static_cast<size_t>(group) < m_dishIds.size()
+                          ? m_dishIds[static_cast<size_t>(group)]
+                          : none;
+    // The record shown here: this text in this category, never a namesake elsewhere.
+    return core::reachListed(data, data.dishCursor, ids, item, "菜品",
+                             卷帘式菜单_菜单.itemText(group, item)) &&
+           data.dishCursor.readText("分类") == 卷帘式菜单_菜单.groupTitle(group);
 }
 
 void RestaurantSettingsWindow::addDish() {
@@ -357,9 +400,8 @@ void RestaurantSettingsWindow::modifyDish() {
         }
     }
     auto& dishes = m_app.data().dishCursor;
-    // The record shown here: this text in this category, never a namesake elsewhere.
-    if (!findDish(卷帘式菜单_菜单.itemText(open, selected), 卷帘式菜单_菜单.groupTitle(open))) {
-        dishes.close();
+    if (!reachDish(open, selected)) {
+        menuGone("添加菜品失败，请检查！");
         return;
     }
     dishes.edit();
@@ -379,9 +421,11 @@ void RestaurantSettingsWindow::deleteDish() {
         return;
     }
     auto& dishes = m_app.data().dishCursor;
-    // A dish that is no longer stored was not deleted either: say so.
-    if (!findDish(卷帘式菜单_菜单.itemText(open, selected), 卷帘式菜单_菜单.groupTitle(open)) ||
-        !dishes.deleteCurrent()) {
+    if (!reachDish(open, selected)) {
+        menuGone("删除菜品失败，请检查！");
+        return;
+    }
+    if (!dishes.deleteCurrent()) {
         message("删除菜品失败，请检查！");
         return;
     }

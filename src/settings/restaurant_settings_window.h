@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,10 @@ class RestaurantSettingsWindow : public ui::Window {
     void created();
     void applyPermission(const core::PermissionSet& permissions);
 
-    void RefreshSettingsTableList();
-    void RefreshSettingsMenuGroups();
-    void RefreshSettingsMenuDishes();
+    // Each false, having told the person, when the file could not be read.
+    bool RefreshSettingsTableList();
+    bool RefreshSettingsMenuGroups();
+    bool RefreshSettingsMenuDishes();
 
     ui::GroupBox 分组框1{*this, "分组框1", {2, -2, 776, 525}};
     ui::Label 透明标签1{*this, "透明标签1", "餐厅设置", {16, 18, 88, 24}, &分组框1, true};
@@ -80,18 +82,29 @@ class RestaurantSettingsWindow : public ui::Window {
     bool dishFieldsUsable();
     // After a dish was modified or deleted: says so, empties the fields, refreshes the menus.
     void dishChanged(const std::string& said, int open);
-    // The first dish record with this text in this category, current on dishCursor.
-    bool findDish(const std::string& text, const std::string& category);
+    // The record the menu shows as this dish, current on dishCursor while it still holds
+    // the listed text in the listed category.
+    bool reachDish(int group, int item);
+    // A listed entry no longer is what the file holds: nothing was written; the lists show
+    // the file again (the typed fields kept) and the person is told.
+    void tablesGone(const std::string& said);
+    void menuGone(const std::string& said);
     // Refused with a message when blank or already among `names` ("餐台" or "分类").
     bool nameUsable(const std::string& name, const std::vector<std::string>& names,
                     const std::string& what);
     // The list, and the order window when loaded, follow a change of the tables.
     void tablesChanged();
+    // The menus here and in the order window show the file again; false when unreadable.
+    bool menusChanged();
     // The order window, when loaded, follows a change of the menu.
     void orderMenuChanged(bool groupsToo);
     void message(const std::string& text);
 
     core::AppContext& m_app;
+    // The rowids of what the lists show, taken when they were filled.
+    std::vector<std::int64_t> m_tableIds;
+    std::vector<std::int64_t> m_categoryIds;
+    std::vector<std::vector<std::int64_t>> m_dishIds;
 };
 
 }  // namespace tablora::settings

@@ -1,6 +1,7 @@
 #include "settings/user_settings_window.h"
 
 #include "core/app_context.h"
+#include "core/shared_lists.h"
 #include "util/text.h"
 
 namespace tablora::settings {
@@ -28,24 +29,46 @@ void UserSettingsWindow::message(const std::string& text) {
     m_app.message(text, ui::Icon::Exclamation);
 }
 
-void UserSettingsWindow::RefreshUserLists() {
+bool UserSettingsWindow::RefreshUserLists() {
     auto& data = m_app.data();
     auto& users = data.openOnDemand(data.userCursor);
-    列表框_用户.clear();
-    组合框_用户.clear();
+    std::vector<std::string> names;
+    std::vector<std::int64_t> ids;
     data::forEachRecord(users, [&](data::SqliteTable&) {
-        const std::string name = users.readText("用户");
-        列表框_用户.addItem(name);
-        组合框_用户.addItem(name);
+        names.push_back(users.readText("用户"));
+        ids.push_back(users.rowid());
         return false;
     });
+    const bool read = !users.readFailed();
     users.close();
+    if (!read) {
+        m_app.tellReadFailed();
+        return false;
+    }
+    列表框_用户.clear();
+    组合框_用户.clear();
+    for (const auto& name : names) {
+        列表框_用户.addItem(name);
+        组合框_用户.addItem(name);
+    }
+    m_userIds = std::move(ids);
+    return true;
 }
 
-bool UserSettingsWindow::moveToListed(int position) {
-    auto& users = m_app.data().openOnDemand(m_app.data().userCursor);
-    users.moveFirst();
-    return users.moveTo(position + 1);
+bool UserSettingsWindow::reachListed(int position) {
+    auto& data = m_app.data();
+    return core::reachListed(data, data.userCursor, m_userIds, position, "用户",
+                             列表框_用户.itemText(position));
+}
+
+void UserSettingsWindow::listedGone(const std::string& said) {
+    const bool unreadable = m_app.data().userCursor.readFailed();
+    m_app.data().userCursor.close();
+    if (!RefreshUserLists()) return;  // told already
+    if (!said.empty())
+        message(said);
+    else if (unreadable)
+        m_app.tellReadFailed();
 }
 
 void UserSettingsWindow::showUser() {
@@ -54,10 +77,12 @@ void UserSettingsWindow::showUser() {
     编辑框_用户.setEnabled(selected != 0);
     按钮_删除.setEnabled(selected != 0);
     auto& users = m_app.data().userCursor;
-    if (moveToListed(selected)) {
-        编辑框_用户.setText(users.readText("用户"));
-        编辑框_密码.setText(users.readText("密码"));
+    if (!reachListed(selected)) {
+        listedGone("");
+        return;
     }
+    编辑框_用户.setText(users.readText("用户"));
+    编辑框_密码.setText(users.readText("密码"));
     users.close();
 }
 
@@ -115,8 +140,8 @@ void UserSettingsWindow::changeUser() {
     }
     if (!fieldsFilled()) return;
     auto& users = m_app.data().userCursor;
-    if (!moveToListed(selected)) {
-        users.close();
+    if (!reachListed(selected)) {
+        listedGone("修改失败，请检查！");
         return;
     }
     users.edit();
@@ -138,9 +163,17 @@ void UserSettingsWindow::deleteUser() {
     }
     auto& users = m_app.data().userCursor;
     // The manager's record is never deleted, whatever state the buttons are in.
-    const bool deleted = selected != 0 && moveToListed(selected) && users.deleteCurrent();
+    if (selected == 0) return;
+    if (!reachListed(selected)) {
+        listedGone("删除失败，请检查！");
+        return;
+    }
+    const bool deleted = users.deleteCurrent();
     users.close();
-    if (deleted) done("删除成功！");
+    if (deleted)
+        done("删除成功！");
+    else
+        message("删除失败，请检查！");
 }
 
 void UserSettingsWindow::showPermissions() {
@@ -150,11 +183,14 @@ void UserSettingsWindow::showPermissions() {
          std::initializer_list<ui::Control*>{&选择列表框_权限, &按钮_全选, &按钮_反选, &按钮_确定})
         c->setEnabled(selected != 0);
     auto& users = m_app.data().userCursor;
-    if (moveToListed(selected)) {
-        for (size_t k = 0; k < core::kPermissionFields.size(); ++k)
-            选择列表框_权限.setTicked(static_cast<int>(k),
-                                      users.readInt(core::kPermissionFields[k].field) == 1);
+    if (!reachListed(selected)) {
+        listedGone("");
+        return;
     }
+    // Ticked is exactly what grants the right at login: any value but 0.
+    for (size_t k = 0; k < core::kPermissionFields.size(); ++k)
+        选择列表框_权限.setTicked(static_cast<int>(k),
+                                  users.readInt(core::kPermissionFields[k].field) != 0);
     users.close();
 }
 
@@ -174,8 +210,9 @@ void UserSettingsWindow::savePermissions() {
     }
     auto& users = m_app.data().userCursor;
     // The manager keeps every permission, whatever state the buttons are in.
-    if (selected == 0 || !moveToListed(selected)) {
-        users.close();
+    if (selected == 0) return;
+    if (!reachListed(selected)) {
+        listedGone("修改失败，请检查！");
         return;
     }
     users.edit();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ui/window.h"
 
@@ -16,7 +18,8 @@ class UserSettingsWindow : public ui::Window {
   public:
     explicit UserSettingsWindow(core::AppContext& app);
     void created();
-    void RefreshUserLists();
+    // False, having told the person, when the file could not be read.
+    bool RefreshUserLists();
 
     ui::GroupBox 分组框4{*this, "分组框4", {0, -3, 650, 376}};
     ui::Label 透明标签2{*this, "透明标签2", "用户设置", {16, 18, 88, 24}, &分组框4, true};
@@ -64,13 +67,17 @@ class UserSettingsWindow : public ui::Window {
     void savePermissions();
     // False, having said so, when the name or the password is blank.
     bool fieldsFilled();
-    // The record the list shows at this position: the lists mirror the table in rowid order,
-    // so two users of one name are still two records.
-    bool moveToListed(int position);
+    // The record the lists show at this position, current on userCursor while it still
+    // holds the listed name: two users of one name are still two records, and another
+    // program's changes never redirect a write.
+    bool reachListed(int position);
+    // A listed user is gone or changed: the lists show the file again, the person is told.
+    void listedGone(const std::string& said);
     void message(const std::string& text);
     void done(const std::string& said);
 
     core::AppContext& m_app;
+    std::vector<std::int64_t> m_userIds;  // the rowid of each listed user
 };
 
 // The tools menu's announcement entry: asks for the new text and stores it in the first

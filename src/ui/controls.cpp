@@ -163,9 +163,9 @@ void appendLength(std::string& out, size_t n) {
 
 }  // namespace
 
-ReportList::CellPlace ReportList::place(const Row& row, int column) const {
+ReportRows::CellPlace ReportRows::place(const Row& row, int column) const {
     CellPlace p;
-    size_t at = m_columns.size();
+    size_t at = static_cast<size_t>(m_columns);
     for (int c = 0;; ++c) {
         p.lengthAt = at;
         const size_t n = lengthAt(row, at);
@@ -178,69 +178,91 @@ ReportList::CellPlace ReportList::place(const Row& row, int column) const {
     }
 }
 
-int ReportList::addRow(std::vector<std::string> cells) {
-    cells.resize(m_columns.size());
-    Row row(m_columns.size(), '\0');
+int ReportRows::addRow(std::vector<std::string> cells) {
+    cells.resize(static_cast<size_t>(m_columns));
+    Row row(static_cast<size_t>(m_columns), '\0');
     for (const std::string& cell : cells) {
         appendLength(row, cell.size());
         row += cell;
     }
     m_rows.push_back(std::move(row));
-    changed();
     return rowCount() - 1;
 }
 
-std::vector<std::string> ReportList::row(int index) const {
-    std::vector<std::string> cells;
-    for (int c = 0; inRange(index, m_rows.size()) && c < columnCount(); ++c)
-        cells.emplace_back(cellView(index, c));
-    return cells;
-}
-
-std::string_view ReportList::cellView(int row, int column) const {
-    if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return {};
+std::string_view ReportRows::cellView(int row, int column) const {
+    if (!inRange(row, m_rows.size()) || column < 0 || column >= m_columns) return {};
     const Row& r = m_rows[static_cast<size_t>(row)];
     const CellPlace p = place(r, column);
     return std::string_view(r).substr(p.textAt, p.textEnd - p.textAt);
 }
 
-void ReportList::setCell(int row, int column, std::string text) {
-    if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return;
+bool ReportRows::setCell(int row, int column, std::string_view text) {
+    if (!inRange(row, m_rows.size()) || column < 0 || column >= m_columns) return false;
     Row& r = m_rows[static_cast<size_t>(row)];
     const CellPlace p = place(r, column);
-    if (std::string_view(r).substr(p.textAt, p.textEnd - p.textAt) == text) return;
+    if (std::string_view(r).substr(p.textAt, p.textEnd - p.textAt) == text) return false;
     std::string packed;
     appendLength(packed, text.size());
     packed += text;
     r.replace(p.lengthAt, p.textEnd - p.lengthAt, packed);
-    changed();
+    return true;
 }
 
-std::string ReportList::cellImage(int row, int column) const {
-    if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return {};
+std::string ReportRows::cellImage(int row, int column) const {
+    if (!inRange(row, m_rows.size()) || column < 0 || column >= m_columns) return {};
     const auto id =
         static_cast<unsigned char>(m_rows[static_cast<size_t>(row)][static_cast<size_t>(column)]);
     return id == 0 ? std::string() : m_imageNames[id - 1u];
 }
 
-void ReportList::setCellImage(int row, int column, std::string image) {
-    if (!inRange(row, m_rows.size()) || !inRange(column, m_columns.size())) return;
+bool ReportRows::setCellImage(int row, int column, std::string image) {
+    if (!inRange(row, m_rows.size()) || column < 0 || column >= m_columns) return false;
     size_t id = 0;
     if (!image.empty()) {
         const auto it = std::find(m_imageNames.begin(), m_imageNames.end(), image);
         id = static_cast<size_t>(it - m_imageNames.begin()) + 1;
         if (it == m_imageNames.end()) {
-            if (m_imageNames.size() >= 255) return;  // a list tells a few states apart, no more
+            if (m_imageNames.size() >= 255) return false;  // a list tells a few states apart
             m_imageNames.push_back(std::move(image));
         }
     }
     m_rows[static_cast<size_t>(row)][static_cast<size_t>(column)] = static_cast<char>(id);
+    return true;
+}
+
+bool ReportRows::removeRow(int row) {
+    if (!inRange(row, m_rows.size())) return false;
+    m_rows.erase(m_rows.begin() + row);
+    return true;
+}
+
+void ReportRows::clear() {
+    std::deque<Row>().swap(m_rows);  // gives the memory of a long list back
+}
+
+int ReportList::addRow(std::vector<std::string> cells) {
+    const int row = m_rows.addRow(std::move(cells));
     changed();
+    return row;
+}
+
+std::vector<std::string> ReportList::row(int index) const {
+    std::vector<std::string> cells;
+    for (int c = 0; inRange(index, static_cast<size_t>(rowCount())) && c < columnCount(); ++c)
+        cells.emplace_back(cellView(index, c));
+    return cells;
+}
+
+void ReportList::setCell(int row, int column, std::string text) {
+    if (m_rows.setCell(row, column, text)) changed();
+}
+
+void ReportList::setCellImage(int row, int column, std::string image) {
+    if (m_rows.setCellImage(row, column, std::move(image))) changed();
 }
 
 void ReportList::removeRow(int row) {
-    if (!inRange(row, m_rows.size())) return;
-    m_rows.erase(m_rows.begin() + row);
+    if (!m_rows.removeRow(row)) return;
     if (m_current == row)
         m_current = -1;
     else if (m_current > row)
@@ -249,13 +271,20 @@ void ReportList::removeRow(int row) {
 }
 
 void ReportList::clearRows() {
-    std::deque<Row>().swap(m_rows);  // gives the memory of a long list back
+    m_rows.clear();
+    m_current = -1;
+    changed();
+}
+
+void ReportList::setRows(ReportRows rows) {
+    if (rows.columnCount() != columnCount()) return;
+    m_rows = std::move(rows);
     m_current = -1;
     changed();
 }
 
 void ReportList::setCurrentRow(int row) {
-    m_current = inRange(row, m_rows.size()) ? row : -1;
+    m_current = inRange(row, static_cast<size_t>(rowCount())) ? row : -1;
     changed();
 }
 
@@ -266,7 +295,7 @@ bool ReportList::pressKey(int key) {
 }
 
 bool ReportList::selectRow(int row) {
-    if (!usable() || !inRange(row, m_rows.size())) return false;
+    if (!usable() || !inRange(row, static_cast<size_t>(rowCount()))) return false;
     if (row == m_current) return true;
     setCurrentRow(row);
     if (onCurrentRowChanged) onCurrentRowChanged();
@@ -295,6 +324,13 @@ void RollMenu::addItem(int group, std::string item) {
 void RollMenu::clearItems(int group) {
     if (!inRange(group, m_groups.size())) return;
     m_groups[static_cast<size_t>(group)].items.clear();
+    if (group == m_open) m_selectedItem = -1;
+    changed();
+}
+
+void RollMenu::setItems(int group, std::vector<std::string> items) {
+    if (!inRange(group, m_groups.size())) return;
+    m_groups[static_cast<size_t>(group)].items = std::move(items);
     if (group == m_open) m_selectedItem = -1;
     changed();
 }

@@ -224,25 +224,64 @@ struct Column {
     Align align = Align::Left;
 };
 
+// The rows of a report list, kept compactly: a journal list can hold every order of years of
+// trade. Filled on its own, rows can be read whole before a list shows them.
+class ReportRows {
+  public:
+    explicit ReportRows(int columns = 0) : m_columns(columns) {}
+    int columnCount() const { return m_columns; }
+    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    // Appends a row (missing cells empty, extra ones dropped); returns its index.
+    int addRow(std::vector<std::string> cells = {});
+    // The cell's text where it is kept; valid until the rows next change.
+    std::string_view cellView(int row, int column) const;
+    // False when the cell held that text already.
+    bool setCell(int row, int column, std::string_view text);
+    std::string cellImage(int row, int column) const;
+    bool setCellImage(int row, int column, std::string image);
+    bool removeRow(int row);
+    void clear();
+
+  private:
+    // A row is one string: first one byte a column for its image (0 for none, else 1 + index
+    // in m_imageNames), then each cell as its length and its bytes. A deque grows without
+    // copying or spare room.
+    using Row = std::string;
+    // Where the cell's length starts, and where its text starts and ends.
+    struct CellPlace {
+        size_t lengthAt = 0, textAt = 0, textEnd = 0;
+    };
+    CellPlace place(const Row& row, int column) const;
+
+    int m_columns;
+    std::deque<Row> m_rows;
+    std::vector<std::string> m_imageNames;
+};
+
 class ReportList : public Control {
   public:
     ReportList(Window& w, std::string name, std::vector<Column> columns, Rect g,
                Control* container = nullptr)
         : Control(w, std::move(name), ControlKind::ReportList, "", g, container),
-          m_columns(std::move(columns)) {}
+          m_columns(std::move(columns)),
+          m_rows(columnCount()) {}
     const std::vector<Column>& columns() const { return m_columns; }
     int columnCount() const { return static_cast<int>(m_columns.size()); }
-    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    int rowCount() const { return m_rows.rowCount(); }
     // Appends a row (missing cells empty); returns its index.
     int addRow(std::vector<std::string> cells = {});
     std::string cell(int row, int column) const { return std::string(cellView(row, column)); }
     // The cell's text where it is kept; valid until the list next changes.
-    std::string_view cellView(int row, int column) const;
+    std::string_view cellView(int row, int column) const { return m_rows.cellView(row, column); }
     void setCell(int row, int column, std::string text);
-    std::string cellImage(int row, int column) const;
+    std::string cellImage(int row, int column) const { return m_rows.cellImage(row, column); }
     void setCellImage(int row, int column, std::string image);
     void removeRow(int row);
     void clearRows();
+    // Rows for this list, to fill aside and then show with setRows.
+    ReportRows newRows() const { return ReportRows(columnCount()); }
+    // Shows these rows in place of the list's; none is current afterwards.
+    void setRows(ReportRows rows);
     std::vector<std::string> row(int index) const;
     int currentRow() const { return m_current; }
     void setCurrentRow(int row);
@@ -255,19 +294,8 @@ class ReportList : public Control {
     std::function<void(int key)> onKeyDown;
 
   private:
-    // A journal list can hold every order of years of trade: a row is one string, first one
-    // byte a column for its image (0 for none, else 1 + index in m_imageNames), then each
-    // cell as its length and its bytes. A deque grows without copying or spare room.
-    using Row = std::string;
-    // Where the cell's length starts, and where its text starts and ends.
-    struct CellPlace {
-        size_t lengthAt = 0, textAt = 0, textEnd = 0;
-    };
-    CellPlace place(const Row& row, int column) const;
-
     std::vector<Column> m_columns;
-    std::deque<Row> m_rows;
-    std::vector<std::string> m_imageNames;
+    ReportRows m_rows;
     int m_current = -1;
 };
 
@@ -285,6 +313,8 @@ class RollMenu : public Control {
     int addGroup(std::string title);
     void addItem(int group, std::string item);
     void clearItems(int group);
+    // The group's items become these, in one change.
+    void setItems(int group, std::vector<std::string> items);
     int groupCount() const { return static_cast<int>(m_groups.size()); }
     std::string groupTitle(int group) const;
     int itemCount(int group) const;

@@ -95,7 +95,7 @@ TEST_F(UserSettingsTest, TheManagersPasswordChangesButNotItsNamePermissionsOrExi
 }
 
 TEST_F(UserSettingsTest, PermissionsAreWrittenAsZeroOrOneAndTakeEffectAtTheNextLogin) {
-    addUser("小王", "1", "2000000000");  // a 2 is shown unticked and rewritten as 0
+    addUser("小王", "1", "2000000000");  // a 2 grants the right: shown ticked, rewritten as 1
     addUser("小王", "2", "0000000000");  // a namesake: the list's second 小王 is its own record
     inUsers([&](UserSettingsWindow& w) {
         w.按钮_全选.click();
@@ -104,7 +104,7 @@ TEST_F(UserSettingsTest, PermissionsAreWrittenAsZeroOrOneAndTakeEffectAtTheNextL
         EXPECT_EQ(said(), "请选择要设置权限的用户！");
         w.组合框_用户.choose(1);
         EXPECT_TRUE(w.按钮_确定.enabled());
-        EXPECT_EQ(ticks(w), "0000000000");
+        EXPECT_EQ(ticks(w), "1000000000");
         w.选择列表框_权限.tick(2, true);
         w.选择列表框_权限.tick(4, true);
         w.按钮_确定.click();
@@ -127,12 +127,12 @@ TEST_F(UserSettingsTest, PermissionsAreWrittenAsZeroOrOneAndTakeEffectAtTheNextL
     });
     EXPECT_EQ(sql("SELECT group_concat(开台||结账||查询||删除||流水导出||'/'||密码, ',') FROM 用户 "
                   "WHERE 用户='小王'"),
-              "00101/1,10000/22");
+              "10101/1,10000/22");
     // The running session keeps its permissions; the next login takes the new ones.
     EXPECT_EQ(app->session().permissions.查询, 1);
     switchUser("小王", "1");
     EXPECT_EQ(app->session().permissions.查询, 1);
-    EXPECT_EQ(app->session().permissions.开台, 0);
+    EXPECT_EQ(app->session().permissions.开台, 1);
     EXPECT_EQ(app->session().permissions.设置用户, 0);
     EXPECT_FALSE(main().工具菜单.entryEnabled(main().工具菜单.indexOf("用户设置")));
     EXPECT_FALSE(main().工具菜单.entryEnabled(main().工具菜单.indexOf("公告设置")));
