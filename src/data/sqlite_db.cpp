@@ -1,9 +1,11 @@
 #include "data/sqlite_db.h"
 
 #include <sqlite3.h>
+
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 #include "data/sql_text.h"
@@ -41,7 +43,7 @@ bool SqliteDB::open(std::string_view path, bool createIfMissing) {
         return false;
     }
     // Before the first statement, so a file another process holds for a moment is waited for.
-    sqlite3_busy_timeout(handle, 2000);
+    sqlite3_busy_handler(handle, &SqliteDB::onBusy, this);
     // A damaged or foreign file opens lazily in SQLite; read the schema now so it fails here.
     if (sqlite3_exec(handle, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) !=
         SQLITE_OK) {
@@ -159,6 +161,25 @@ void SqliteDB::onUpdate(void* self, int operation, const char* database, const c
     ++changes.generation;
     changes.lastOperation = operation;
     changes.lastRowid = rowid;
+}
+
+int SqliteDB::onBusy(void* self, int attempt) {
+    // Up to two seconds for one statement. Once a wait was given up, the statements that follow
+    // within a second (the rest of the same action) fail at once: an action on a file held by
+    // another program says so after two seconds, not after two seconds a statement.
+    using Clock = std::chrono::steady_clock;
+    auto* db = static_cast<SqliteDB*>(self);
+    const auto now = Clock::now();
+    if (attempt == 0) {
+        if (db->m_gaveUp && now - *db->m_gaveUp < std::chrono::seconds(1)) return 0;
+        db->m_waitStart = now;
+    }
+    if (now - db->m_waitStart >= std::chrono::milliseconds(2000)) {
+        db->m_gaveUp = now;
+        return 0;
+    }
+    sqlite3_sleep(attempt < 4 ? 1 : 10);
+    return 1;
 }
 
 void SqliteDB::onRollback(void* self) {

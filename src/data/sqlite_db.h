@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -68,6 +70,7 @@ class SqliteDB {
     static void onUpdate(void* self, int operation, const char* database, const char* table,
                          long long rowid);
     static void onRollback(void* self);
+    static int onBusy(void* self, int attempt);
 
     sqlite3* m_handle = nullptr;
     sqlite3_stmt* m_dataVersion = nullptr;
@@ -76,6 +79,8 @@ class SqliteDB {
     std::unordered_map<std::string, TableChanges> m_changes;
     std::uint64_t m_device = 0, m_inode = 0;
     bool m_literalWalks = false;
+    std::chrono::steady_clock::time_point m_waitStart;
+    std::optional<std::chrono::steady_clock::time_point> m_gaveUp;
     std::vector<SqliteTable*> m_cursors;
 };
 

@@ -51,26 +51,33 @@ void OrderWindow::applyPermission(const core::PermissionSet& permissions) {
 }
 
 void OrderWindow::RefreshOrderTableList() {
-    core::fillTableNames(组合框_餐台, m_app.data());
+    if (!core::fillTableNames(组合框_餐台, m_app.data())) m_app.tellReadFailed();
 }
 
 void OrderWindow::RefreshOrderMenuGroups() {
-    core::fillMenuGroups(卷帘式菜单_点菜, m_app.data());
+    if (!core::fillMenuGroups(卷帘式菜单_点菜, m_app.data())) m_app.tellReadFailed();
 }
 
 void OrderWindow::RefreshOrderMenuDishes() {
-    core::fillMenuDishes(卷帘式菜单_点菜, m_app.data());
+    if (!core::fillMenuDishes(卷帘式菜单_点菜, m_app.data())) m_app.tellReadFailed();
 }
 
 void OrderWindow::RefreshOpenTableList(const std::string& select) {
-    组合框_切换.clear();
+    std::vector<std::string> open;
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
     data::forEachMatch(journal, "状态", 0, [&](data::SqliteTable&) {
-        组合框_切换.addItem(journal.readText("台号"));
+        open.push_back(journal.readText("台号"));
         return false;
     });
+    const bool read = !journal.readFailed();
     journal.close();
+    if (!read) {
+        m_app.tellReadFailed();
+        return;
+    }
+    组合框_切换.clear();
+    for (auto& table : open) 组合框_切换.addItem(std::move(table));
     if (select.empty()) return;
     for (int i = 0; i < 组合框_切换.itemCount(); ++i) {
         if (组合框_切换.itemText(i) == select) {
@@ -114,6 +121,12 @@ void OrderWindow::openTable() {
         moment += kOneSecond;
         number =
             util::FormatDateTime(moment, util::Compact, util::DateAndTime, util::TwentyFourHour);
+    }
+    // A number that could not be looked up might be taken: no order is opened on it.
+    if (journal.readFailed()) {
+        journal.close();
+        m_app.message("开台失败，请检查！", kWarn);
+        return;
     }
     const std::string openedAt = util::dateText(now);
 
@@ -343,16 +356,23 @@ void OrderWindow::switchTable() {
 }
 
 void OrderWindow::LoadOrderLines() {
-    超级列表框_点菜.clearRows();
+    ui::ReportRows rows = 超级列表框_点菜.newRows();
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
     data::forEachMatch(lines, "单号", 标签_单号.text(), [&](data::SqliteTable&) {
-        超级列表框_点菜.addRow({"", lines.readText("单号"), lines.readText("菜品"),
-                                lines.readText("单价"), lines.readText("数量"),
-                                lines.readText("金额"), lines.readText("分类")});
+        rows.addRow({"", lines.readText("单号"), lines.readText("菜品"), lines.readText("单价"),
+                     lines.readText("数量"), lines.readText("金额"), lines.readText("分类")});
         return false;
     });
+    const bool read = !lines.readFailed();
     lines.close();
+    // Lines that could not be read are not "no lines": the list is not shown empty.
+    if (!read) {
+        m_app.tellReadFailed();
+        超级列表框_点菜.clearRows();
+        return;
+    }
+    超级列表框_点菜.setRows(std::move(rows));
 }
 
 void OrderWindow::clearCurrentOrder() {

@@ -1,7 +1,12 @@
 #include "query/spreadsheet_export.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <memory>
+#include <string_view>
 
 #include "util/gbk.h"
 
@@ -14,7 +19,9 @@ std::string escaped(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        if (c == '&')
+        if (c == '\0')
+            continue;  // a NUL byte read from the file would end the cell early in a reader
+        else if (c == '&')
             out += "&amp;";
         else if (c == '<')
             out += "&lt;";
@@ -63,24 +70,57 @@ std::string spreadsheetText(const ui::ReportList& list, bool headerRow, const st
     return text;
 }
 
+namespace {
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
 bool ExportListAsSpreadsheet(const std::string& path, const ui::ReportList& list, bool headerRow,
                              const std::string& title) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
-                                                         &std::fclose);
-    if (!file) return false;
-    bool written = true;
+    // Only a regular file (or a new one) is a place to save: a FIFO or a device would hold
+    // the program until something reads it.
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) return false;
+    // Written whole beside the chosen name, then put in its place: a full disk or a kill
+    // mid-save leaves the old file as it was, never half a new one.
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return false;
+    mode_t mode = 0;
+    if (exists) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool written = ::fchmod(fd, mode) == 0;
     std::string pending;
     auto flush = [&] {
-        const std::string gbk = util::toGbk(pending);
-        written = written && std::fwrite(gbk.data(), 1, gbk.size(), file.get()) == gbk.size();
+        written = written && writeAll(fd, util::toGbk(pending));
         pending.clear();
     };
     produce(list, headerRow, title, [&](const std::string& piece) {
+        if (!written) return;
         pending += piece;
         if (pending.size() >= (1u << 20)) flush();
     });
     flush();
-    return std::fclose(file.release()) == 0 && written;
+    written = written && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    if (written && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    ::unlink(temporary.c_str());
+    return false;
 }
 
 std::string withXlsExtension(const std::string& path) {

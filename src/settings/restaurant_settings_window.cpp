@@ -1,5 +1,6 @@
 #include "settings/restaurant_settings_window.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "core/app_context.h"
@@ -277,7 +278,12 @@ void RestaurantSettingsWindow::renameCategory() {
         return;
     }
     编辑框_分类.setText("");
-    if (menusChanged()) 卷帘式菜单_菜单.setOpenGroup(open);
+    // Reopened where the renamed record is now listed: other rows may have come or gone.
+    const std::int64_t renamed = m_categoryIds[static_cast<size_t>(open)];
+    if (!menusChanged()) return;
+    const auto at = std::find(m_categoryIds.begin(), m_categoryIds.end(), renamed);
+    if (at != m_categoryIds.end())
+        卷帘式菜单_菜单.setOpenGroup(static_cast<int>(at - m_categoryIds.begin()));
 }
 
 void RestaurantSettingsWindow::deleteCategory() {

@@ -1,3 +1,6 @@
+#include <sys/mount.h>
+#include <sys/stat.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -301,4 +304,85 @@ TEST(Export, XlsIsAppendedOnlyWhereItOccursNowhere) {
     EXPECT_EQ(query::withXlsExtension("/tmp/report"), "/tmp/report.xls");
     for (const char* kept : {"/tmp/REPORT.XLS", "/tmp/a.xlsx", "/tmp/a.xls.txt", "/x.xls/b"})
         EXPECT_EQ(query::withXlsExtension(kept), kept);
+}
+
+TEST_F(QueryTest, AFileHeldByAnotherProgramIsNeitherEmptyNorHalfDeleted) {
+    q().按钮_查询全部.click();
+    q().超级列表框_流水.selectRow(0);
+    {
+        test::OutsideLock lock(db);
+        ASSERT_TRUE(lock.held());
+        desktop.answers.push_back(ui::Answer::Ok);
+        q().按钮_删除.click();
+        EXPECT_EQ(desktop.messages[desktop.messages.size() - 2].text, "删除失败，请检查！");
+        EXPECT_EQ(lastMessage().text, "数据读取失败，请检查！");  // the repeated 全部
+        EXPECT_EQ(q().超级列表框_流水.rowCount(), 4);             // as it was
+        EXPECT_EQ(q().标签_金额合计.text(), "193");
+    }
+    EXPECT_EQ(sql("SELECT count(*) FROM 流水"), "4");
+    EXPECT_EQ(sql("SELECT count(*) FROM 明细 WHERE 单号='20250306120000'"), "2");
+}
+
+TEST_F(QueryTest, AnOrderWhoseNumberCannotBeReadIsDeletedAloneWithItsOwnLines) {
+    exec(
+        "INSERT INTO 流水 VALUES ('','2025年3月8日','大厅3号',1,1,1,'经理','empty');"
+        "INSERT INTO 流水 VALUES (NULL,'2025年3月8日','大厅4号',1,2,1,'经理','null');"
+        "INSERT INTO 流水 VALUES (CAST(X'FFFE' AS TEXT),'2025年3月8日','大厅5号',1,3,1,'经理',"
+        "'bad');"
+        "INSERT INTO 明细 VALUES ('','a',1,1,1,'x');"
+        "INSERT INTO 明细 VALUES (NULL,'b',1,1,1,'x');"
+        "INSERT INTO 明细 VALUES (CAST(X'FFFE' AS TEXT),'c',1,1,1,'x');"
+        "INSERT INTO 明细 VALUES (CAST(X'FFFE' AS TEXT),'d',1,1,1,'x');");
+    q().按钮_查询全部.click();
+    for (const char* remark : {"bad", "null"}) {
+        int row = 0;
+        while (q().超级列表框_流水.cell(row, 8) != remark) ++row;
+        q().超级列表框_流水.selectRow(row);
+        desktop.answers.push_back(ui::Answer::Ok);
+        q().按钮_删除.click();
+    }
+    EXPECT_EQ(sql("SELECT group_concat(备注, ',') FROM 流水 WHERE 金额 < 4"), "empty");
+    EXPECT_EQ(sql("SELECT group_concat(菜品, ',') FROM 明细 WHERE 分类='x'"), "a");
+    EXPECT_EQ(sql("SELECT count(*) FROM 明细"), "4");
+}
+
+TEST_F(QueryTest, AnExportThatFailsLeavesTheOldFileAndNothingElse) {
+    // A small file system that fills up mid-save, where the test may mount one.
+    const std::string small = dir.path("small");
+    std::filesystem::create_directory(small);
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    const std::string path = small + "/journal.xls";
+    { std::ofstream(path) << "old"; }
+    exec(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+        "INSERT INTO 流水 SELECT 20250101000000 + i, '2025年1月1日', '大厅1号', 1, i, 1, '经理', "
+        "'一段很长的结账备注' FROM n");
+    q().按钮_查询全部.click();
+    desktop.saves.push_back(path);
+    q().按钮_流水导出.click();
+    EXPECT_EQ(lastMessage().text, "保存失败，请检查！");
+    EXPECT_EQ(readFile(path), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(small),
+                            std::filesystem::directory_iterator()),
+              1);
+    ::umount(small.c_str());
+}
+
+TEST_F(QueryTest, AnExportRefusesAFifoAndLeavesNulBytesOut) {
+    exec("UPDATE 流水 SET 备注='a'||char(0)||'b' WHERE 单号='20250306120000'");
+    q().按钮_查询全部.click();
+    const std::string fifo = dir.path("pipe.xls");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    desktop.saves.push_back(fifo);
+    q().按钮_流水导出.click();  // would wait for a reader for ever
+    EXPECT_EQ(lastMessage().text, "保存失败，请检查！");
+
+    const std::string path = dir.path("journal.xls");
+    desktop.saves.push_back(path);
+    q().按钮_流水导出.click();
+    EXPECT_EQ(lastMessage().text, "保存成功！");
+    const std::string text = readFile(path);
+    EXPECT_NE(text.find("    <td>ab</td>\r\n"), std::string::npos);
+    EXPECT_EQ(text.find('\0'), std::string::npos);
 }

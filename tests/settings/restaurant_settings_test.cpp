@@ -225,6 +225,9 @@ TEST_F(SettingsTest, AFailedCascadeChangesNothingAndTheMenuShowsTheFile) {
         EXPECT_EQ(said(), "修改分类失败，请检查！");
         EXPECT_EQ(w.卷帘式菜单_菜单.groupTitle(2), "汤羹");
         EXPECT_EQ(w.卷帘式菜单_菜单.itemCount(2), 5);
+        // A failed step leaves the fields as they were: the typed name, the open category.
+        EXPECT_EQ(w.编辑框_分类.text(), "汤");
+        EXPECT_EQ(w.卷帘式菜单_菜单.openGroup(), 2);
 
         open(w, "主食");
         w.按钮_菜品分类删除.click();
@@ -258,4 +261,76 @@ TEST_F(SettingsTest, WithoutThePermissionsTheButtonsAreOffButBrowsingWorks) {
         EXPECT_FALSE(w.按钮_餐台添加.enabled());
         EXPECT_TRUE(w.按钮_菜品删除.enabled());
     });
+}
+
+// Another program (a second copy sharing the file, a database tool) changes the rows while the
+// window is open: every write reaches the very record the list showed, or fails and says so.
+TEST_F(SettingsTest, AnotherProgramsChangesNeverRedirectAWrite) {
+    order();
+    inSettings([&](RestaurantSettingsWindow& w) {
+        exec("DELETE FROM 餐台 WHERE 餐台='大厅3号'");
+        w.列表框_餐台.choose(2);  // still shows 大厅3号
+        w.按钮_餐台删除.click();
+        EXPECT_EQ(said(), "删除失败，请检查！");
+        EXPECT_EQ(lastMessage().icon, ui::Icon::Exclamation);
+        EXPECT_EQ(w.列表框_餐台.itemCount(), 11);  // refilled from the file
+        EXPECT_EQ(w.列表框_餐台.itemText(2), "大厅4号");
+        EXPECT_EQ(order().组合框_餐台.itemCount(), 11);
+
+        exec("UPDATE 餐台 SET 餐台='露台' WHERE 餐台='大厅5号'");
+        w.列表框_餐台.choose(3);  // shows 大厅5号, which the file no longer holds
+        w.编辑框_餐台.type("大厅五号");
+        w.按钮_餐台修改.click();
+        EXPECT_EQ(said(), "修改失败，请检查！");
+        EXPECT_EQ(w.列表框_餐台.itemText(3), "露台");
+        EXPECT_EQ(w.编辑框_餐台.text(), "大厅五号");
+
+        // A row gone before the listed one moves no write onto a neighbour.
+        exec("INSERT INTO 餐台 VALUES ('外卖')");
+        exec("DELETE FROM 餐台 WHERE 餐台='大厅1号'");
+        w.列表框_餐台.choose(2);  // 大厅4号
+        w.按钮_餐台删除.click();
+        EXPECT_EQ(said(), "删除成功！");
+
+        exec("DELETE FROM 分类 WHERE 分类='凉菜'");
+        open(w, "汤羹");
+        w.编辑框_分类.type("汤品");
+        w.按钮_菜品分类修改.click();
+        EXPECT_EQ(w.卷帘式菜单_菜单.groupTitle(w.卷帘式菜单_菜单.openGroup()), "汤品");
+
+        exec("DELETE FROM 分类 WHERE 分类='主食'");
+        open(w, "主食");
+        w.按钮_菜品分类删除.click();
+        EXPECT_EQ(said(), "删除分类失败，请检查！");
+        EXPECT_EQ(groupOf(w.卷帘式菜单_菜单, "主食"), -1);
+
+        pick(w, "热菜", "宫保鸡丁/28元");
+        exec("UPDATE 菜品 SET 菜品='宫保鸡丁/32元' WHERE 菜品='宫保鸡丁/28元'");
+        w.编辑框_单价.type("30");
+        w.按钮_菜品修改.click();
+        EXPECT_EQ(said(), "添加菜品失败，请检查！");
+        pick(w, "热菜", "宫保鸡丁/32元");
+        exec("DELETE FROM 菜品 WHERE 菜品='宫保鸡丁/32元'");
+        w.按钮_菜品删除.click();
+        EXPECT_EQ(said(), "删除菜品失败，请检查！");
+    });
+    EXPECT_EQ(sql("SELECT group_concat(餐台, ',') FROM 餐台 WHERE 餐台 LIKE '大厅%'"),
+              "大厅2号,大厅6号,大厅7号,大厅8号");
+    EXPECT_EQ(sql("SELECT count(*) FROM 菜品 WHERE 分类='汤品'"), "5");
+    EXPECT_EQ(sql("SELECT count(*) FROM 菜品 WHERE 分类='主食'"), "5");  // left to its owner
+}
+
+TEST_F(SettingsTest, AFileHeldByAnotherProgramLeavesTheListsAsTheyWere) {
+    inSettings([&](RestaurantSettingsWindow& w) {
+        test::OutsideLock lock(db);
+        ASSERT_TRUE(lock.held());
+        w.列表框_餐台.choose(0);
+        w.编辑框_餐台.type("大厅一号");
+        w.按钮_餐台修改.click();
+        EXPECT_EQ(desktop.messages[desktop.messages.size() - 2].text, "数据读取失败，请检查！");
+        EXPECT_EQ(said(), "修改失败，请检查！");
+        EXPECT_EQ(w.列表框_餐台.itemCount(), 12);
+        EXPECT_EQ(w.卷帘式菜单_菜单.groupCount(), 5);
+    });
+    EXPECT_EQ(sql("SELECT count(*) FROM 餐台 WHERE 餐台='大厅1号'"), "1");
 }

@@ -181,3 +181,35 @@ TEST_F(UserSettingsTest, TheAnnouncementIsShownOnlyOnceStored) {
     EXPECT_EQ(main().状态条_公告.paneText(1), "");
     EXPECT_EQ(sql("SELECT 公告内容 FROM 用户 WHERE rowid=1"), "");
 }
+
+TEST_F(UserSettingsTest, AnotherProgramsChangesNeverRedirectAWrite) {
+    addUser("小王", "1", "0000000000");
+    addUser("小李", "2", "0000000000");
+    addUser("小张", "3", "0000000000");
+    inUsers([&](UserSettingsWindow& w) {
+        exec("DELETE FROM 用户 WHERE 用户='小王'");
+        w.组合框_用户.choose(2);  // 小李, now the file's second record
+        w.按钮_全选.click();
+        w.按钮_确定.click();
+        EXPECT_EQ(said(), "权限设置成功！");
+
+        w.列表框_用户.choose(2);
+        w.编辑框_密码.type("22");
+        w.按钮_修改.click();
+        EXPECT_EQ(said(), "修改成功！");
+
+        w.组合框_用户.choose(2);  // 小张
+        exec("UPDATE 用户 SET 用户='老张' WHERE 用户='小张'");
+        w.按钮_全选.click();
+        w.按钮_确定.click();
+        EXPECT_EQ(said(), "修改失败，请检查！");
+        EXPECT_EQ(w.列表框_用户.itemText(2), "老张");
+        w.列表框_用户.choose(2);
+        exec("DELETE FROM 用户 WHERE 用户='老张'");
+        w.按钮_删除.click();
+        EXPECT_EQ(said(), "删除失败，请检查！");
+        EXPECT_EQ(w.列表框_用户.itemCount(), 2);
+    });
+    EXPECT_EQ(sql("SELECT group_concat(用户||开台||设置公告||密码, ',') FROM 用户 WHERE rowid > 1"),
+              "小李1122");
+}

@@ -51,6 +51,16 @@ std::string querySql(const std::string& dbPath, const std::string& sql) {
     return result;
 }
 
+OutsideLock::OutsideLock(const std::string& dbPath) {
+    if (sqlite3_open_v2(dbPath.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+        m_held = sqlite3_exec(m_db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+OutsideLock::~OutsideLock() {
+    if (m_held) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(m_db);
+}
+
 std::string makeDemoDatabase(const TempDir& dir, const std::string& name) {
     const std::string path = dir.path(name);
     if (!data::createDemoDatabase(path, "经理", "888888").empty()) std::abort();

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+struct sqlite3;
+
 namespace tablora::test {
 
 // A temporary folder that goes away with the test; `path(name)` names a file inside it.
@@ -23,6 +25,20 @@ class TempDir {
 bool execSql(const std::string& dbPath, const std::string& sql);
 // The first column of the first row as text ("" when there is none); "<error>" on failure.
 std::string querySql(const std::string& dbPath, const std::string& sql);
+
+// Another program holding the file exclusively (no one else can read it) while it lives.
+class OutsideLock {
+  public:
+    explicit OutsideLock(const std::string& dbPath);
+    ~OutsideLock();
+    OutsideLock(const OutsideLock&) = delete;
+    OutsideLock& operator=(const OutsideLock&) = delete;
+    bool held() const { return m_held; }
+
+  private:
+    sqlite3* m_db = nullptr;
+    bool m_held = false;
+};
 
 // A fresh demo cysj.db (manager 经理 / 888888) in the folder.
 std::string makeDemoDatabase(const TempDir& dir, const std::string& name = "cysj.db");
