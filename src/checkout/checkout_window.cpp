@@ -124,11 +124,14 @@ void CheckoutWindow::settle() {
     });
     // A bill that did not settle must not look settled: say so, also when its record could
     // not be read. One settled or deleted elsewhere meanwhile simply leaves the list.
-    if (settled)
-        m_app.message("结账成功！", ui::Icon::Information);
-    else if (found || journal.readFailed())
-        m_app.message("结账失败，请检查！", kWarn);
+    const bool unreadable = journal.readFailed();
     journal.close();
+    if (settled) {
+        m_app.message("结账成功！", ui::Icon::Information);
+    } else if (found || unreadable) {
+        m_app.message("结账失败，请检查！", kWarn);
+        if (unreadable) return;  // nothing changed, and the lists could not be read either
+    }
     RefreshCheckoutWindow();
     if (auto* order = m_app.orderWindow()) order->clearCurrentOrder();
 }

@@ -187,3 +187,28 @@ TEST_F(CheckoutTest, TheSettleButtonFollowsThePermission) {
     switchUser("经理", "888888");
     EXPECT_TRUE(c.按钮_结账.enabled());
 }
+
+// A file another program holds: neither a bill nor a new order is taken on what could not be
+// read, and the person is told.
+TEST_F(CheckoutTest, AFileHeldByAnotherProgramNeitherSettlesNorOpensSilently) {
+    auto& c = checkout();
+    pick(1);
+    c.编辑框_金额.type("20");
+    {
+        test::OutsideLock lock(db);
+        ASSERT_TRUE(lock.held());
+        c.按钮_结账.click();
+        EXPECT_EQ(lastMessage().text, "结账失败，请检查！");
+        EXPECT_EQ(c.超级列表框_流水.rowCount(), 2);  // as it was
+        EXPECT_EQ(c.编辑框_金额.text(), "20");
+    }
+    EXPECT_EQ(sql("SELECT count(*) FROM 流水 WHERE 状态=0"), "2");
+    {
+        test::OutsideLock lock(db);
+        order().组合框_餐台.choose(2);
+        order().组合框_人数.choose(1);
+        order().按钮_开台.click();
+        EXPECT_EQ(lastMessage().text, "开台失败，请检查！");
+    }
+    EXPECT_EQ(sql("SELECT count(*) FROM 流水"), "2");
+}
