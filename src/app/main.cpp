@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStyleFactory>
+#include <QTranslator>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -25,7 +28,15 @@ std::string databasePath() {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tablora"));
+    // No name of the program's own: a window with an empty caption keeps it empty, where the
+    // window system would otherwise be given this name in its place.
+    QApplication::setApplicationName(QString());
+    // Qt's own dialogs (the text input box, the save dialog, the calendar) speak Chinese too.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));  // month names too
+    QTranslator qtChinese;
+    if (qtChinese.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtChinese);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setQuitOnLastWindowClosed(false);  // the program ends with its main window
     for (const QString& family :

@@ -17,6 +17,8 @@ enum OrderColumn { kNo, kNumber, kOpened, kTable, kGuests, kAmount, kState, kOpe
 
 CheckoutWindow::CheckoutWindow(core::AppContext& app)
     : Window(app.desktop(), "CheckoutWindow", "", 1024, 630), m_app(app) {
+    标签_金额.setMoney(true);
+    标签_找零.setMoney(true);
     超级列表框_流水.onCurrentRowChanged = [this] { showSelectedOrder(); };
     按钮_计算.onClick = [this] { computeChange(); };
     编辑框_金额.onKeyDown = [this](int key) {

@@ -22,6 +22,7 @@ constexpr double kOneSecond = 1.0 / 86400.0;
 
 OrderWindow::OrderWindow(core::AppContext& app)
     : Window(app.desktop(), "OrderWindow", "", 1024, 630), m_app(app) {
+    标签_总金额.setMoney(true);
     for (int i = 1; i <= 20; ++i) 组合框_人数.addItem(std::to_string(i));
     按钮_开台.onClick = [this] { openTable(); };
     卷帘式菜单_点菜.onItemClicked = [this](int group, int item) { addDish(group, item); };
@@ -198,6 +199,7 @@ void OrderWindow::addDish(int group, int item) {
     const std::string priceText = numberText(static_cast<long long>(price));
     const int row = 超级列表框_点菜.addRow(
         {"", 标签_单号.text(), dish.name, priceText, "1", priceText, category});
+    超级列表框_点菜.scrollTo(row);
 
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
@@ -241,6 +243,7 @@ void OrderWindow::changeQuantity(int step) {
     }
     list.setCell(row, 数量, numberText(newQuantity));
     list.setCell(row, 金额, numberText(wholeNumber(list.cell(row, 单价)) * newQuantity));
+    list.scrollTo(row);
 
     const std::string number = 标签_单号.text();
     const std::string name = list.cell(row, 菜品名称);

@@ -52,8 +52,26 @@ bool Button::click() {
 bool EditBox::type(const std::string& text) {
     if (!usable()) return false;
     std::string accepted;
-    for (char c : text) {
-        if (m_mode == EditMode::WholeNumber && !((c >= '0' && c <= '9') || c == '-')) continue;
+    bool afterPoint = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (m_mode == EditMode::WholeNumber) {
+            // Whole yuan only: the digits after a point are not taken, never joined to the
+            // whole part ("6.5" is 6, not 65).
+            const std::string_view rest = std::string_view(text).substr(i);
+            const size_t point = c == '.'                                           ? 1
+                                 : rest.starts_with("．") || rest.starts_with("。") ? 3
+                                                                                    : 0;
+            if (point > 0) {
+                afterPoint = true;
+                i += point - 1;
+                continue;
+            }
+            const bool digit = c >= '0' && c <= '9';
+            if (afterPoint && digit) continue;
+            afterPoint = false;
+            if (!digit && c != '-') continue;
+        }
         if (m_mode != EditMode::MultiLine && (c == '\n' || c == '\r')) continue;
         accepted.push_back(c);
     }

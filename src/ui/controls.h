@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "util/date_time.h"
@@ -114,9 +115,13 @@ class Label : public Control {
                   g, container),
           m_align(align) {}
     Align align() const { return m_align; }
+    // A label that shows an amount of money a person must read at a glance.
+    bool money() const { return m_money; }
+    void setMoney(bool money) { m_money = money; }
 
   private:
     Align m_align;
+    bool m_money = false;
 };
 
 class GroupBox : public Control {
@@ -285,6 +290,12 @@ class ReportList : public Control {
     std::vector<std::string> row(int index) const;
     int currentRow() const { return m_current; }
     void setCurrentRow(int row);
+    // Asks the view to bring this row into sight (the binding takes the request once).
+    void scrollTo(int row) {
+        m_scrollRequest = row;
+        changed();
+    }
+    int takeScrollRequest() { return std::exchange(m_scrollRequest, -1); }
     // A person selects a row (mouse or keyboard); raises the current-row-changed event.
     bool selectRow(int row);
     std::function<void()> onCurrentRowChanged;
@@ -297,6 +308,7 @@ class ReportList : public Control {
     std::vector<Column> m_columns;
     ReportRows m_rows;
     int m_current = -1;
+    int m_scrollRequest = -1;
 };
 
 struct MenuGroup {

@@ -212,3 +212,12 @@ TEST_F(CheckoutTest, AFileHeldByAnotherProgramNeitherSettlesNorOpensSilently) {
     }
     EXPECT_EQ(sql("SELECT count(*) FROM 流水"), "2");
 }
+
+TEST_F(CheckoutTest, AWholeNumberBoxNeverJoinsTheDigitsAfterAPoint) {
+    auto& c = checkout();
+    for (const auto& [typed, kept] : std::vector<std::pair<std::string, std::string>>{
+             {"6.5", "6"}, {"130.5", "130"}, {"12．9", "12"}, {"7。5", "7"}, {"1.5-2", "1-2"}}) {
+        c.编辑框_金额.type(typed);
+        EXPECT_EQ(c.编辑框_金额.text(), kept) << typed;
+    }
+}

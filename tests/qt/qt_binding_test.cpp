@@ -9,14 +9,17 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QSet>
 #include <QStyle>
 #include <QTest>
@@ -28,6 +31,7 @@
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
 #include "settings/restaurant_settings_window.h"
+#include "settings/user_settings_window.h"
 #include "shell/app.h"
 #include "shell/login_window.h"
 #include "shell/main_window.h"
@@ -182,7 +186,7 @@ TEST_F(QtBindingTest, ClickingADishInTheRollMenuAddsALine) {
     EXPECT_EQ(find<QLabel>(order, "标签_当前操作")->text(), q("大厅3号"));
 
     auto* menu = find<QToolBox>(order, "卷帘式菜单_点菜");
-    ASSERT_EQ(menu->count(), 5);
+    ASSERT_EQ(menu->count(), 6);  // and the empty page shown while no group is open
     EXPECT_EQ(menu->itemText(1), q("热菜"));
     menu->setCurrentIndex(1);
     EXPECT_EQ(order->卷帘式菜单_点菜.openGroup(), 1);
@@ -242,7 +246,10 @@ TEST_F(QtBindingTest, TheCategoryShownFirstOpensWhenItsHeaderOrADishIsClicked) {
         EXPECT_EQ(w->卷帘式菜单_菜单.openGroup(), -1);  // shown, yet not open
         const auto headers =
             menu->findChildren<QAbstractButton*>(QStringLiteral("qt_toolbox_toolboxbutton"));
-        ASSERT_EQ(headers.size(), 5);
+        // Five groups, and the empty page shown while none is open, its header hidden.
+        ASSERT_EQ(headers.size(), 6);
+        EXPECT_TRUE(headers[5]->isHidden());
+        EXPECT_EQ(menu->currentIndex(), 5);
         QTest::mouseClick(headers[0], Qt::LeftButton);
         desktop.syncAll();
         EXPECT_EQ(w->卷帘式菜单_菜单.openGroup(), 0);
@@ -425,6 +432,140 @@ TEST_F(QtBindingTest, FiveDistinctSkinsStyleEveryWindowIncludingLaterOnes) {
     desktop.adjustSkinHsv(0, 0);
     EXPECT_EQ(qApp->styleSheet(), ui::qt::QtDesktop::skinStyleSheet(3));
     qApp->setStyleSheet(QString());
+}
+
+TEST_F(QtBindingTest, TheCashDeskOpensAndStaysWithNoOrderChosenUntilAPersonChoosesOne) {
+    test::execSql(db,
+                  "INSERT INTO 流水 VALUES "
+                  "('20250307180000','2025年3月7日18时','大厅1号',2,30,0,'经理','');");
+    startAndLogIn();
+    clickToolbar("买单结账");
+    auto* checkout = app.checkoutWindow();
+    auto* orders = find<QTreeView>(checkout, "超级列表框_流水");
+    // The list gets the keyboard, which makes a row current in the view: that chooses nothing.
+    desktop.widgetOf(*checkout)->activateWindow();
+    orders->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    desktop.syncAll();
+    EXPECT_EQ(checkout->超级列表框_流水.currentRow(), -1);
+    EXPECT_EQ(find<QLabel>(checkout, "标签_台号")->text(), QString());
+    checkout->RefreshCheckoutWindow();
+    desktop.syncAll();
+    orders->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(checkout->超级列表框_流水.currentRow(), -1);
+    QTest::mouseClick(orders->viewport(), Qt::LeftButton, {},
+                      orders->visualRect(orders->model()->index(0, 1)).center());
+    desktop.syncAll();
+    EXPECT_EQ(checkout->超级列表框_流水.currentRow(), 0);
+    EXPECT_EQ(find<QLabel>(checkout, "标签_台号")->text(), q("大厅1号"));
+
+    // Whole yuan only: the digits after a point are not taken, and the box says so.
+    auto* amount = find<QLineEdit>(checkout, "编辑框_金额");
+    QTest::keyClicks(amount, q("6.5"));
+    EXPECT_EQ(amount->text(), q("6"));
+    amount->clear();
+    QTest::keyClicks(amount, q("130.5"));
+    EXPECT_EQ(amount->text(), q("130"));
+    amount->clear();
+    amount->insert(q("12.75"));  // pasted
+    EXPECT_EQ(amount->text(), q("12"));
+    QTest::keyClick(amount, Qt::Key_Return);
+    desktop.syncAll();
+    // Less received than due: the change shows red before the bill is settled.
+    auto* change = find<QLabel>(checkout, "标签_找零");
+    EXPECT_EQ(change->text(), q("-18"));
+    EXPECT_TRUE(change->styleSheet().contains(q("#c00000")));
+    EXPECT_TRUE(change->font().bold());
+}
+
+TEST_F(QtBindingTest, ANewOrderLineIsScrolledIntoSight) {
+    startAndLogIn();
+    clickToolbar("开台点菜");
+    auto* order = app.orderWindow();
+    order->组合框_餐台.choose(0);
+    order->组合框_人数.choose(1);
+    order->按钮_开台.click();
+    for (int g = 0; g < order->卷帘式菜单_点菜.groupCount(); ++g)
+        for (int i = 0; i < order->卷帘式菜单_点菜.itemCount(g); ++i)
+            order->卷帘式菜单_点菜.clickItem(g, i);
+    desktop.syncAll();
+    QApplication::processEvents();
+    auto* lines = find<QTreeView>(order, "超级列表框_点菜");
+    const int last = lines->model()->rowCount() - 1;
+    ASSERT_GT(last, 20);
+    EXPECT_TRUE(
+        lines->viewport()->rect().contains(lines->visualRect(lines->model()->index(last, 1))));
+    // A changed line too, and it stays selected.
+    order->超级列表框_点菜.selectRow(0);
+    desktop.syncAll();
+    order->超级列表框_点菜.selectRow(last);
+    order->按钮_数量加.click();
+    desktop.syncAll();
+    QApplication::processEvents();
+    EXPECT_TRUE(
+        lines->viewport()->rect().contains(lines->visualRect(lines->model()->index(last, 1))));
+    EXPECT_EQ(order->超级列表框_点菜.currentRow(), last);
+}
+
+TEST_F(QtBindingTest, AllTenPermissionsShowAndThirtyCategoriesLeaveRoomForDishes) {
+    test::execSql(db,
+                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 25) "
+                  "INSERT INTO 分类 SELECT '分类' || i FROM n;"
+                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 8) "
+                  "INSERT INTO 菜品 SELECT '末道菜' || i || '/9元', '分类25' FROM n;");
+    startAndLogIn();
+    bool checked = false;
+    QTimer::singleShot(50, [&] {
+        auto* w = app.userSettingsWindow();
+        auto* permissions = find<QListWidget>(w, "选择列表框_权限");
+        ASSERT_EQ(permissions->count(), 10);
+        EXPECT_EQ(permissions->height(), 220);
+        for (int k = 0; k < 10; ++k)
+            EXPECT_TRUE(permissions->viewport()->rect().contains(
+                permissions->visualItemRect(permissions->item(k))))
+                << k;
+        checked = true;
+        w->按钮3.click();
+    });
+    app.openUserSettings();
+    EXPECT_TRUE(checked);
+
+    clickToolbar("开台点菜");
+    auto* order = app.orderWindow();
+    ASSERT_EQ(order->卷帘式菜单_点菜.groupCount(), 30);
+    order->卷帘式菜单_点菜.setOpenGroup(29);
+    desktop.syncAll();
+    QApplication::processEvents();
+    auto* menu = find<QToolBox>(order, "卷帘式菜单_点菜");
+    auto* area = qobject_cast<QScrollArea*>(menu->parentWidget()->parentWidget());
+    ASSERT_NE(area, nullptr);
+    QPushButton* dish = nullptr;
+    for (auto* b : menu->widget(29)->findChildren<QPushButton*>())
+        if (b->text() == q("末道菜1/9元")) dish = b;
+    ASSERT_NE(dish, nullptr);
+    // The open group's first dish is on screen, whole, where a finger can touch it.
+    const QRect shown(dish->mapTo(area->viewport(), QPoint(0, 0)), dish->size());
+    EXPECT_TRUE(area->viewport()->rect().contains(shown));
+    QTest::mouseClick(dish, Qt::LeftButton);
+    desktop.syncAll();
+    EXPECT_EQ(order->卷帘式菜单_点菜.openGroup(), 29);
+}
+
+TEST_F(QtBindingTest, TheAnnouncementKeepsEveryCharacterOfALongText) {
+    startAndLogIn();
+    const QString text(40000, QChar(0x516c));  // 公 × 40,000
+    QTimer::singleShot(50, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QInputDialog*>(w); dialog && dialog->isVisible()) {
+                dialog->findChild<QLineEdit*>()->setText(text);
+                EXPECT_EQ(dialog->textValue().size(), 40000);
+                dialog->accept();
+            }
+    });
+    settings::editAnnouncement(app);
+    EXPECT_EQ(app.session().announcement.size(), 40000u * 3);
+    EXPECT_EQ(test::querySql(db, "SELECT length(公告内容) FROM 用户 WHERE rowid = 1"), "40000");
 }
 
 int main(int argc, char** argv) {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 #include "ui/controls.h"
@@ -99,11 +101,18 @@ Answer QtDesktop::messageBox(const std::string& text, const std::string& title, 
 
 std::optional<std::string> QtDesktop::inputBox(const std::string& prompt, const std::string& title,
                                                const std::string& initial) {
-    bool accepted = false;
-    const QString text = QInputDialog::getText(activeParent(), q(title), q(prompt),
-                                               QLineEdit::Normal, q(initial), &accepted);
-    if (!accepted) return std::nullopt;
-    return text.toUtf8().toStdString();
+    QInputDialog dialog(activeParent());
+    dialog.setWindowTitle(q(title));
+    dialog.setLabelText(q(prompt));
+    dialog.setTextValue(QString());  // makes the line edit, before its length is set
+    dialog.setOkButtonText(QStringLiteral("确定"));
+    dialog.setCancelButtonText(QStringLiteral("取消"));
+    // A line edit keeps 32,767 characters unless told otherwise: every character typed or
+    // pasted is kept, never a cut text passed on as the whole.
+    if (auto* line = dialog.findChild<QLineEdit*>()) line->setMaxLength(INT_MAX);
+    dialog.setTextValue(q(initial));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.textValue().toUtf8().toStdString();
 }
 
 std::optional<std::string> QtDesktop::saveDialog(const std::string& title,

@@ -20,14 +20,20 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolBox>
+#include <QToolTip>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <QWindow>
+#include <climits>
 
 #include "ui/qt/icons.h"
 #include "ui/qt/report_model.h"
@@ -76,6 +82,80 @@ class KeyFilter : public QObject {
     std::function<void(int)> m_onKey;
 };
 
+// A whole-number box takes whole yuan: digits after a "." (typed or pasted) are not taken,
+// never joined to the whole part, and the person is shown why.
+bool isPoint(const QString& text) {
+    return text == QStringLiteral(".") || text == QStringLiteral("．") ||
+           text == QStringLiteral("。");
+}
+
+void showWholeYuanHint(QLineEdit* e) {
+    QToolTip::showText(e->mapToGlobal(QPoint(0, e->height())), QStringLiteral("只收整数元"), e);
+}
+
+class WholeNumberValidator : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        // A pasted "6.5" is 6: what follows the point goes, up to the next non-digit.
+        for (qsizetype at;
+             (at = input.indexOf(QRegularExpression(QStringLiteral("[.．。]")))) >= 0;) {
+            qsizetype end = at + 1;
+            while (end < input.size() && input[end].isDigit()) ++end;
+            input.remove(at, end - at);
+            pos = static_cast<int>(std::min<qsizetype>(pos, at));
+        }
+        for (const QChar c : input)
+            if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9')) && c != QLatin1Char('-'))
+                return Invalid;
+        return Acceptable;
+    }
+};
+
+class WholeNumberKeys : public QObject {
+  public:
+    explicit WholeNumberKeys(QLineEdit* edit) : QObject(edit), m_edit(edit) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FocusOut) m_afterPoint = false;
+        if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Typing after the point only while the text is the one the point was typed into.
+        if (m_edit->text() != m_textAtPoint) m_afterPoint = false;
+        if (isPoint(key->text())) {
+            m_afterPoint = true;
+            m_textAtPoint = m_edit->text();
+            showWholeYuanHint(m_edit);
+            return true;
+        }
+        const bool digit = key->text().size() == 1 && key->text()[0].isDigit();
+        if (digit && m_afterPoint) {
+            showWholeYuanHint(m_edit);
+            return true;
+        }
+        if (!digit && !key->text().isEmpty()) m_afterPoint = false;
+        if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete) m_afterPoint = false;
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    QLineEdit* m_edit;
+    bool m_afterPoint = false;
+    QString m_textAtPoint;
+};
+
+// Drop-down rows a finger can hit.
+class TallRows : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(std::max(size.height(), 32));
+        return size;
+    }
+};
+
 QFont fontFor(const Control& c, const QFont& base) {
     if (c.font().empty()) return base;
     QFont f(q(c.font()));
@@ -109,10 +189,25 @@ void TopWidget::closeEvent(QCloseEvent* event) {
 }
 
 void TopWidget::mousePressEvent(QMouseEvent* event) {
-    // A window with its own header is dragged by it.
-    if (m_window.ownHeader() && event->position().y() < 40 && windowHandle())
-        windowHandle()->startSystemMove();
+    // A window with its own header is dragged by it: by the window manager where there is one,
+    // else by following the mouse, so a till without one can move it too.
+    if (m_window.ownHeader() && event->button() == Qt::LeftButton &&
+        event->position().y() < kHeaderBand) {
+        if (!windowHandle() || !windowHandle()->startSystemMove())
+            m_dragFrom = event->globalPosition().toPoint() - pos();
+    }
     QWidget::mousePressEvent(event);
+}
+
+void TopWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (m_dragFrom && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - *m_dragFrom);
+    QWidget::mouseMoveEvent(event);
+}
+
+void TopWidget::mouseReleaseEvent(QMouseEvent* event) {
+    m_dragFrom.reset();
+    QWidget::mouseReleaseEvent(event);
 }
 
 void TopWidget::paintEvent(QPaintEvent* event) {
@@ -131,7 +226,9 @@ WindowBinding::WindowBinding(Window& window, QWidget* owner, bool modal)
     else if (modal)
         flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
     else if (owner)
-        flags = Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+        // A work window covers its owner's body exactly: a frame of the window manager's
+        // would push it down and over the announcement bar.
+        flags = Qt::Tool | Qt::FramelessWindowHint;
     m_top = new TopWidget(window, owner, flags);
     m_top->setObjectName(q(window.name()));
     m_top->setWindowTitle(q(window.caption()));
@@ -160,6 +257,16 @@ WindowBinding::WindowBinding(Window& window, QWidget* owner, bool modal)
         m_widgets[c] = w;
         sync(*c);
         c->setObserver([this, c] { markDirty(c); });
+    }
+    if (!owner) {
+        // The main window lies wholly within the screen's room (a 1366 x 768 till included),
+        // at its design place where that fits; the work windows follow it.
+        const QRect room = m_top->screen()->availableGeometry();
+        const int left = std::clamp(window.left(), room.left(),
+                                    std::max(room.left(), room.right() + 1 - window.width()));
+        const int top = std::clamp(window.top(), room.top(),
+                                   std::max(room.top(), room.bottom() + 1 - window.height()));
+        window.userMove(left, top);
     }
     moveToWindowPosition();
 }
@@ -199,6 +306,13 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
             l->setAlignment(alignmentOf(static_cast<Label&>(c).align()));
             l->setFont(fontFor(c, l->font()));
             if (c.kind() == ControlKind::Label) l->setProperty("role", QStringLiteral("value"));
+            if (static_cast<Label&>(c).money()) {
+                // Money a cashier reads at a glance: as large as the box allows, bold.
+                QFont f = l->font();
+                f.setBold(true);
+                f.setPixelSize(std::max(12, c.geometry().height * 4 / 5));
+                l->setFont(f);
+            }
             return l;
         }
         case ControlKind::GroupBox:
@@ -238,13 +352,14 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
                 e->setStyle(stars);
                 e->setEchoMode(QLineEdit::Password);
             }
-            if (edit->mode() == EditMode::WholeNumber)
-                e->setValidator(new QRegularExpressionValidator(
-                    QRegularExpression(QStringLiteral("[0-9-]*")), e));
             connect(e, &QLineEdit::textEdited, this, [this, edit](const QString& text) {
                 fromUser([edit, &text] { edit->type(u(text)); });
             });
             e->installEventFilter(keys);
+            if (edit->mode() == EditMode::WholeNumber) {
+                e->setValidator(new WholeNumberValidator(e));
+                e->installEventFilter(new WholeNumberKeys(e));  // before the handlers' keys
+            }
             return e;
         }
         case ControlKind::ComboBox: {
@@ -254,6 +369,7 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
             // A typed text stays a typed text: the list holds only what the program put in it.
             box->setInsertPolicy(QComboBox::NoInsert);
             box->setMaxVisibleItems(20);
+            box->setItemDelegate(new TallRows(box));
             connect(box, &QComboBox::activated, this, [this, combo](int index) {
                 fromUser([combo, index] { combo->choose(index); });
             });
@@ -298,21 +414,35 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
                 view->setColumnWidth(i, list->columns()[static_cast<size_t>(i)].width);
             view->installEventFilter(new KeyFilter(
                 this, [this, list](int key) { fromUser([list, key] { list->pressKey(key); }); }));
-            connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-                    [this, list](const QModelIndex& current) {
-                        if (!current.isValid()) return;
-                        const int row = current.row();
+            // A row is chosen when a person selects it: the view also makes a row current
+            // (unselected) when it merely gets the keyboard, which chooses nothing.
+            connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                    [this, list, view](const QItemSelection& selected) {
+                        if (selected.isEmpty()) return;
+                        const QModelIndex current = view->currentIndex();
+                        const int row =
+                            current.isValid() && view->selectionModel()->isSelected(current)
+                                ? current.row()
+                                : selected.indexes().first().row();
                         fromUser([list, row] { list->selectRow(row); });
                     });
             return view;
         }
         case ControlKind::RollMenu: {
             auto* menu = static_cast<RollMenu*>(&c);
-            auto* box = new QToolBox(parent);
+            // The headers scroll when there are too many for the open group's dishes to show.
+            auto* area = new QScrollArea(parent);
+            area->setFrameShape(QFrame::NoFrame);
+            area->setWidgetResizable(true);
+            area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            auto* box = new QToolBox;
+            box->setObjectName(q(c.name()));
+            area->setWidget(box);
             connect(box, &QToolBox::currentChanged, this, [this, menu](int index) {
-                fromUser([menu, index] { menu->setOpenGroup(index); });
+                if (index < menu->groupCount())
+                    fromUser([menu, index] { menu->setOpenGroup(index); });
             });
-            return box;
+            return area;
         }
         case ControlKind::DatePicker: {
             auto* picker = static_cast<DatePicker*>(&c);
@@ -396,9 +526,15 @@ void WindowBinding::sync(Control& c) {
             static_cast<QPushButton*>(w)->setText(shownAsTyped(q(c.text())));
             break;
         case ControlKind::Label:
-        case ControlKind::TransparentLabel:
-            static_cast<QLabel*>(w)->setText(q(c.text()));
+        case ControlKind::TransparentLabel: {
+            auto* l = static_cast<QLabel*>(w);
+            l->setText(q(c.text()));
+            // Less received than due shows red before the bill is settled.
+            if (static_cast<Label&>(c).money())
+                l->setStyleSheet(c.text().starts_with('-') ? QStringLiteral("color: #c00000;")
+                                                           : QString());
             break;
+        }
         case ControlKind::EditBox: {
             const QString text = q(c.text());
             if (auto* e = qobject_cast<QLineEdit*>(w)) {
@@ -442,6 +578,13 @@ void WindowBinding::sync(Control& c) {
                 for (const auto& item : list.items()) lw->addItem(q(item));
                 shown = list.items();
             }
+            if (c.kind() == ControlKind::CheckListBox && lw->count() > 0) {
+                // Every item in sight in the box's described height.
+                const int row =
+                    std::clamp((c.geometry().height - 2 * lw->frameWidth()) / lw->count(), 16, 24);
+                lw->setStyleSheet(
+                    QStringLiteral("QListWidget::item { height: %1px; padding: 0px; }").arg(row));
+            }
             if (c.kind() == ControlKind::CheckListBox) {
                 auto& checks = static_cast<CheckListBox&>(c);
                 for (int i = 0; i < lw->count(); ++i) {
@@ -460,17 +603,24 @@ void WindowBinding::sync(Control& c) {
             const QModelIndex current =
                 list.currentRow() >= 0 ? model->index(list.currentRow(), 0) : QModelIndex();
             if (current.isValid()) {
-                if (view->currentIndex().row() != current.row())
+                if (view->currentIndex().row() != current.row() ||
+                    !view->selectionModel()->isSelected(current)) {
                     view->selectionModel()->setCurrentIndex(
                         current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                    view->scrollTo(current);
+                }
             } else {
                 view->selectionModel()->clear();
             }
+            // The line the program just added or changed is in sight.
+            if (const int wanted = list.takeScrollRequest(); wanted >= 0)
+                view->scrollTo(model->index(wanted, 0));
             break;
         }
         case ControlKind::RollMenu: {
             auto& menu = static_cast<RollMenu&>(c);
-            auto* box = static_cast<QToolBox*>(w);
+            auto* area = static_cast<QScrollArea*>(w);
+            auto* box = static_cast<QToolBox*>(area->widget());
             auto& shown = m_shownGroups[&c];
             bool same = shown.size() == menu.groups().size();
             for (size_t i = 0; same && i < shown.size(); ++i)
@@ -523,10 +673,29 @@ void WindowBinding::sync(Control& c) {
                 for (int g = 0; g < headers.size(); ++g)
                     connect(headers[g], &QAbstractButton::clicked, this,
                             [this, &menu, g] { fromUser([&menu, g] { menu.setOpenGroup(g); }); });
+                // With no group open the box shows this empty page, whose header is hidden:
+                // every group's dishes stay folded away.
+                box->addItem(new QWidget, QString());
+                box->findChildren<QAbstractButton*>(QStringLiteral("qt_toolbox_toolboxbutton"))
+                    .last()
+                    ->hide();
+                // Room for the headers and a page of dishes; beyond the box's height the
+                // headers scroll instead of squeezing the dishes out of sight.
+                const int header = headers.isEmpty() ? 0 : headers[0]->sizeHint().height() + 1;
+                box->setMinimumHeight(menu.groupCount() * header + kDishPageHeight);
                 shown = menu.groups();
             }
-            if (menu.openGroup() >= 0 && menu.openGroup() < box->count())
-                box->setCurrentIndex(menu.openGroup());
+            const int open = menu.openGroup() >= 0 && menu.openGroup() < menu.groupCount()
+                                 ? menu.openGroup()
+                                 : box->count() - 1;
+            if (box->currentIndex() != open) box->setCurrentIndex(open);
+            if (open < menu.groupCount()) {
+                // The open group's header and as many of its dishes as fit are in sight.
+                area->ensureWidgetVisible(box->widget(open), 0, 0);
+                const auto headers =
+                    box->findChildren<QAbstractButton*>(QStringLiteral("qt_toolbox_toolboxbutton"));
+                if (open < headers.size()) area->ensureWidgetVisible(headers[open], 0, 0);
+            }
             break;
         }
         case ControlKind::DatePicker: {

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QWidget>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,10 +26,14 @@ class TopWidget : public QWidget {
     void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    static constexpr int kHeaderBand = 40;  // the top band a window with its own header drags by
     Window& m_window;
+    std::optional<QPoint> m_dragFrom;  // the mouse's offset from the window while dragged
 };
 
 // One window's widgets, kept in step with its controls both ways: program changes reach the
@@ -48,6 +53,7 @@ class WindowBinding : public QObject {
     void moveToWindowPosition();
 
   private:
+    static constexpr int kDishPageHeight = 200;  // five dish buttons of a roll menu's page
     QWidget* build(Control& c, QWidget* parent);
     void sync(Control& c);
     void markDirty(Control* c);
