@@ -1,5 +1,7 @@
 #include "ui/qt/window_binding.h"
 
+#include <qguiapplication_platform.h>
+#include <xcb/xcb.h>
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QCloseEvent>
@@ -9,6 +11,7 @@
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -34,6 +37,8 @@
 #include <QValidator>
 #include <QWindow>
 #include <climits>
+#include <cstdlib>
+#include <cstring>
 
 #include "ui/qt/icons.h"
 #include "ui/qt/report_model.h"
@@ -166,6 +171,31 @@ QFont fontFor(const Control& c, const QFont& base) {
     }
     f.setPixelSize(std::max(12, c.geometry().height * 3 / 4));
     return f;
+}
+
+// Qt gives the window system the program's name for an empty caption; a window whose caption
+// is empty says so to the window system too.
+void keepCaptionEmpty(QWidget* top) {
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !top->windowTitle().isEmpty() ||
+        QGuiApplication::platformName() != QStringLiteral("xcb"))
+        return;
+    xcb_connection_t* connection = x11->connection();
+    if (!connection) return;
+    auto atom = [connection](const char* name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name),
+            nullptr);
+        const xcb_atom_t found = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(reply);
+        return found;
+    };
+    const xcb_atom_t netWmName = atom("_NET_WM_NAME"), utf8 = atom("UTF8_STRING");
+    if (netWmName == XCB_ATOM_NONE || utf8 == XCB_ATOM_NONE) return;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(top->winId()),
+                        netWmName, utf8, 8, 0, nullptr);
+    xcb_flush(connection);
 }
 
 }  // namespace
@@ -727,6 +757,7 @@ void WindowBinding::moveToWindowPosition() {
 void WindowBinding::show() {
     for (QTimer* t : m_timers) t->start();
     m_top->show();
+    keepCaptionEmpty(m_top);
     m_top->raise();
     m_top->activateWindow();
     if (QWidget* focus = widgetOf(m_window.initialFocus())) focus->setFocus();
