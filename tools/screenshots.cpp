@@ -17,6 +17,7 @@
 #include "data/data_context.h"
 #include "ordering/order_window.h"
 #include "query/query_window.h"
+#include "settings/display_scale_window.h"
 #include "settings/restaurant_settings_window.h"
 #include "settings/user_settings_window.h"
 #include "shell/app.h"
@@ -30,6 +31,7 @@ using namespace tablora;
 namespace {
 
 QString outDir;
+QString suffix;  // "-150" for the windows drawn at 150%
 
 void save(ui::qt::QtDesktop& desktop, ui::Window* window, const QString& name) {
     desktop.syncAll();
@@ -39,7 +41,7 @@ void save(ui::qt::QtDesktop& desktop, ui::Window* window, const QString& name) {
         std::fprintf(stderr, "no widget for %s\n", name.toUtf8().constData());
         return;
     }
-    const QString path = outDir + QStringLiteral("/") + name + QStringLiteral(".png");
+    const QString path = outDir + QStringLiteral("/") + name + suffix + QStringLiteral(".png");
     w->grab().save(path);
     std::printf("%s\n", path.toUtf8().constData());
 }
@@ -53,9 +55,10 @@ void whenModalShown(std::function<void()> action) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: tablora-screenshots OUTDIR\n");
+        std::fprintf(stderr, "usage: tablora-screenshots OUTDIR [NAME-SUFFIX]\n");
         return 2;
     }
+    if (argc > 2) suffix = QString::fromLocal8Bit(argv[2]);
     QApplication application(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -155,7 +158,14 @@ int main(int argc, char** argv) {
     });
     app.openUserSettings();
 
-    for (int skin = 0; skin < 5; ++skin) {
+    // The chosen display scale, and the skins (at 100% only).
+    whenModalShown([&] {
+        save(desktop, app.window("DisplayScaleWindow"), QStringLiteral("display-scale"));
+        static_cast<settings::DisplayScaleWindow*>(app.window("DisplayScaleWindow"))
+            ->按钮_取消.click();
+    });
+    app.openDisplayScale();
+    for (int skin = 0; skin < 5 && suffix.isEmpty(); ++skin) {
         main->组合框_皮肤.choose(skin);
         save(desktop, main, QStringLiteral("main-skin%1").arg(skin));
         save(desktop, order, QStringLiteral("order-skin%1").arg(skin));

@@ -9,8 +9,10 @@
 #include <QTranslator>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
+#include "data/data_context.h"
 #include "shell/app.h"
 #include "shell/instance_guard.h"
 #include "ui/qt/qt_desktop.h"
@@ -27,6 +29,11 @@ std::string databasePath() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The display scale chosen in the program; the window system takes it only at start-up.
+    // A scale set from outside (the environment) is left alone.
+    const int scale = tablora::data::readDisplayScale(databasePath());
+    if (scale != 100 && !std::getenv("QT_SCALE_FACTOR"))
+        ::setenv("QT_SCALE_FACTOR", std::to_string(scale / 100.0).c_str(), 1);
     QApplication application(argc, argv);
     // No name of the program's own: a window with an empty caption keeps it empty, where the
     // window system would otherwise be given this name in its place.

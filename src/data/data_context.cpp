@@ -8,6 +8,7 @@ DataContext::DataContext(std::string databasePath) : m_path(std::move(databasePa
 
 DataContext::~DataContext() {
     // Cursors first, so the connection closes with no statement left on it.
+    displayCursor.close();
     categoryCursor.close();
     diningTableCursor.close();
     dishCursor.close();
@@ -24,6 +25,7 @@ const char* DataContext::tableOf(const SqliteTable& cursor, const DataContext& c
     if (&cursor == &c.dishCursor) return "菜品";
     if (&cursor == &c.diningTableCursor) return "餐台";
     if (&cursor == &c.categoryCursor) return "分类";
+    if (&cursor == &c.displayCursor) return "显示设置";
     return "";
 }
 
@@ -36,7 +38,22 @@ bool DataContext::openDatabase() {
     database.createIndexIfMissing("索引_流水_单号", "流水", "单号");
     database.createIndexIfMissing("索引_流水_状态", "流水", "状态");
     database.createIndexIfMissing("索引_流水_时间", "流水", "时间");
+    addOwnTables(database);
     return true;
+}
+
+void addOwnTables(SqliteDB& database) {
+    database.createTableIfMissing("显示设置", "比例 INTEGER");
+}
+
+int readDisplayScale(const std::string& databasePath) {
+    SqliteDB database;
+    SqliteTable settings;
+    if (!database.open(databasePath) || !settings.open("显示设置", database)) return 100;
+    const int scale = settings.moveFirst() ? settings.readInt("比例") : 100;
+    for (int known : kDisplayScales)
+        if (scale == known) return scale;
+    return 100;
 }
 
 DataContext::LoginOpen DataContext::openForLogin() {

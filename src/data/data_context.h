@@ -37,11 +37,22 @@ class DataContext {
     SqliteTable dishCursor;         // 菜品
     SqliteTable diningTableCursor;  // 餐台
     SqliteTable categoryCursor;     // 分类
+    SqliteTable displayCursor;      // 显示设置: the display scale, a table of the program's own
 
   private:
     bool openDatabase();
     std::string m_path;
 };
+
+// Adds the tables of the program's own that the file lacks (the six described ones are never
+// changed), so an older copy still opens it. A read-only file is left as it is.
+void addOwnTables(SqliteDB& database);
+
+// The display scale in percent kept in the file (100, 125, 150 or 200); 100 when there is
+// none or the file cannot be read. Read before the windows exist, without opening the
+// program's own connection.
+int readDisplayScale(const std::string& databasePath);
+inline constexpr int kDisplayScales[] = {100, 125, 150, 200};
 
 // Creates a new cysj.db with the six tables and a small demo restaurant. Used by the set-up
 // tool and tests only; the program itself never creates the file. Returns an error text,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/data_context.h"
+#include "data/sqlite_db.h"
 
 namespace tablora::data {
 namespace {
@@ -102,6 +103,8 @@ std::string createDemoDatabase(const std::string& path, const std::string& user,
         ::remove(path.c_str());
         return "创建数据库失败：" + error;
     }
+    SqliteDB created;
+    if (created.open(path)) addOwnTables(created);
     return {};
 }
 

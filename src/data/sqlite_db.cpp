@@ -110,22 +110,33 @@ bool SqliteDB::isStillAt(std::string_view path) const {
            static_cast<std::uint64_t>(st.st_ino) == m_inode;
 }
 
-bool SqliteDB::createIndexIfMissing(std::string_view index, std::string_view table,
-                                    std::string_view column) {
+bool SqliteDB::createIfMissing(const char* type, std::string_view name, const std::string& sql) {
     if (!m_handle) return false;
-    // Looked up first: a plain read, so an existing index costs no write lock.
+    // Looked up first: a plain read, so an existing one costs no write lock.
     sqlite3_stmt* stmt = nullptr;
     bool exists = false;
-    if (sqlite3_prepare_v2(m_handle, "SELECT 1 FROM sqlite_master WHERE type='index' AND name=?",
-                           -1, &stmt, nullptr) == SQLITE_OK) {
-        sqlite3_bind_text(stmt, 1, index.data(), static_cast<int>(index.size()), SQLITE_TRANSIENT);
+    if (sqlite3_prepare_v2(m_handle, "SELECT 1 FROM sqlite_master WHERE type=? AND name=?", -1,
+                           &stmt, nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(stmt, 1, type, -1, SQLITE_STATIC);
+        sqlite3_bind_text(stmt, 2, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
         exists = sqlite3_step(stmt) == SQLITE_ROW;
     }
     sqlite3_finalize(stmt);
     if (exists) return true;
-    const std::string sql = "CREATE INDEX IF NOT EXISTS " + quoted(index) + " ON " + quoted(table) +
-                            " (" + quoted(column) + ")";
     return sqlite3_exec(m_handle, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool SqliteDB::createIndexIfMissing(std::string_view index, std::string_view table,
+                                    std::string_view column) {
+    return createIfMissing("index", index,
+                           "CREATE INDEX IF NOT EXISTS " + quoted(index) + " ON " + quoted(table) +
+                               " (" + quoted(column) + ")");
+}
+
+bool SqliteDB::createTableIfMissing(std::string_view table, std::string_view columns) {
+    return createIfMissing(
+        "table", table,
+        "CREATE TABLE IF NOT EXISTS " + quoted(table) + " (" + std::string(columns) + ")");
 }
 
 std::int64_t SqliteDB::dataVersion() {

@@ -42,6 +42,8 @@ class SqliteDB {
     // a missing table or column: nothing happens, and finds are only slower.
     bool createIndexIfMissing(std::string_view index, std::string_view table,
                               std::string_view column);
+    // Creates a table of the program's own (columns as SQL) when none of that name exists.
+    bool createTableIfMissing(std::string_view table, std::string_view columns);
 
     // Walks every table as the cursor did before it asked SQLite: finds walk, the rowid list
     // is reloaded at every open and write, the connection reopened for every operation. For
@@ -53,6 +55,7 @@ class SqliteDB {
 
   private:
     friend class SqliteTable;
+    bool createIfMissing(const char* type, std::string_view name, const std::string& sql);
     void attach(SqliteTable* cursor);
     void detach(SqliteTable* cursor);
 

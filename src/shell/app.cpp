@@ -3,6 +3,7 @@
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
 #include "query/query_window.h"
+#include "settings/display_scale_window.h"
 #include "settings/restaurant_settings_window.h"
 #include "settings/user_settings_window.h"
 #include "shell/login_window.h"
@@ -58,7 +59,8 @@ ui::Window* App::window(const std::string& name) {
           static_cast<ui::Window*>(m_order.get()), static_cast<ui::Window*>(m_checkout.get()),
           static_cast<ui::Window*>(m_query.get()),
           static_cast<ui::Window*>(m_restaurantSettings.get()),
-          static_cast<ui::Window*>(m_userSettings.get())})
+          static_cast<ui::Window*>(m_userSettings.get()),
+          static_cast<ui::Window*>(m_displayScale.get())})
         if (w && w->name() == name) return w;
     return nullptr;
 }
@@ -81,6 +83,10 @@ void App::openRestaurantSettings() {
 
 void App::openUserSettings() {
     load(m_userSettings, true, m_main.get());
+}
+
+void App::openDisplayScale() {
+    load(m_displayScale, true, m_main.get());
 }
 
 void App::placeWorkWindow(ui::Window& window) {

@@ -6,6 +6,10 @@
 
 #include "core/app_context.h"
 
+namespace tablora::settings {
+class DisplayScaleWindow;
+}  // namespace tablora::settings
+
 namespace tablora::shell {
 
 class MainWindow;
@@ -58,6 +62,7 @@ class App : public core::AppContext {
     // Modal: returns once the window is closed.
     void openRestaurantSettings();
     void openUserSettings();
+    void openDisplayScale();
     void placeWorkWindow(ui::Window& window) override;
     void placeWorkWindows();
     std::string shownUserName() override;
@@ -81,6 +86,7 @@ class App : public core::AppContext {
     std::unique_ptr<query::QueryWindow> m_query;
     std::unique_ptr<settings::RestaurantSettingsWindow> m_restaurantSettings;
     std::unique_ptr<settings::UserSettingsWindow> m_userSettings;
+    std::unique_ptr<settings::DisplayScaleWindow> m_displayScale;
     // Destroyed windows wait here: a handler of the window may still be running.
     std::vector<std::unique_ptr<ui::Window>> m_destroyed;
 };

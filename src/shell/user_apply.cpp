@@ -32,6 +32,8 @@ void applyLoggedInUser(App& app) {
     if (auto* w = app.restaurantSettingsWindow()) w->applyPermission(s.permissions);
     main->工具菜单.setEntryEnabled(main->工具菜单.indexOf("用户设置"), s.permissions.设置用户 != 0);
     main->工具菜单.setEntryEnabled(main->工具菜单.indexOf("公告设置"), s.permissions.设置公告 != 0);
+    // The display scale is the manager's, like the users.
+    main->工具菜单.setEntryEnabled(main->工具菜单.indexOf("显示比例"), s.permissions.设置用户 != 0);
 
     data.userCursor.close();
     main->状态条_公告.setPaneText(1, s.announcement);

@@ -1,5 +1,6 @@
 #include <functional>
 
+#include "settings/display_scale_window.h"
 #include "settings/user_settings_window.h"
 #include "support/app_fixture.h"
 
@@ -212,4 +213,26 @@ TEST_F(UserSettingsTest, AnotherProgramsChangesNeverRedirectAWrite) {
     });
     EXPECT_EQ(sql("SELECT group_concat(用户||开台||设置公告||密码, ',') FROM 用户 WHERE rowid > 1"),
               "小李1122");
+}
+
+TEST_F(UserSettingsTest, TheDisplayScaleIsKeptInTheFileForTheNextStart) {
+    EXPECT_EQ(data::readDisplayScale(db), 100);
+    EXPECT_EQ(sql("SELECT count(*) FROM 显示设置"), "0");  // made at open, empty
+    desktop.modalScripts.push_back([](ui::Window& w) {
+        auto& scale = static_cast<settings::DisplayScaleWindow&>(w);
+        EXPECT_EQ(scale.组合框_比例.text(), "100%");
+        scale.组合框_比例.choose(2);
+        scale.按钮_确定.click();
+    });
+    desktop.menuChoices.push_back("显示比例");
+    main().工具条1.clickItem(shell::MainWindow::kSettings);
+    EXPECT_EQ(said(), "显示比例设置成功，重新启动程序后生效！");
+    EXPECT_EQ(lastMessage().icon, ui::Icon::Information);
+    EXPECT_EQ(data::readDisplayScale(db), 150);
+    exec("UPDATE 显示设置 SET 比例 = 130");  // not one of the four: the default
+    EXPECT_EQ(data::readDisplayScale(db), 100);
+
+    addUser("服务员", "1", "1100000000");
+    switchUser("服务员", "1");
+    EXPECT_FALSE(main().工具菜单.entryEnabled(main().工具菜单.indexOf("显示比例")));
 }
