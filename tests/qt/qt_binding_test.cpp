@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFrame>
 #include <QInputDialog>
@@ -175,6 +176,7 @@ TEST_F(QtBindingTest, ClickingADishInTheRollMenuAddsALine) {
     ASSERT_NE(order, nullptr);
     auto* tables = find<QComboBox>(order, "组合框_餐台");
     ASSERT_EQ(tables->count(), 12);
+    EXPECT_GE(tables->view()->sizeHintForRow(0), 32);  // a row a finger can hit
     tables->setCurrentIndex(2);
     emit tables->activated(2);
     auto* guests = find<QComboBox>(order, "组合框_人数");
