@@ -271,16 +271,37 @@ std::vector<std::string> ReportList::row(int index) const {
     return cells;
 }
 
+ReportList::Changes ReportList::takeChanges() {
+    m_rowsAtTake = rowCount();
+    return std::exchange(m_changes, Changes{});
+}
+
+void ReportList::cellsChanged(int row) {
+    if (m_changes.reset) return;
+    m_changes.first = m_changes.first < 0 ? row : std::min(m_changes.first, row);
+    m_changes.last = std::max(m_changes.last, row);
+}
+
 void ReportList::setCell(int row, int column, std::string text) {
-    if (m_rows.setCell(row, column, text)) changed();
+    if (!m_rows.setCell(row, column, text)) return;
+    cellsChanged(row);
+    changed();
 }
 
 void ReportList::setCellImage(int row, int column, std::string image) {
-    if (m_rows.setCellImage(row, column, std::move(image))) changed();
+    if (!m_rows.setCellImage(row, column, std::move(image))) return;
+    cellsChanged(row);
+    changed();
 }
 
 void ReportList::removeRow(int row) {
+    const int before = rowCount();
     if (!m_rows.removeRow(row)) return;
+    // One removal alone is told as such; with anything else pending the view starts afresh.
+    if (m_changes.removed >= 0 || m_changes.first >= 0 || before != m_rowsAtTake)
+        m_changes.reset = true;
+    else
+        m_changes.removed = row;
     if (m_current == row)
         m_current = -1;
     else if (m_current > row)
@@ -291,6 +312,7 @@ void ReportList::removeRow(int row) {
 void ReportList::clearRows() {
     m_rows.clear();
     m_current = -1;
+    m_changes.reset = true;
     changed();
 }
 
@@ -298,6 +320,7 @@ void ReportList::setRows(ReportRows rows) {
     if (rows.columnCount() != columnCount()) return;
     m_rows = std::move(rows);
     m_current = -1;
+    m_changes.reset = true;
     changed();
 }
 

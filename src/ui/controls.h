@@ -290,6 +290,15 @@ class ReportList : public Control {
     std::vector<std::string> row(int index) const;
     int currentRow() const { return m_current; }
     void setCurrentRow(int row);
+    // What changed since the binding last asked, so a view of 200,000 rows is told only that:
+    // the list anew, one row removed, rows appended (the count tells), a range of rows'
+    // cells. Moving the current row changes no cell.
+    struct Changes {
+        bool reset = false;
+        int removed = -1;
+        int first = -1, last = -1;
+    };
+    Changes takeChanges();
     // Asks the view to bring this row into sight (the binding takes the request once).
     void scrollTo(int row) {
         m_scrollRequest = row;
@@ -306,9 +315,13 @@ class ReportList : public Control {
 
   private:
     std::vector<Column> m_columns;
+    void cellsChanged(int row);
+
     ReportRows m_rows;
     int m_current = -1;
     int m_scrollRequest = -1;
+    Changes m_changes;
+    int m_rowsAtTake = 0;  // the row count when the changes were last taken
 };
 
 struct MenuGroup {

@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFrame>
 #include <QInputDialog>
@@ -22,6 +22,7 @@
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QSet>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
@@ -229,6 +230,8 @@ TEST_F(QtBindingTest, ALongDishKeepsItsPriceOnItsButton) {
     clickToolbar("开台点菜");
     auto* menu = find<QToolBox>(app.orderWindow(), "卷帘式菜单_点菜");
     ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->widget(1)->findChildren<QPushButton*>().isEmpty());  // made when opened
+    menu->setCurrentIndex(1);
     QPushButton* longDish = nullptr;
     for (auto* b : menu->widget(1)->findChildren<QPushButton*>())
         if (b->toolTip().contains(q("满汉全席"))) longDish = b;
@@ -569,6 +572,36 @@ TEST_F(QtBindingTest, TheAnnouncementKeepsEveryCharacterOfALongText) {
     settings::editAnnouncement(app);
     EXPECT_EQ(app.session().announcement.size(), 40000u * 3);
     EXPECT_EQ(test::querySql(db, "SELECT length(公告内容) FROM 用户 WHERE rowid = 1"), "40000");
+}
+
+TEST_F(QtBindingTest, AListTellsItsViewOnlyWhatChanged) {
+    startAndLogIn();
+    clickToolbar("开台点菜");
+    auto* order = app.orderWindow();
+    order->组合框_餐台.choose(0);
+    order->组合框_人数.choose(1);
+    order->按钮_开台.click();
+    for (int i = 0; i < 5; ++i) order->卷帘式菜单_点菜.clickItem(1, i);
+    desktop.syncAll();
+    auto* model = find<QTreeView>(order, "超级列表框_点菜")->model();
+    QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+    QSignalSpy removed(model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy reset(model, &QAbstractItemModel::modelReset);
+    order->超级列表框_点菜.selectRow(3);  // choosing a row changes no cell
+    desktop.syncAll();
+    EXPECT_EQ(changed.count(), 0);
+    order->按钮_数量加.click();  // that line's cells, and the totals' row numbers unchanged
+    desktop.syncAll();
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed[0][0].toModelIndex().row(), 3);
+    EXPECT_EQ(changed[0][1].toModelIndex().row(), 3);
+    order->按钮_删除.click();  // one row out, the rows after it renumbered
+    desktop.syncAll();
+    ASSERT_EQ(removed.count(), 1);
+    EXPECT_EQ(removed[0][1].toInt(), 3);
+    EXPECT_EQ(reset.count(), 0);
+    EXPECT_EQ(model->rowCount(), 4);
+    EXPECT_EQ(model->index(3, 0).data().toString(), q("4"));
 }
 
 int main(int argc, char** argv) {

@@ -1,5 +1,7 @@
 #include "ui/qt/report_model.h"
 
+#include <algorithm>
+
 #include "ui/qt/icons.h"
 
 namespace tablora::ui::qt {
@@ -68,21 +70,35 @@ QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int r
     return {};
 }
 
-void ReportModel::catchUp() {
+void ReportModel::catchUp(const ReportList::Changes& changes) {
     const int rows = m_list.rowCount();
-    if (rows > m_rows && m_rows > 0) {
+    if (changes.reset) {
+        // A list emptied or refilled: starting the view afresh costs nothing per row, where
+        // removing 200,000 rows one range at a time does.
+        beginResetModel();
+        m_rows = rows;
+        endResetModel();
+        return;
+    }
+    if (changes.removed >= 0 && changes.removed < m_rows) {
+        beginRemoveRows({}, changes.removed, changes.removed);
+        --m_rows;
+        endRemoveRows();
+    }
+    if (rows > m_rows) {
         // Rows added at the end (a dish ordered): the view keeps its place.
         beginInsertRows({}, m_rows, rows - 1);
         m_rows = rows;
         endInsertRows();
     } else if (rows != m_rows) {
-        // A list emptied, refilled or shortened: starting the view afresh costs nothing per
-        // row, where removing 200,000 rows one range at a time does.
         beginResetModel();
         m_rows = rows;
         endResetModel();
+        return;
     }
-    if (rows > 0) emit dataChanged(index(0, 0), index(rows - 1, columnCount() - 1));
+    const int last = std::min(changes.last, rows - 1);
+    if (changes.first >= 0 && changes.first <= last)
+        emit dataChanged(index(changes.first, 0), index(last, columnCount() - 1));
 }
 
 }  // namespace tablora::ui::qt

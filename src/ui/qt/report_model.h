@@ -23,9 +23,8 @@ class ReportModel : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Tells the view what the control holds now: rows added at the end or a new list, every
-    // shown cell possibly changed.
-    void catchUp();
+    // Tells the view what changed in the control since it last asked: nothing more.
+    void catchUp(const ReportList::Changes& changes);
 
   private:
     const ReportList& m_list;

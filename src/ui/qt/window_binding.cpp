@@ -468,7 +468,8 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
             auto* box = new QToolBox;
             box->setObjectName(q(c.name()));
             area->setWidget(box);
-            connect(box, &QToolBox::currentChanged, this, [this, menu](int index) {
+            connect(box, &QToolBox::currentChanged, this, [this, menu, box](int index) {
+                buildDishPage(*menu, box, index);
                 if (index < menu->groupCount())
                     fromUser([menu, index] { menu->setOpenGroup(index); });
             });
@@ -629,7 +630,7 @@ void WindowBinding::sync(Control& c) {
             auto& list = static_cast<ReportList&>(c);
             auto* view = static_cast<QTreeView*>(w);
             auto* model = static_cast<ReportModel*>(view->model());
-            model->catchUp();
+            model->catchUp(list.takeChanges());
             const QModelIndex current =
                 list.currentRow() >= 0 ? model->index(list.currentRow(), 0) : QModelIndex();
             if (current.isValid()) {
@@ -652,47 +653,22 @@ void WindowBinding::sync(Control& c) {
             auto* area = static_cast<QScrollArea*>(w);
             auto* box = static_cast<QToolBox*>(area->widget());
             auto& shown = m_shownGroups[&c];
-            bool same = shown.size() == menu.groups().size();
-            for (size_t i = 0; same && i < shown.size(); ++i)
-                same = shown[i].title == menu.groups()[i].title &&
-                       shown[i].items == menu.groups()[i].items;
-            if (!same) {
+            auto& built = m_builtPages[&c];
+            bool sameTitles = shown.size() == menu.groups().size();
+            for (size_t i = 0; sameTitles && i < shown.size(); ++i)
+                sameTitles = shown[i].title == menu.groups()[i].title;
+            if (!sameTitles) {
                 while (box->count() > 0) {
                     QWidget* page = box->widget(0);
                     box->removeItem(0);
                     page->deleteLater();
                 }
+                // A page's dish buttons are made when the page is first shown.
                 for (int g = 0; g < menu.groupCount(); ++g) {
                     auto* scroll = new QScrollArea;
                     scroll->setWidgetResizable(true);
                     scroll->setFrameShape(QFrame::NoFrame);
-                    auto* page = new QWidget;
-                    auto* layout = new QVBoxLayout(page);
-                    layout->setContentsMargins(4, 4, 4, 4);
-                    layout->setSpacing(4);
-                    // A long dish loses letters from the middle of its name, never its price
-                    // at the end; the tooltip has the whole text.
-                    const int room = menu.geometry().width - 8 - 24 -
-                                     box->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-                    for (int i = 0; i < menu.itemCount(g); ++i) {
-                        const QString text = q(menu.itemText(g, i));
-                        auto* item = new QPushButton(page);
-                        item->setText(shownAsTyped(
-                            item->fontMetrics().elidedText(text, Qt::ElideMiddle, room)));
-                        item->setProperty("role", QStringLiteral("dish"));
-                        item->setMinimumHeight(36);
-                        item->setToolTip(Qt::convertFromPlainText(q(menu.itemText(g, i))));
-                        // The group a dish is clicked in is the open one, as the person sees it.
-                        connect(item, &QPushButton::clicked, this, [this, &menu, g, i] {
-                            fromUser([&menu, g, i] {
-                                menu.setOpenGroup(g);
-                                menu.clickItem(g, i);
-                            });
-                        });
-                        layout->addWidget(item);
-                    }
-                    layout->addStretch(1);
-                    scroll->setWidget(page);
+                    scroll->setWidget(new QWidget);
                     box->addItem(scroll, shownAsTyped(q(menu.groupTitle(g))));
                 }
                 // A tool box always shows one page, also while no group is open; a click on
@@ -714,11 +690,20 @@ void WindowBinding::sync(Control& c) {
                 const int header = headers.isEmpty() ? 0 : headers[0]->sizeHint().height() + 1;
                 box->setMinimumHeight(menu.groupCount() * header + kDishPageHeight);
                 shown = menu.groups();
+                built.assign(shown.size(), false);
+            } else {
+                // Only the groups whose dishes changed are made again, when next shown.
+                for (size_t g = 0; g < shown.size(); ++g) {
+                    if (shown[g].items == menu.groups()[g].items) continue;
+                    shown[g].items = menu.groups()[g].items;
+                    built[g] = false;
+                }
             }
             const int open = menu.openGroup() >= 0 && menu.openGroup() < menu.groupCount()
                                  ? menu.openGroup()
                                  : box->count() - 1;
             if (box->currentIndex() != open) box->setCurrentIndex(open);
+            buildDishPage(menu, box, box->currentIndex());
             if (open < menu.groupCount()) {
                 // The open group's header and as many of its dishes as fit are in sight.
                 area->ensureWidgetVisible(box->widget(open), 0, 0);
@@ -748,6 +733,45 @@ void WindowBinding::sync(Control& c) {
             break;
     }
     m_syncing = false;
+}
+
+void WindowBinding::buildDishPage(RollMenu& menu, QToolBox* box, int g) {
+    auto& built = m_builtPages[&menu];
+    const auto& shown = m_shownGroups[&menu];
+    if (g < 0 || static_cast<size_t>(g) >= built.size() || built[static_cast<size_t>(g)]) return;
+    auto* scroll = qobject_cast<QScrollArea*>(box->widget(g));
+    if (!scroll) return;
+    built[static_cast<size_t>(g)] = true;
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    // A long dish loses letters from the middle of its name, never its price at the end; the
+    // tooltip has the whole text.
+    const int room =
+        menu.geometry().width - 8 - 24 - box->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const auto& items = shown[static_cast<size_t>(g)].items;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const QString text = q(items[i]);
+        auto* item = new QPushButton(page);
+        item->setText(shownAsTyped(item->fontMetrics().elidedText(text, Qt::ElideMiddle, room)));
+        item->setProperty("role", QStringLiteral("dish"));
+        item->setMinimumHeight(36);
+        item->setToolTip(Qt::convertFromPlainText(text));
+        // The group a dish is clicked in is the open one, as the person sees it.
+        const int index = static_cast<int>(i);
+        connect(item, &QPushButton::clicked, this, [this, &menu, g, index] {
+            fromUser([&menu, g, index] {
+                menu.setOpenGroup(g);
+                menu.clickItem(g, index);
+            });
+        });
+        layout->addWidget(item);
+    }
+    layout->addStretch(1);
+    // The page a person may be clicking on goes once control returns to the event loop.
+    if (QWidget* old = scroll->takeWidget()) old->deleteLater();
+    scroll->setWidget(page);
 }
 
 void WindowBinding::moveToWindowPosition() {

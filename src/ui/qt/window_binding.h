@@ -12,6 +12,7 @@
 #include "ui/window.h"
 
 class QEventLoop;
+class QToolBox;
 class QTimer;
 
 namespace tablora::ui::qt {
@@ -57,6 +58,8 @@ class WindowBinding : public QObject {
     QWidget* build(Control& c, QWidget* parent);
     void sync(Control& c);
     void markDirty(Control* c);
+    // Makes the dish buttons of page g of a roll menu's box, unless it has them already.
+    void buildDishPage(RollMenu& menu, QToolBox* box, int g);
     // Runs a person's action unless the window is going or the binding is writing widgets.
     template <class F>
     void fromUser(F&& action);
@@ -74,6 +77,7 @@ class WindowBinding : public QObject {
     // What each list-like widget shows now, to rebuild only on real change.
     std::map<const Control*, std::vector<std::string>> m_shownItems;
     std::map<const Control*, std::vector<MenuGroup>> m_shownGroups;
+    std::map<const Control*, std::vector<bool>> m_builtPages;
 };
 
 }  // namespace tablora::ui::qt
