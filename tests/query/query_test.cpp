@@ -3,6 +3,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <random>
 
 #include "query/query_window.h"
 #include "query/spreadsheet_export.h"
@@ -385,4 +386,44 @@ TEST_F(QueryTest, AnExportRefusesAFifoAndLeavesNulBytesOut) {
     const std::string text = readFile(path);
     EXPECT_NE(text.find("    <td>ab</td>\r\n"), std::string::npos);
     EXPECT_EQ(text.find('\0'), std::string::npos);
+}
+
+// The day query asks the index for each day's (or month's) forms of text; whatever the form,
+// it finds exactly the records a walk reading every opening time finds.
+TEST_F(QueryTest, TheDayQueryFindsWhatAWalkOverEveryTimeFinds) {
+    std::mt19937 random(7);
+    const char* const forms[] = {"%d年%d月%d日%d时", "%d年%02d月%02d日", "%d-%d-%d %d:05",
+                                 "%d/%02d/%d",       " %d.%d.%d",        "%d:%02d:%02d",
+                                 "\t%d年%d月%d日",   "%d-%d-%dT%d",      "%d年%d月%d日x"};
+    std::string sql;
+    for (int i = 0; i < 3000; ++i) {
+        char text[64];
+        const int year = 2024 + static_cast<int>(random() % 3);
+        const int month = 1 + static_cast<int>(random() % 12);
+        const int day = 1 + static_cast<int>(random() % 31);
+        std::snprintf(text, sizeof text, forms[random() % 9], year, month, day,
+                      static_cast<int>(random() % 24));
+        sql += "INSERT INTO 流水 VALUES ('" + std::to_string(30000000000000LL + i) + "','" + text +
+               "','大厅1号',1,1,1,'经理','');";
+    }
+    exec(sql);
+    auto found = [&](util::CalendarTime first, util::CalendarTime last, bool walking) {
+        app->data().database.setLiteralWalks(walking);
+        range(first, last);
+        app->data().database.setLiteralWalks(false);
+        return column(1);
+    };
+    const std::vector<std::pair<util::CalendarTime, util::CalendarTime>> spans = {
+        {{2025, 3, 7, 0, 0, 0}, {2025, 3, 7, 0, 0, 0}},
+        {{2025, 1, 1, 0, 0, 0}, {2025, 1, 9, 0, 0, 0}},
+        {{2025, 2, 27, 0, 0, 0}, {2025, 3, 2, 0, 0, 0}},
+        {{2024, 12, 31, 0, 0, 0}, {2025, 1, 1, 0, 0, 0}},
+        {{2025, 5, 10, 0, 0, 0}, {2025, 9, 20, 0, 0, 0}},
+        {{2024, 1, 1, 0, 0, 0}, {2026, 12, 31, 0, 0, 0}},
+        {{2025, 10, 10, 0, 0, 0}, {2025, 10, 31, 0, 0, 0}}};
+    for (const auto& [first, last] : spans) {
+        const std::string asked = found(first, last, false);
+        EXPECT_EQ(asked, found(first, last, true)) << first.month << "/" << first.day;
+        EXPECT_FALSE(asked.empty());
+    }
 }
