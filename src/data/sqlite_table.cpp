@@ -526,6 +526,52 @@ bool SqliteTable::collect(sqlite3_stmt* stmt, const std::function<bool()>& passe
     return rc == SQLITE_DONE;
 }
 
+bool SqliteTable::forEachRow(
+    const std::vector<Field>& fields,
+    const std::function<void(std::int64_t rowid, const FieldValue* values)>& visit) {
+    m_readFailed = false;
+    if (!isOpen()) return false;
+    if (m_db->literalWalks()) {
+        // Measuring the walk itself: record by record, field by field.
+        std::vector<std::string> texts(fields.size());
+        std::vector<FieldValue> values(fields.size());
+        moveFirst();
+        for (int n = 1, count = recordCount(); n <= count; ++n, skip()) {
+            for (size_t i = 0; i < fields.size(); ++i) {
+                texts[i] = readText(fields[i]);
+                values[i] = {texts[i], readInt(fields[i])};
+            }
+            visit(rowid(), values.data());
+        }
+        return !m_readFailed;
+    }
+    std::vector<int> columns;
+    std::string list;
+    for (const Field& field : fields) {
+        const int column = resolve(field);
+        columns.push_back(column);
+        // A field the table lacks reads as empty and 0 in every record.
+        list += ", " + (column == 0 ? std::string("NULL")
+                                    : quoted(m_columns[static_cast<size_t>(column - 1)]));
+    }
+    sqlite3_stmt* stmt =
+        statement("SELECT _ROWID_" + list + " FROM " + quoted(m_table) + " ORDER BY _ROWID_");
+    if (!stmt) return false;
+    std::vector<FieldValue> values(fields.size());
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        for (size_t i = 0; i < values.size(); ++i) {
+            const int c = static_cast<int>(i) + 1;
+            values[i].text = readableText(stmt, c);
+            values[i].integer = sqlite3_column_int(stmt, c);
+        }
+        visit(sqlite3_column_int64(stmt, 0), values.data());
+    }
+    sqlite3_reset(stmt);
+    if (rc != SQLITE_DONE) m_readFailed = true;
+    return !m_readFailed;
+}
+
 SqliteTable::Stored SqliteTable::readStored(Field field) {
     Stored value;
     const int column = resolve(field);
@@ -537,8 +583,8 @@ SqliteTable::Stored SqliteTable::readStored(Field field) {
     if (sqlite3_step(stmt) == SQLITE_ROW) {
         value.type = sqlite3_column_type(stmt, 0);
         // Blobs and texts as their bytes; numbers as their text, which tells them apart too.
-        const void* bytes = value.type == SQLITE_BLOB ? sqlite3_column_blob(stmt, 0)
-                                                      : sqlite3_column_text(stmt, 0);
+        const void* bytes =
+            value.type == SQLITE_BLOB ? sqlite3_column_blob(stmt, 0) : sqlite3_column_text(stmt, 0);
         if (bytes)
             value.bytes.assign(static_cast<const char*>(bytes),
                                static_cast<size_t>(sqlite3_column_bytes(stmt, 0)));
@@ -569,7 +615,8 @@ std::vector<int> SqliteTable::findStored(Field field, const Stored& value) {
     sqlite3_bind_blob(stmt, 1, value.bytes.data(), static_cast<int>(value.bytes.size()),
                       SQLITE_TRANSIENT);
     sqlite3_bind_text(stmt, 2, type, -1, SQLITE_STATIC);
-    collect(stmt, [] { return true; }, numbers);
+    collect(
+        stmt, [] { return true; }, numbers);
     return numbers;
 }
 

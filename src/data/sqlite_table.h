@@ -91,6 +91,17 @@ class SqliteTable {
     std::vector<int> findWhere(Field field, const std::function<bool(std::string_view)>& test,
                                const std::vector<TextRange>& only = {});
 
+    // Every record in rowid order with these fields read as readText and readInt read them
+    // (texts that are not UTF-8 as empty), from one statement: what a walk reading those fields
+    // gives, without a copy of any value. The views are valid during the visit only. False when
+    // the table could not be read whole (readFailed).
+    struct FieldValue {
+        std::string_view text;
+        int integer = 0;
+    };
+    bool forEachRow(const std::vector<Field>& fields,
+                    const std::function<void(std::int64_t rowid, const FieldValue* values)>& visit);
+
     // A field's value as the file holds it, type and bytes, for telling apart values that all
     // read as empty text (NULL, "", malformed UTF-8).
     struct Stored {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/window.h"
@@ -102,7 +103,15 @@ class QueryWindow : public ui::Window {
         std::vector<std::int64_t> ids;
         Totals totals;
     };
-    // The row of the current journal record, at the end of the list being read.
+    // One journal record's fields, as the list shows them.
+    struct JournalFields {
+        std::string_view number, opened, table;
+        int guests = 0, amount = 0, state = 0;
+        std::string_view operatorName, remark;
+    };
+    // A record's row at the end of the list being read, its rowid kept, added to the totals.
+    void appendJournalRow(Journal& journal, std::int64_t rowid, const JournalFields& fields);
+    // The same for the record current on journalCursor.
     void appendJournalRow(Journal& journal);
     void clearListsAndTotals();
     // Shows what a query read, totalled, and remembers the kind of query to repeat. A list

@@ -15,9 +15,7 @@ namespace {
 
 constexpr const char* kEnd = "\r\n";
 
-std::string escaped(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
+void appendEscaped(std::string& out, std::string_view text) {
     for (char c : text) {
         if (c == '\0')
             continue;  // a NUL byte read from the file would end the cell early in a reader
@@ -30,6 +28,11 @@ std::string escaped(const std::string& text) {
         else
             out += c;
     }
+}
+
+std::string escaped(std::string_view text) {
+    std::string out;
+    appendEscaped(out, text);
     return out;
 }
 
@@ -53,10 +56,13 @@ void produce(const ui::ReportList& list, bool headerRow, const std::string& titl
     }
     sink(piece);
     for (int r = 0; r < list.rowCount(); ++r) {
-        piece = std::string("  <tr>") + kEnd;
-        for (int c = 0; c < columns; ++c)
-            piece += "    <td>" + escaped(list.cell(r, c)) + "</td>" + kEnd;
-        piece += std::string("  </tr>") + kEnd;
+        piece.assign("  <tr>\r\n");
+        for (int c = 0; c < columns; ++c) {
+            piece += "    <td>";
+            appendEscaped(piece, list.cellView(r, c));
+            piece += "</td>\r\n";
+        }
+        piece += "  </tr>\r\n";
         sink(piece);
     }
     sink(std::string("</table>") + kEnd);

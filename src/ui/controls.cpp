@@ -207,6 +207,22 @@ int ReportRows::addRow(std::vector<std::string> cells) {
     return rowCount() - 1;
 }
 
+int ReportRows::addRow(std::initializer_list<std::string_view> cells) {
+    Row row(static_cast<size_t>(m_columns), '\0');
+    size_t size = row.size();
+    for (const auto& cell : cells) size += cell.size() + 2;
+    row.reserve(size);
+    int c = 0;
+    for (const auto& cell : cells) {
+        if (c++ == m_columns) break;
+        appendLength(row, cell.size());
+        row += cell;
+    }
+    for (; c < m_columns; ++c) appendLength(row, 0);
+    m_rows.push_back(std::move(row));
+    return rowCount() - 1;
+}
+
 std::string_view ReportRows::cellView(int row, int column) const {
     if (!inRange(row, m_rows.size()) || column < 0 || column >= m_columns) return {};
     const Row& r = m_rows[static_cast<size_t>(row)];

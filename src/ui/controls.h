@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -238,6 +239,7 @@ class ReportRows {
     int rowCount() const { return static_cast<int>(m_rows.size()); }
     // Appends a row (missing cells empty, extra ones dropped); returns its index.
     int addRow(std::vector<std::string> cells = {});
+    int addRow(std::initializer_list<std::string_view> cells);
     // The cell's text where it is kept; valid until the rows next change.
     std::string_view cellView(int row, int column) const;
     // False when the cell held that text already.
