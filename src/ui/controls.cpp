@@ -1,6 +1,7 @@
 #include "ui/controls.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "ui/window.h"
 
@@ -162,7 +163,7 @@ bool CheckListBox::tick(int index, bool ticked) {
 namespace {
 
 // The length that starts a packed cell, seven bits a byte; moves `at` past it.
-size_t lengthAt(const std::string& packed, size_t& at) {
+size_t lengthAt(std::string_view packed, size_t& at) {
     size_t n = 0;
     for (int shift = 0; at < packed.size(); shift += 7) {
         const auto byte = static_cast<unsigned char>(packed[at++]);
@@ -181,7 +182,7 @@ void appendLength(std::string& out, size_t n) {
 
 }  // namespace
 
-ReportRows::CellPlace ReportRows::place(const Row& row, int column) const {
+ReportRows::CellPlace ReportRows::place(std::string_view row, int column) const {
     CellPlace p;
     size_t at = static_cast<size_t>(m_columns);
     for (int c = 0;; ++c) {
@@ -196,56 +197,81 @@ ReportRows::CellPlace ReportRows::place(const Row& row, int column) const {
     }
 }
 
-int ReportRows::addRow(std::vector<std::string> cells) {
-    cells.resize(static_cast<size_t>(m_columns));
-    Row row(static_cast<size_t>(m_columns), '\0');
-    for (const std::string& cell : cells) {
-        appendLength(row, cell.size());
-        row += cell;
+std::string_view ReportRows::rowBytes(int row) const {
+    const RowPlace& r = m_rows[static_cast<size_t>(row)];
+    return {m_blocks[r.block].get() + r.offset, r.size};
+}
+
+char* ReportRows::rowData(int row) {
+    const RowPlace& r = m_rows[static_cast<size_t>(row)];
+    return m_blocks[r.block].get() + r.offset;
+}
+
+ReportRows::RowPlace ReportRows::store(std::string_view bytes) {
+    if (m_blocks.empty() || m_used + bytes.size() > m_lastBlockSize) {
+        m_lastBlockSize = std::max(kBlockSize, bytes.size());
+        m_blocks.push_back(std::make_unique<char[]>(m_lastBlockSize));
+        m_used = 0;
     }
-    m_rows.push_back(std::move(row));
+    RowPlace place{static_cast<std::uint32_t>(m_blocks.size() - 1),
+                   static_cast<std::uint32_t>(m_used), static_cast<std::uint32_t>(bytes.size())};
+    std::memcpy(m_blocks.back().get() + m_used, bytes.data(), bytes.size());
+    m_used += bytes.size();
+    return place;
+}
+
+int ReportRows::append(std::string_view bytes) {
+    m_rows.push_back(store(bytes));
     return rowCount() - 1;
 }
 
+int ReportRows::addRow(std::vector<std::string> cells) {
+    m_scratch.assign(static_cast<size_t>(m_columns), '\0');
+    for (int c = 0; c < m_columns; ++c) {
+        const std::string_view cell = static_cast<size_t>(c) < cells.size()
+                                          ? std::string_view(cells[static_cast<size_t>(c)])
+                                          : std::string_view();
+        appendLength(m_scratch, cell.size());
+        m_scratch += cell;
+    }
+    return append(m_scratch);
+}
+
 int ReportRows::addRow(std::initializer_list<std::string_view> cells) {
-    Row row(static_cast<size_t>(m_columns), '\0');
-    size_t size = row.size();
-    for (const auto& cell : cells) size += cell.size() + 2;
-    row.reserve(size);
+    m_scratch.assign(static_cast<size_t>(m_columns), '\0');
     int c = 0;
     for (const auto& cell : cells) {
         if (c++ == m_columns) break;
-        appendLength(row, cell.size());
-        row += cell;
+        appendLength(m_scratch, cell.size());
+        m_scratch += cell;
     }
-    for (; c < m_columns; ++c) appendLength(row, 0);
-    m_rows.push_back(std::move(row));
-    return rowCount() - 1;
+    for (; c < m_columns; ++c) appendLength(m_scratch, 0);
+    return append(m_scratch);
 }
 
 std::string_view ReportRows::cellView(int row, int column) const {
     if (!inRange(row, m_rows.size()) || column < 0 || column >= m_columns) return {};
-    const Row& r = m_rows[static_cast<size_t>(row)];
+    const std::string_view r = rowBytes(row);
     const CellPlace p = place(r, column);
-    return std::string_view(r).substr(p.textAt, p.textEnd - p.textAt);
+    return r.substr(p.textAt, p.textEnd - p.textAt);
 }
 
 bool ReportRows::setCell(int row, int column, std::string_view text) {
     if (!inRange(row, m_rows.size()) || column < 0 || column >= m_columns) return false;
-    Row& r = m_rows[static_cast<size_t>(row)];
+    const std::string_view r = rowBytes(row);
     const CellPlace p = place(r, column);
-    if (std::string_view(r).substr(p.textAt, p.textEnd - p.textAt) == text) return false;
-    std::string packed;
-    appendLength(packed, text.size());
-    packed += text;
-    r.replace(p.lengthAt, p.textEnd - p.lengthAt, packed);
+    if (r.substr(p.textAt, p.textEnd - p.textAt) == text) return false;
+    m_scratch.assign(r.substr(0, p.lengthAt));
+    appendLength(m_scratch, text.size());
+    m_scratch += text;
+    m_scratch += r.substr(p.textEnd);
+    m_rows[static_cast<size_t>(row)] = store(m_scratch);
     return true;
 }
 
 std::string ReportRows::cellImage(int row, int column) const {
     if (!inRange(row, m_rows.size()) || column < 0 || column >= m_columns) return {};
-    const auto id =
-        static_cast<unsigned char>(m_rows[static_cast<size_t>(row)][static_cast<size_t>(column)]);
+    const auto id = static_cast<unsigned char>(rowBytes(row)[static_cast<size_t>(column)]);
     return id == 0 ? std::string() : m_imageNames[id - 1u];
 }
 
@@ -260,7 +286,7 @@ bool ReportRows::setCellImage(int row, int column, std::string image) {
             m_imageNames.push_back(std::move(image));
         }
     }
-    m_rows[static_cast<size_t>(row)][static_cast<size_t>(column)] = static_cast<char>(id);
+    rowData(row)[column] = static_cast<char>(id);
     return true;
 }
 
@@ -271,7 +297,10 @@ bool ReportRows::removeRow(int row) {
 }
 
 void ReportRows::clear() {
-    std::deque<Row>().swap(m_rows);  // gives the memory of a long list back
+    // Gives the memory of a long list back.
+    std::vector<RowPlace>().swap(m_rows);
+    m_blocks.clear();
+    m_used = m_lastBlockSize = 0;
 }
 
 int ReportList::addRow(std::vector<std::string> cells) {

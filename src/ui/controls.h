@@ -1,8 +1,9 @@
 #pragma once
 
-#include <deque>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -250,19 +251,32 @@ class ReportRows {
     void clear();
 
   private:
-    // A row is one string: first one byte a column for its image (0 for none, else 1 + index
-    // in m_imageNames), then each cell as its length and its bytes. A deque grows without
-    // copying or spare room.
-    using Row = std::string;
-    // Where the cell's length starts, and where its text starts and ends.
+    // A row is one run of bytes: first one byte a column for its image (0 for none, else 1 +
+    // index in m_imageNames), then each cell as its length and its bytes. Runs are packed into
+    // large blocks, so a million rows cost their bytes and twelve more each, and no allocation
+    // of their own; a row that changes is written anew at the end.
+    struct RowPlace {
+        std::uint32_t block = 0, offset = 0, size = 0;
+    };
+    static constexpr size_t kBlockSize = 1 << 20;
+    // Where the cell's length starts, and where its text starts and ends, within the row.
     struct CellPlace {
         size_t lengthAt = 0, textAt = 0, textEnd = 0;
     };
-    CellPlace place(const Row& row, int column) const;
+    CellPlace place(std::string_view row, int column) const;
+    std::string_view rowBytes(int row) const;
+    char* rowData(int row);
+    // Stores a row's bytes at the end and returns where.
+    RowPlace store(std::string_view bytes);
+    int append(std::string_view bytes);
 
     int m_columns;
-    std::deque<Row> m_rows;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    size_t m_used = 0;  // bytes used of the last block
+    size_t m_lastBlockSize = 0;
+    std::vector<RowPlace> m_rows;
     std::vector<std::string> m_imageNames;
+    std::string m_scratch;  // a row being put together
 };
 
 class ReportList : public Control {
