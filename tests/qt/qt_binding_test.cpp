@@ -604,6 +604,50 @@ TEST_F(QtBindingTest, AListTellsItsViewOnlyWhatChanged) {
     EXPECT_EQ(model->index(3, 0).data().toString(), q("4"));
 }
 
+TEST_F(QtBindingTest, ACategoryAddedRenamedOrDeletedChangesOnePageAndEveryHeaderOpensItsGroup) {
+    startAndLogIn();
+    bool checked = false;
+    QTimer::singleShot(50, [&] {
+        auto* w = app.restaurantSettingsWindow();
+        auto* menu = find<QToolBox>(w, "卷帘式菜单_菜单");
+        QWidget* firstPage = menu->widget(0);
+        auto headerOf = [&](int g) -> QAbstractButton* {
+            for (auto* h :
+                 menu->findChildren<QAbstractButton*>(QStringLiteral("qt_toolbox_toolboxbutton")))
+                if (h->property("page").value<QWidget*>() == menu->widget(g)) return h;
+            return nullptr;
+        };
+        w->编辑框_分类.type("夜宵");
+        w->按钮_菜品分类添加.click();
+        desktop.syncAll();
+        ASSERT_EQ(menu->count(), 7);
+        EXPECT_EQ(menu->widget(0), firstPage);  // the other pages stay
+        EXPECT_EQ(menu->itemText(5), q("夜宵"));
+        QTest::mouseClick(headerOf(5), Qt::LeftButton);
+        desktop.syncAll();
+        EXPECT_EQ(w->卷帘式菜单_菜单.openGroup(), 5);
+        w->编辑框_分类.type("宵夜");
+        w->按钮_菜品分类修改.click();
+        desktop.syncAll();
+        EXPECT_EQ(menu->itemText(5), q("宵夜"));
+        EXPECT_EQ(menu->currentIndex(), 5);
+        QTest::mouseClick(headerOf(1), Qt::LeftButton);  // a header before it still opens its own
+        desktop.syncAll();
+        EXPECT_EQ(w->卷帘式菜单_菜单.openGroup(), 1);
+        QTest::mouseClick(headerOf(5), Qt::LeftButton);
+        desktop.syncAll();
+        w->按钮_菜品分类删除.click();
+        desktop.syncAll();
+        EXPECT_EQ(menu->count(), 6);
+        EXPECT_EQ(menu->widget(0), firstPage);
+        EXPECT_EQ(menu->currentIndex(), 5);  // no group open: the empty page
+        checked = true;
+        w->按钮10.click();
+    });
+    app.openRestaurantSettings();
+    EXPECT_TRUE(checked);
+}
+
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);

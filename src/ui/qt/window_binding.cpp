@@ -654,51 +654,90 @@ void WindowBinding::sync(Control& c) {
             auto* box = static_cast<QToolBox*>(area->widget());
             auto& shown = m_shownGroups[&c];
             auto& built = m_builtPages[&c];
-            bool sameTitles = shown.size() == menu.groups().size();
-            for (size_t i = 0; sameTitles && i < shown.size(); ++i)
-                sameTitles = shown[i].title == menu.groups()[i].title;
-            if (!sameTitles) {
+            const auto& groups = menu.groups();
+            // A page for a group; its dish buttons are made when the page is first shown.
+            // Its header opens the group it stands for now, wherever pages came or went.
+            auto insertPage = [&](int at) {
+                auto* scroll = new QScrollArea;
+                scroll->setWidgetResizable(true);
+                scroll->setFrameShape(QFrame::NoFrame);
+                scroll->setWidget(new QWidget);
+                box->insertItem(at, scroll, shownAsTyped(q(menu.groupTitle(at))));
+                const auto headers =
+                    box->findChildren<QAbstractButton*>(QStringLiteral("qt_toolbox_toolboxbutton"));
+                // A tool box always shows one page, also while no group is open; a click on
+                // the header of the page shown must open that group too, which the box does
+                // not signal.
+                for (QAbstractButton* header : headers) {
+                    if (header->property("page").value<QWidget*>()) continue;
+                    header->setProperty("page", QVariant::fromValue<QWidget*>(scroll));
+                    connect(header, &QAbstractButton::clicked, this, [this, &menu, box, scroll] {
+                        const int g = box->indexOf(scroll);
+                        if (g >= 0 && g < menu.groupCount())
+                            fromUser([&menu, g] { menu.setOpenGroup(g); });
+                    });
+                }
+                built.insert(built.begin() + at, false);
+                shown.insert(shown.begin() + at, groups[static_cast<size_t>(at)]);
+            };
+            auto removePage = [&](int at) {
+                QWidget* page = box->widget(at);
+                box->removeItem(at);
+                page->deleteLater();
+                built.erase(built.begin() + at);
+                shown.erase(shown.begin() + at);
+            };
+            auto rebuild = [&] {
                 while (box->count() > 0) {
                     QWidget* page = box->widget(0);
                     box->removeItem(0);
                     page->deleteLater();
                 }
-                // A page's dish buttons are made when the page is first shown.
-                for (int g = 0; g < menu.groupCount(); ++g) {
-                    auto* scroll = new QScrollArea;
-                    scroll->setWidgetResizable(true);
-                    scroll->setFrameShape(QFrame::NoFrame);
-                    scroll->setWidget(new QWidget);
-                    box->addItem(scroll, shownAsTyped(q(menu.groupTitle(g))));
-                }
-                // A tool box always shows one page, also while no group is open; a click on
-                // the header of the page shown must open that group too, which the box does
-                // not signal. Its header buttons come in page order.
-                const auto headers =
-                    box->findChildren<QAbstractButton*>(QStringLiteral("qt_toolbox_toolboxbutton"));
-                for (int g = 0; g < headers.size(); ++g)
-                    connect(headers[g], &QAbstractButton::clicked, this,
-                            [this, &menu, g] { fromUser([&menu, g] { menu.setOpenGroup(g); }); });
+                shown.clear();
+                built.clear();
+                for (int g = 0; g < menu.groupCount(); ++g) insertPage(g);
                 // With no group open the box shows this empty page, whose header is hidden:
                 // every group's dishes stay folded away.
                 box->addItem(new QWidget, QString());
-                box->findChildren<QAbstractButton*>(QStringLiteral("qt_toolbox_toolboxbutton"))
-                    .last()
-                    ->hide();
-                // Room for the headers and a page of dishes; beyond the box's height the
-                // headers scroll instead of squeezing the dishes out of sight.
-                const int header = headers.isEmpty() ? 0 : headers[0]->sizeHint().height() + 1;
-                box->setMinimumHeight(menu.groupCount() * header + kDishPageHeight);
-                shown = menu.groups();
-                built.assign(shown.size(), false);
-            } else {
-                // Only the groups whose dishes changed are made again, when next shown.
-                for (size_t g = 0; g < shown.size(); ++g) {
-                    if (shown[g].items == menu.groups()[g].items) continue;
-                    shown[g].items = menu.groups()[g].items;
-                    built[g] = false;
+                for (QAbstractButton* header : box->findChildren<QAbstractButton*>(
+                         QStringLiteral("qt_toolbox_toolboxbutton")))
+                    if (!header->property("page").value<QWidget*>()) header->hide();
+            };
+            // Groups added, removed or renamed one at a time (the settings window's steps)
+            // change one page; anything else makes the pages anew.
+            const size_t n = shown.size(), m = groups.size();
+            size_t head = 0, tail = 0;
+            while (head < n && head < m && shown[head].title == groups[head].title) ++head;
+            while (tail < n - head && tail < m - head &&
+                   shown[n - 1 - tail].title == groups[m - 1 - tail].title)
+                ++tail;
+            const size_t gone = n - head - tail, come = m - head - tail;
+            if (box->count() == 0) {
+                rebuild();
+            } else if (gone <= 1 && come <= 1) {
+                if (gone == 1 && come == 1) {
+                    box->setItemText(static_cast<int>(head), shownAsTyped(q(groups[head].title)));
+                    shown[head].title = groups[head].title;
+                } else if (gone == 1) {
+                    removePage(static_cast<int>(head));
+                } else if (come == 1) {
+                    insertPage(static_cast<int>(head));
                 }
+            } else {
+                rebuild();
             }
+            // Only the groups whose dishes changed are made again, when next shown.
+            for (size_t g = 0; g < shown.size(); ++g) {
+                if (shown[g].items == groups[g].items) continue;
+                shown[g].items = groups[g].items;
+                built[g] = false;
+            }
+            // Room for the headers and a page of dishes; beyond the box's height the headers
+            // scroll instead of squeezing the dishes out of sight.
+            const auto headers =
+                box->findChildren<QAbstractButton*>(QStringLiteral("qt_toolbox_toolboxbutton"));
+            const int header = headers.isEmpty() ? 0 : headers[0]->sizeHint().height() + 1;
+            box->setMinimumHeight(menu.groupCount() * header + kDishPageHeight);
             const int open = menu.openGroup() >= 0 && menu.openGroup() < menu.groupCount()
                                  ? menu.openGroup()
                                  : box->count() - 1;
@@ -707,9 +746,10 @@ void WindowBinding::sync(Control& c) {
             if (open < menu.groupCount()) {
                 // The open group's header and as many of its dishes as fit are in sight.
                 area->ensureWidgetVisible(box->widget(open), 0, 0);
-                const auto headers =
-                    box->findChildren<QAbstractButton*>(QStringLiteral("qt_toolbox_toolboxbutton"));
-                if (open < headers.size()) area->ensureWidgetVisible(headers[open], 0, 0);
+                for (QAbstractButton* header : box->findChildren<QAbstractButton*>(
+                         QStringLiteral("qt_toolbox_toolboxbutton")))
+                    if (header->property("page").value<QWidget*>() == box->widget(open))
+                        area->ensureWidgetVisible(header, 0, 0);
             }
             break;
         }
