@@ -526,25 +526,24 @@ bool SqliteTable::collect(sqlite3_stmt* stmt, const std::function<bool()>& passe
     return rc == SQLITE_DONE;
 }
 
-bool SqliteTable::forEachRow(
-    const std::vector<Field>& fields,
-    const std::function<void(std::int64_t rowid, const FieldValue* values)>& visit) {
+std::int64_t SqliteTable::RowValues::rowid() const {
+    return sqlite3_column_int64(m_stmt, 0);
+}
+
+std::string_view SqliteTable::RowValues::text(size_t i) const {
+    const int column = (*m_columns)[i];
+    return column == 0 ? std::string_view() : readableText(m_stmt, static_cast<int>(i) + 1);
+}
+
+int SqliteTable::RowValues::integer(size_t i) const {
+    const int column = (*m_columns)[i];
+    return column == 0 ? 0 : sqlite3_column_int(m_stmt, static_cast<int>(i) + 1);
+}
+
+bool SqliteTable::forEachRow(const std::vector<Field>& fields,
+                             const std::function<void(const RowValues& row)>& visit) {
     m_readFailed = false;
     if (!isOpen()) return false;
-    if (m_db->literalWalks()) {
-        // Measuring the walk itself: record by record, field by field.
-        std::vector<std::string> texts(fields.size());
-        std::vector<FieldValue> values(fields.size());
-        moveFirst();
-        for (int n = 1, count = recordCount(); n <= count; ++n, skip()) {
-            for (size_t i = 0; i < fields.size(); ++i) {
-                texts[i] = readText(fields[i]);
-                values[i] = {texts[i], readInt(fields[i])};
-            }
-            visit(rowid(), values.data());
-        }
-        return !m_readFailed;
-    }
     std::vector<int> columns;
     std::string list;
     for (const Field& field : fields) {
@@ -554,20 +553,29 @@ bool SqliteTable::forEachRow(
         list += ", " + (column == 0 ? std::string("NULL")
                                     : quoted(m_columns[static_cast<size_t>(column - 1)]));
     }
-    sqlite3_stmt* stmt =
-        statement("SELECT _ROWID_" + list + " FROM " + quoted(m_table) + " ORDER BY _ROWID_");
+    // Measuring the walk itself reads record by record through the rowid list, as it did.
+    const std::string from = m_db->literalWalks()
+                                 ? " FROM " + quoted(m_table) + " WHERE _ROWID_ = ?"
+                                 : " FROM " + quoted(m_table) + " ORDER BY _ROWID_";
+    sqlite3_stmt* stmt = statement("SELECT _ROWID_" + list + from);
     if (!stmt) return false;
-    std::vector<FieldValue> values(fields.size());
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        for (size_t i = 0; i < values.size(); ++i) {
-            const int c = static_cast<int>(i) + 1;
-            values[i].text = readableText(stmt, c);
-            values[i].integer = sqlite3_column_int(stmt, c);
+    RowValues row;
+    row.m_stmt = stmt;
+    row.m_columns = &columns;
+    int rc = SQLITE_DONE;
+    if (m_db->literalWalks()) {
+        moveFirst();
+        for (int n = 1, count = recordCount(); n <= count && rc == SQLITE_DONE; ++n, skip()) {
+            sqlite3_bind_int64(stmt, 1, rowid());
+            rc = sqlite3_step(stmt);
+            if (rc == SQLITE_ROW) visit(row);
+            if (rc == SQLITE_ROW) rc = SQLITE_DONE;
+            sqlite3_reset(stmt);
         }
-        visit(sqlite3_column_int64(stmt, 0), values.data());
+    } else {
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) visit(row);
+        sqlite3_reset(stmt);
     }
-    sqlite3_reset(stmt);
     if (rc != SQLITE_DONE) m_readFailed = true;
     return !m_readFailed;
 }

@@ -95,12 +95,21 @@ class SqliteTable {
     // (texts that are not UTF-8 as empty), from one statement: what a walk reading those fields
     // gives, without a copy of any value. The views are valid during the visit only. False when
     // the table could not be read whole (readFailed).
-    struct FieldValue {
-        std::string_view text;
-        int integer = 0;
+    // One record's values as the visit sees them; each read only when asked for.
+    class RowValues {
+      public:
+        std::int64_t rowid() const;
+        // Field i of the list, as readText and readInt read it.
+        std::string_view text(size_t i) const;
+        int integer(size_t i) const;
+
+      private:
+        friend class SqliteTable;
+        sqlite3_stmt* m_stmt = nullptr;
+        const std::vector<int>* m_columns = nullptr;  // 0 for a field the table lacks
     };
     bool forEachRow(const std::vector<Field>& fields,
-                    const std::function<void(std::int64_t rowid, const FieldValue* values)>& visit);
+                    const std::function<void(const RowValues& row)>& visit);
 
     // A field's value as the file holds it, type and bytes, for telling apart values that all
     // read as empty text (NULL, "", malformed UTF-8).

@@ -163,11 +163,11 @@ void QueryWindow::QueryAllOrders() {
     enum { kNumber, kOpened, kTable, kGuests, kAmount, kState, kOperator, kRemark };
     const bool read = journal.forEachRow(
         {"单号", "时间", "台号", "人数", "金额", "状态", "操作", "备注"},
-        [&](std::int64_t rowid, const data::SqliteTable::FieldValue* v) {
+        [&](const data::SqliteTable::RowValues& v) {
             appendJournalRow(
-                list, rowid,
-                {v[kNumber].text, v[kOpened].text, v[kTable].text, v[kGuests].integer,
-                 v[kAmount].integer, v[kState].integer, v[kOperator].text, v[kRemark].text});
+                list, v.rowid(),
+                {v.text(kNumber), v.text(kOpened), v.text(kTable), v.integer(kGuests),
+                 v.integer(kAmount), v.integer(kState), v.text(kOperator), v.text(kRemark)});
         });
     journal.close();
     finishQuery(kAll, "", std::move(list), read);

@@ -141,10 +141,10 @@ TEST(CursorFind, AgreesWithTheWalkOnRandomTablesOfEveryColumnType) {
         names.push_back("没有");
         const std::vector<Field> fields(names.begin(), names.end());
         std::string streamed, walked;
-        ASSERT_TRUE(t.forEachRow(fields, [&](std::int64_t rowid, const SqliteTable::FieldValue* v) {
-            streamed += std::to_string(rowid) + ":";
+        ASSERT_TRUE(t.forEachRow(fields, [&](const SqliteTable::RowValues& v) {
+            streamed += std::to_string(v.rowid()) + ":";
             for (size_t c = 0; c < fields.size(); ++c)
-                streamed += std::string(v[c].text) + "/" + std::to_string(v[c].integer) + "|";
+                streamed += std::string(v.text(c)) + "/" + std::to_string(v.integer(c)) + "|";
         }));
         forEachRecord(t, [&](SqliteTable&) {
             walked += std::to_string(t.rowid()) + ":";
