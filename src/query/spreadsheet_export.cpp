@@ -111,9 +111,12 @@ bool ExportListAsSpreadsheet(const std::string& path, const ui::ReportList& list
         mode = 0666 & ~mask;
     }
     bool written = ::fchmod(fd, mode) == 0;
-    std::string pending;
+    std::string pending, gbk;
+    util::GbkConverter converter;
     auto flush = [&] {
-        written = written && writeAll(fd, util::toGbk(pending));
+        gbk.clear();
+        converter.append(gbk, pending);
+        written = written && writeAll(fd, gbk);
         pending.clear();
     };
     produce(list, headerRow, title, [&](const std::string& piece) {

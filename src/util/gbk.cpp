@@ -36,4 +36,41 @@ std::string toGbk(std::string_view utf8) {
     return out;
 }
 
+void GbkConverter::append(std::string& out, std::string_view utf8) {
+    size_t i = 0;
+    const size_t n = utf8.size();
+    while (i < n) {
+        size_t j = i;
+        while (j < n && static_cast<unsigned char>(utf8[j]) < 0x80) ++j;
+        out.append(utf8.substr(i, j - i));
+        if ((i = j) >= n) break;
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const size_t len = static_cast<size_t>(utf8SequenceLength(lead));
+        if (i + len > n || !isValidUtf8(utf8.substr(i, len))) {
+            out.push_back('?');  // a malformed byte, as toGbk gives it
+            ++i;
+            continue;
+        }
+        const std::string_view character = utf8.substr(i, len);
+        i += len;
+        if (len == 4) {
+            out += toGbk(character);
+            continue;
+        }
+        char32_t cp = len == 2 ? (lead & 0x1F) : (lead & 0x0F);
+        for (size_t k = 1; k < len; ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(character[k]) & 0x3F);
+        std::uint32_t& known = m_bmp[cp];
+        if (known == 0) {
+            const std::string gbk = toGbk(character);
+            std::uint32_t bytes = 0;
+            for (char b : gbk) bytes = (bytes << 8) | static_cast<unsigned char>(b);
+            known = 1 + (static_cast<std::uint32_t>(gbk.size()) << 16) + bytes;
+        }
+        const std::uint32_t value = known - 1;
+        const size_t size = value >> 16;
+        for (size_t k = size; k-- > 0;) out.push_back(static_cast<char>((value >> (8 * k)) & 0xFF));
+    }
+}
+
 }  // namespace tablora::util

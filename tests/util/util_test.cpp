@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "util/date_time.h"
 #include "util/gbk.h"
 #include "util/regex_matcher.h"
@@ -170,4 +173,37 @@ TEST(Gbk, EncodesChineseAndMarksTheRest) {
                     "b"),
               "a?b");
     EXPECT_EQ(toGbk("\xC3"), "?");
+}
+
+// The export's converter gives exactly what toGbk gives: every character of the basic plane,
+// characters beyond it, and random bytes, malformed ones included, given in pieces.
+TEST(Gbk, TheConverterGivesWhatToGbkGives) {
+    std::string all;
+    for (char32_t cp = 1; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+        if (cp < 0x80) {
+            all += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            all += static_cast<char>(0xC0 | (cp >> 6));
+            all += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            all += static_cast<char>(0xE0 | (cp >> 12));
+            all += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            all += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    all += "😀 宫保鸡丁 堃燊镕 \xF0\x9F\x8D\x9C";
+    std::mt19937 random(9);
+    for (int i = 0; i < 20000; ++i) all += static_cast<char>(random() % 256);
+    GbkConverter converter;
+    std::string converted;
+    // In pieces cut at character boundaries, as the export gives them (row by row).
+    size_t at = 0;
+    while (at < all.size()) {
+        size_t next = std::min(all.size(), at + 1 + random() % 64);
+        while (next < all.size() && (static_cast<unsigned char>(all[next]) & 0xC0) == 0x80) ++next;
+        converter.append(converted, std::string_view(all).substr(at, next - at));
+        at = next;
+    }
+    EXPECT_EQ(converted, toGbk(all));
 }
