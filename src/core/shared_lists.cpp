@@ -21,9 +21,6 @@ bool readOrderLines(data::DataContext& data, const std::string& number, ui::Repo
     return read;
 }
 
-namespace {
-
-// One field of every record in rowid order, with their rowids; false when not read whole.
 bool readColumn(data::DataContext& data, data::SqliteTable& cursor, const char* field,
                 std::vector<std::string>& texts, std::vector<std::int64_t>& ids) {
     auto& table = data.openOnDemand(cursor);
@@ -36,8 +33,6 @@ bool readColumn(data::DataContext& data, data::SqliteTable& cursor, const char* 
     table.close();
     return read;
 }
-
-}  // namespace
 
 bool fillMenuGroups(ui::RollMenu& menu, data::DataContext& data, std::vector<std::int64_t>* ids) {
     std::vector<std::string> titles;

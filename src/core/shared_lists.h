@@ -14,6 +14,11 @@ namespace tablora::core {
 // rowid order. False when not read whole.
 bool readOrderLines(data::DataContext& data, const std::string& number, ui::ReportRows& rows);
 
+// One field of every record of the cursor's table in rowid order, with their rowids; false
+// when the table could not be read whole.
+bool readColumn(data::DataContext& data, data::SqliteTable& cursor, const char* field,
+                std::vector<std::string>& texts, std::vector<std::int64_t>& ids);
+
 // The list fillers. Each returns false, leaving the control as it was, when the table could
 // not be read whole; `ids`, when asked for, receives each entry's rowid, so that a later
 // write reaches the very record the entry shows.

@@ -31,17 +31,9 @@ void UserSettingsWindow::message(const std::string& text) {
 
 bool UserSettingsWindow::RefreshUserLists() {
     auto& data = m_app.data();
-    auto& users = data.openOnDemand(data.userCursor);
     std::vector<std::string> names;
     std::vector<std::int64_t> ids;
-    data::forEachRecord(users, [&](data::SqliteTable&) {
-        names.push_back(users.readText("用户"));
-        ids.push_back(users.rowid());
-        return false;
-    });
-    const bool read = !users.readFailed();
-    users.close();
-    if (!read) {
+    if (!core::readColumn(data, data.userCursor, "用户", names, ids)) {
         m_app.tellReadFailed();
         return false;
     }

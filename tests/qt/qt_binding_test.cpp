@@ -92,6 +92,18 @@ class QtBindingTest : public ::testing::Test {
         return top ? top->findChild<T*>(q(name)) : nullptr;
     }
 
+    // Opens the order window and the first table for two, and orders the dishes named.
+    ordering::OrderWindow* openFirstTable(const std::vector<std::pair<int, int>>& dishes) {
+        clickToolbar("开台点菜");
+        auto* order = app.orderWindow();
+        order->组合框_餐台.choose(0);
+        order->组合框_人数.choose(1);
+        order->按钮_开台.click();
+        for (const auto& [group, item] : dishes) order->卷帘式菜单_点菜.clickItem(group, item);
+        desktop.syncAll();
+        return order;
+    }
+
     void clickToolbar(const char* caption) {
         auto* bar = find<QToolBar>(app.mainWindow(), "工具条1");
         ASSERT_NE(bar, nullptr);
@@ -487,11 +499,7 @@ TEST_F(QtBindingTest, TheCashDeskOpensAndStaysWithNoOrderChosenUntilAPersonChoos
 
 TEST_F(QtBindingTest, ANewOrderLineIsScrolledIntoSight) {
     startAndLogIn();
-    clickToolbar("开台点菜");
-    auto* order = app.orderWindow();
-    order->组合框_餐台.choose(0);
-    order->组合框_人数.choose(1);
-    order->按钮_开台.click();
+    auto* order = openFirstTable({});
     for (int g = 0; g < order->卷帘式菜单_点菜.groupCount(); ++g)
         for (int i = 0; i < order->卷帘式菜单_点菜.itemCount(g); ++i)
             order->卷帘式菜单_点菜.clickItem(g, i);
@@ -576,13 +584,7 @@ TEST_F(QtBindingTest, TheAnnouncementKeepsEveryCharacterOfALongText) {
 
 TEST_F(QtBindingTest, AListTellsItsViewOnlyWhatChanged) {
     startAndLogIn();
-    clickToolbar("开台点菜");
-    auto* order = app.orderWindow();
-    order->组合框_餐台.choose(0);
-    order->组合框_人数.choose(1);
-    order->按钮_开台.click();
-    for (int i = 0; i < 5; ++i) order->卷帘式菜单_点菜.clickItem(1, i);
-    desktop.syncAll();
+    auto* order = openFirstTable({{1, 0}, {1, 1}, {1, 2}, {1, 3}, {1, 4}});
     auto* model = find<QTreeView>(order, "超级列表框_点菜")->model();
     QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
     QSignalSpy removed(model, &QAbstractItemModel::rowsRemoved);
