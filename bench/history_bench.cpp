@@ -75,7 +75,12 @@ struct Stopwatch {
         const auto t0 = Clock::now();
         step();
         flush();
-        results.add(action, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+        // The first of these in a session is where a whole rowid list used to be loaded.
+        if (!results.times.count(action) &&
+            (action == "add a dish (cash desk open)" || action == "open OrderWindow"))
+            results.add("first in the session: " + action, ms);
+        results.add(action, ms);
     }
 };
 
@@ -321,9 +326,11 @@ void runQt(const std::string& path, bool literal, int rounds, Results& r) {
     QCoreApplication::processEvents();
     r.add("start-up to the logged-in main window",
           std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    // Without a running event loop, the windows the program closed wait for this to go.
     auto flush = [&] {
         desktop.syncAll();
         QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };
     evening(app, desktop.clock, rounds, flush, r);
     desktop.exportPath = path + ".xls";
@@ -383,7 +390,7 @@ std::map<std::string, double> runChild(const std::string& path, const Config& c,
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<int> sizes = {10'000, 50'000, 200'000};
+    std::vector<int> sizes = {10'000, 200'000, 1'000'000};
     if (argc > 1) {
         sizes.clear();
         for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
@@ -402,6 +409,8 @@ int main(int argc, char** argv) {
         const char* only = std::getenv("HISTORY_BENCH_ONLY");
         for (const Config& c : configs) {
             if (only && c.label != only) continue;
+            // Walking a million orders for every find takes the better part of an hour.
+            if (c.literal && size > 200'000 && !std::getenv("HISTORY_BENCH_WALK_ALL")) continue;
             // Walking the whole history is slow: fewer rounds, each still a whole evening step.
             const int rounds = c.literal ? (size >= 100'000 ? 3 : 5) : 15;
             const std::string copy = path + ".run";

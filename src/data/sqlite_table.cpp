@@ -138,12 +138,31 @@ bool SqliteTable::reloadRowids() {
     m_rowids.clear();
     m_rowidsValid = false;
     dropReadAhead();
-    sqlite3_stmt* rows = statement("SELECT _ROWID_ FROM " + quoted(m_table) + " ORDER BY _ROWID_ ");
-    if (!rows) return false;
-    int rc;
-    while ((rc = sqlite3_step(rows)) == SQLITE_ROW)
-        m_rowids.push_back(sqlite3_column_int64(rows, 0));
-    sqlite3_reset(rows);
+    const std::string table = quoted(m_table);
+    // A table only ever appended to holds every rowid from its least to its greatest: then
+    // counting is all it takes (one statement, so one snapshot), not reading every rowid.
+    sqlite3_stmt* span =
+        statement("SELECT (SELECT count(*) FROM " + table + "), (SELECT min(_ROWID_) FROM " +
+                  table + "), (SELECT max(_ROWID_) FROM " + table + ")");
+    if (!span) return false;
+    int rc = sqlite3_step(span);
+    const std::int64_t count = sqlite3_column_int64(span, 0), least = sqlite3_column_int64(span, 1),
+                       greatest = sqlite3_column_int64(span, 2);
+    sqlite3_reset(span);
+    if (rc == SQLITE_ROW && count > 0 &&
+        static_cast<std::uint64_t>(greatest) - static_cast<std::uint64_t>(least) + 1 ==
+            static_cast<std::uint64_t>(count)) {
+        m_rowids.assignRange(least, static_cast<size_t>(count));
+        rc = SQLITE_DONE;
+    } else if (rc == SQLITE_ROW && count == 0) {
+        rc = SQLITE_DONE;
+    } else if (rc == SQLITE_ROW) {
+        sqlite3_stmt* rows = statement("SELECT _ROWID_ FROM " + table + " ORDER BY _ROWID_ ");
+        if (!rows) return false;
+        while ((rc = sqlite3_step(rows)) == SQLITE_ROW)
+            m_rowids.append(sqlite3_column_int64(rows, 0));
+        sqlite3_reset(rows);
+    }
     if (rc != SQLITE_DONE) {
         m_rowids.clear();
         m_readFailed = true;
@@ -171,11 +190,10 @@ void SqliteTable::ownWriteDone(int operation, std::int64_t rowid, std::uint64_t 
         reloadRowids();
         return;
     }
-    const auto at = std::lower_bound(m_rowids.begin(), m_rowids.end(), changes.lastRowid);
-    if (operation == SQLITE_INSERT && (at == m_rowids.end() || *at != changes.lastRowid))
-        m_rowids.insert(at, changes.lastRowid);
-    else if (operation == SQLITE_DELETE && at != m_rowids.end() && *at == changes.lastRowid)
-        m_rowids.erase(at);
+    if (operation == SQLITE_INSERT)
+        m_rowids.insert(changes.lastRowid);
+    else if (operation == SQLITE_DELETE)
+        m_rowids.erase(changes.lastRowid);
     m_syncedGeneration = changes.generation;
 }
 
@@ -183,9 +201,9 @@ bool SqliteTable::moveToRowid(std::int64_t rowid) {
     m_readFailed = false;
     m_current = 0;
     if (!isOpen() || !syncRowids(true)) return false;
-    const auto at = std::lower_bound(m_rowids.begin(), m_rowids.end(), rowid);
-    if (at == m_rowids.end() || *at != rowid) return false;
-    m_current = static_cast<int>(at - m_rowids.begin()) + 1;
+    const std::ptrdiff_t index = m_rowids.indexOf(rowid);
+    if (index < 0) return false;
+    m_current = static_cast<int>(index) + 1;
     return true;
 }
 
@@ -275,14 +293,15 @@ void SqliteTable::fillBlock() {
     int rows = 0;
     bool complete = stmt != nullptr;
     if (stmt) {
-        sqlite3_bind_int64(stmt, 1, m_rowids[index]);
+        sqlite3_bind_int64(stmt, 1, m_rowids.at(index));
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             ++rows;
             const std::int64_t rowid = sqlite3_column_int64(stmt, 0);
             // Records of the snapshot with no row here were deleted behind the cursor's back.
-            for (; index < count && m_rowids[index] < rowid; ++index) absentRecord();
-            if (index >= count || m_rowids[index] != rowid) continue;  // added since the snapshot
+            for (; index < count && m_rowids.at(index) < rowid; ++index) absentRecord();
+            if (index >= count || m_rowids.at(index) != rowid)
+                continue;  // added since the snapshot
             for (size_t k = 0; k < width; ++k) {
                 const int c = static_cast<int>(k) + 1;
                 const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
@@ -386,14 +405,14 @@ std::vector<int> SqliteTable::findWhere(Field field,
     size_t index = 0;
     const size_t count = m_rowids.size();
     auto passEmptyUpTo = [&](std::int64_t rowid) {
-        for (; index < count && m_rowids[index] < rowid; ++index)
+        for (; index < count && m_rowids.at(index) < rowid; ++index)
             if (test({})) numbers.push_back(static_cast<int>(index) + 1);
     };
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         const std::int64_t rowid = sqlite3_column_int64(stmt, 0);
         passEmptyUpTo(rowid);
-        if (index >= count || m_rowids[index] != rowid) continue;
+        if (index >= count || m_rowids.at(index) != rowid) continue;
         if (test(readableText(stmt, 1))) numbers.push_back(static_cast<int>(index) + 1);
         ++index;
     }
@@ -512,9 +531,8 @@ bool SqliteTable::collect(sqlite3_stmt* stmt, const std::function<bool()>& passe
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         if (!passes()) continue;
         const std::int64_t rowid = sqlite3_column_int64(stmt, 0);
-        const auto at = std::lower_bound(m_rowids.begin(), m_rowids.end(), rowid);
-        if (at != m_rowids.end() && *at == rowid)
-            numbers.push_back(static_cast<int>(at - m_rowids.begin()) + 1);
+        const std::ptrdiff_t index = m_rowids.indexOf(rowid);
+        if (index >= 0) numbers.push_back(static_cast<int>(index) + 1);
     }
     sqlite3_reset(stmt);
     if (rc != SQLITE_DONE) {
@@ -542,6 +560,18 @@ int SqliteTable::RowValues::integer(size_t i) const {
 
 bool SqliteTable::forEachRow(const std::vector<Field>& fields,
                              const std::function<void(const RowValues& row)>& visit) {
+    return visitRows(fields, nullptr, visit);
+}
+
+bool SqliteTable::forEachRowBetween(const std::vector<Field>& fields, std::int64_t from,
+                                    std::int64_t to,
+                                    const std::function<void(const RowValues& row)>& visit) {
+    const std::int64_t between[] = {from, to};
+    return visitRows(fields, between, visit);
+}
+
+bool SqliteTable::visitRows(const std::vector<Field>& fields, const std::int64_t* between,
+                            const std::function<void(const RowValues& row)>& visit) {
     m_readFailed = false;
     if (!isOpen()) return false;
     std::vector<int> columns;
@@ -554,16 +584,22 @@ bool SqliteTable::forEachRow(const std::vector<Field>& fields,
                                     : quoted(m_columns[static_cast<size_t>(column - 1)]));
     }
     // Measuring the walk itself reads record by record through the rowid list, as it did.
-    const std::string from = m_db->literalWalks()
-                                 ? " FROM " + quoted(m_table) + " WHERE _ROWID_ = ?"
-                                 : " FROM " + quoted(m_table) + " ORDER BY _ROWID_";
+    const bool literal = m_db->literalWalks() && !between;
+    const std::string from =
+        literal   ? " FROM " + quoted(m_table) + " WHERE _ROWID_ = ?"
+        : between ? " FROM " + quoted(m_table) + " WHERE _ROWID_ BETWEEN ? AND ? ORDER BY _ROWID_"
+                  : " FROM " + quoted(m_table) + " ORDER BY _ROWID_";
     sqlite3_stmt* stmt = statement("SELECT _ROWID_" + list + from);
     if (!stmt) return false;
+    if (between) {
+        sqlite3_bind_int64(stmt, 1, between[0]);
+        sqlite3_bind_int64(stmt, 2, between[1]);
+    }
     RowValues row;
     row.m_stmt = stmt;
     row.m_columns = &columns;
     int rc = SQLITE_DONE;
-    if (m_db->literalWalks()) {
+    if (literal) {
         moveFirst();
         for (int n = 1, count = recordCount(); n <= count && rc == SQLITE_DONE; ++n, skip()) {
             sqlite3_bind_int64(stmt, 1, rowid());
@@ -587,7 +623,7 @@ SqliteTable::Stored SqliteTable::readStored(Field field) {
     sqlite3_stmt* stmt = statement("SELECT " + quoted(m_columns[static_cast<size_t>(column - 1)]) +
                                    " FROM " + quoted(m_table) + " WHERE _ROWID_ = ?");
     if (!stmt) return value;
-    sqlite3_bind_int64(stmt, 1, m_rowids[static_cast<size_t>(m_current - 1)]);
+    sqlite3_bind_int64(stmt, 1, m_rowids.at(static_cast<size_t>(m_current - 1)));
     if (sqlite3_step(stmt) == SQLITE_ROW) {
         value.type = sqlite3_column_type(stmt, 0);
         // Blobs and texts as their bytes; numbers as their text, which tells them apart too.
@@ -716,7 +752,7 @@ bool SqliteTable::update() {
                               SQLITE_TRANSIENT);
         }
     }
-    const std::int64_t rowid = editing ? m_rowids[static_cast<size_t>(m_current - 1)] : 0;
+    const std::int64_t rowid = editing ? m_rowids.at(static_cast<size_t>(m_current - 1)) : 0;
     if (editing) sqlite3_bind_int64(stmt, parameter, rowid);
     const std::uint64_t before = m_db->changesOf(m_table).generation;
     const int rc = sqlite3_step(stmt);
@@ -736,7 +772,7 @@ bool SqliteTable::update() {
 bool SqliteTable::deleteCurrent() {
     if (!isOpen() || !hasCurrent()) return false;
     bool ran = false;
-    const std::int64_t rowid = m_rowids[static_cast<size_t>(m_current - 1)];
+    const std::int64_t rowid = m_rowids.at(static_cast<size_t>(m_current - 1));
     const std::uint64_t before = m_db->changesOf(m_table).generation;
     if (sqlite3_stmt* stmt = statement("DELETE FROM " + quoted(m_table) + " WHERE _ROWID_ = ?")) {
         sqlite3_bind_int64(stmt, 1, rowid);

@@ -8,6 +8,8 @@
 #include <variant>
 #include <vector>
 
+#include "data/rowid_list.h"
+
 struct sqlite3_stmt;
 
 namespace tablora::data {
@@ -54,7 +56,7 @@ class SqliteTable {
     // What identifies the current record for as long as it exists, whatever other programs
     // insert or delete around it; 0 without a current record.
     std::int64_t rowid() const {
-        return hasCurrent() ? m_rowids[static_cast<size_t>(m_current - 1)] : 0;
+        return hasCurrent() ? m_rowids.at(static_cast<size_t>(m_current - 1)) : 0;
     }
     // Makes the record with this rowid current, after taking in what other connections have
     // changed; false (no record current) when it is gone or the table could not be read.
@@ -110,6 +112,9 @@ class SqliteTable {
     };
     bool forEachRow(const std::vector<Field>& fields,
                     const std::function<void(const RowValues& row)>& visit);
+    // The same for the records whose rowid lies in from..to, as they are now.
+    bool forEachRowBetween(const std::vector<Field>& fields, std::int64_t from, std::int64_t to,
+                           const std::function<void(const RowValues& row)>& visit);
 
     // A field's value as the file holds it, type and bytes, for telling apart values that all
     // read as empty text (NULL, "", malformed UTF-8).
@@ -137,6 +142,8 @@ class SqliteTable {
     using Key = std::variant<std::string_view, int>;
 
     bool load();
+    bool visitRows(const std::vector<Field>& fields, const std::int64_t* between,
+                   const std::function<void(const RowValues& row)>& visit);
     // Makes the rowid list what the table holds now: kept while nothing but this cursor has
     // changed the table, reloaded otherwise. Checks other connections only when asked.
     bool syncRowids(bool askOtherConnections);
@@ -182,7 +189,7 @@ class SqliteTable {
     std::vector<bool> m_binary;      // per column: compared byte by byte (no other collation)
     // Kept across close and open of the same table on the same connection; m_synced says what
     // it was taken against.
-    std::vector<std::int64_t> m_rowids;
+    RowidList m_rowids;
     bool m_rowidsValid = false;
     std::string m_rowidsTable;
     std::uint64_t m_syncedConnection = 0;

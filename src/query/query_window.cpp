@@ -123,51 +123,88 @@ void QueryWindow::applyPermission(const core::PermissionSet& permissions) {
     按钮_单台导出.setEnabled(permissions.单台导出 != 0);
 }
 
-void QueryWindow::appendJournalRow(Journal& list, std::int64_t rowid, const JournalFields& f) {
-    const std::string number = std::to_string(list.rows.rowCount() + 1);
-    const std::string guests = numberText(static_cast<long long>(f.guests));
-    const std::string amount = numberText(static_cast<long long>(f.amount));
-    const int row =
-        list.rows.addRow({number, f.number, f.opened, f.table, guests, amount,
-                          f.state == 0 ? "未结账" : "已结账", f.operatorName, f.remark});
-    list.rows.setCellImage(row, 结账状态, f.state == 0 ? "unsettled" : "settled");
-    list.ids.push_back(rowid);
-    list.totals.guests += f.guests;
-    list.totals.amount += f.amount;
-    (f.state == 0 ? list.totals.unsettled : list.totals.settled) += f.amount;
+QueryWindow::Journal QueryWindow::newJournal() {
+    Journal list(超级列表框_流水.newRows());
+    list.rows.setReader([this](ui::ReportRows& rows, int first, int count) {
+        return readJournalRows(rows, first, count);
+    });
+    return list;
 }
 
-void QueryWindow::appendJournalRow(Journal& list) {
+void QueryWindow::addJournalRecord(Journal& list, std::int64_t rowid, int guests, int amount,
+                                   int state) {
+    list.rows.addKeyedRow(rowid);
+    list.totals.guests += guests;
+    list.totals.amount += amount;
+    (state == 0 ? list.totals.unsettled : list.totals.settled) += amount;
+}
+
+void QueryWindow::addJournalRecord(Journal& list) {
     auto& journal = m_app.data().journalCursor;
-    const std::string number = journal.readText("单号"), opened = journal.readText("时间"),
-                      table = journal.readText("台号"), operatorName = journal.readText("操作"),
-                      remark = journal.readText("备注");
-    appendJournalRow(list, journal.rowid(),
-                     {number, opened, table, journal.readInt("人数"), journal.readInt("金额"),
-                      journal.readInt("状态"), operatorName, remark});
+    addJournalRecord(list, journal.rowid(), journal.readInt("人数"), journal.readInt("金额"),
+                     journal.readInt("状态"));
+}
+
+void QueryWindow::fillJournalRow(ui::ReportRows& rows, int row, const JournalFields& f) {
+    const std::string number = std::to_string(row + 1);
+    const std::string guests = numberText(static_cast<long long>(f.guests));
+    const std::string amount = numberText(static_cast<long long>(f.amount));
+    rows.fillRow(row, {number, f.number, f.opened, f.table, guests, amount,
+                       f.state == 0 ? "未结账" : "已结账", f.operatorName, f.remark});
+    rows.setCellImage(row, 结账状态, f.state == 0 ? "unsettled" : "settled");
+}
+
+bool QueryWindow::readJournalRows(ui::ReportRows& rows, int first, int count) {
+    // Kept open between runs, so reading a long list (an export) prepares its statement once;
+    // the connection closes it when it closes.
+    if (!m_rowReader.isOpen() && !m_rowReader.open("流水", m_app.data().database)) return false;
+    // The rows of a run are records close together: one range read serves them, unless the
+    // list skips far (one statement a row then).
+    std::vector<std::pair<std::int64_t, int>> wanted;  // rowid, row
+    for (int row = first; row < first + count; ++row) wanted.emplace_back(rows.key(row), row);
+    std::sort(wanted.begin(), wanted.end());
+    enum { kNumber, kOpened, kTable, kGuests, kAmount, kState, kOperator, kRemark };
+    const std::vector<data::Field> fields = {"单号", "时间", "台号", "人数",
+                                             "金额", "状态", "操作", "备注"};
+    const auto fill = [&](const data::SqliteTable::RowValues& v) {
+        const auto at = std::lower_bound(wanted.begin(), wanted.end(),
+                                         std::pair<std::int64_t, int>(v.rowid(), -1));
+        for (auto it = at; it != wanted.end() && it->first == v.rowid(); ++it)
+            fillJournalRow(
+                rows, it->second,
+                {v.text(kNumber), v.text(kOpened), v.text(kTable), v.integer(kGuests),
+                 v.integer(kAmount), v.integer(kState), v.text(kOperator), v.text(kRemark)});
+    };
+    bool read = true;
+    const std::int64_t from = wanted.front().first, to = wanted.back().first;
+    if (static_cast<std::uint64_t>(to - from) <= static_cast<std::uint64_t>(count) * 8) {
+        read = m_rowReader.forEachRowBetween(fields, from, to, fill);
+    } else {
+        for (const auto& [rowid, row] : wanted)
+            read = read && m_rowReader.forEachRowBetween(fields, rowid, rowid, fill);
+    }
+    // A record gone since the query reads as a walk reads it: empty, 0, not settled.
+    for (const auto& [rowid, row] : wanted)
+        if (read && !rows.isRead(row)) fillJournalRow(rows, row, {});
+    return read;
 }
 
 void QueryWindow::clearListsAndTotals() {
     超级列表框_流水.clearRows();
     超级列表框_明细.clearRows();
-    m_journalIds.clear();
     for (ui::Label* total : {&标签_人数合计, &标签_金额合计, &标签_已结合计, &标签_未结合计})
         total->setText("0");
 }
 
 void QueryWindow::QueryAllOrders() {
-    Journal list(超级列表框_流水.newRows());
+    Journal list = newJournal();
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
-    // Years of trade: every record's fields straight from one statement into the list's rows.
-    enum { kNumber, kOpened, kTable, kGuests, kAmount, kState, kOperator, kRemark };
-    const bool read = journal.forEachRow(
-        {"单号", "时间", "台号", "人数", "金额", "状态", "操作", "备注"},
-        [&](const data::SqliteTable::RowValues& v) {
-            appendJournalRow(
-                list, v.rowid(),
-                {v.text(kNumber), v.text(kOpened), v.text(kTable), v.integer(kGuests),
-                 v.integer(kAmount), v.integer(kState), v.text(kOperator), v.text(kRemark)});
+    // Years of trade: each record's rowid and figures from one statement; its texts are read
+    // when the list shows its row.
+    const bool read =
+        journal.forEachRow({"人数", "金额", "状态"}, [&](const data::SqliteTable::RowValues& v) {
+            addJournalRecord(list, v.rowid(), v.integer(0), v.integer(1), v.integer(2));
         });
     journal.close();
     finishQuery(kAll, "", std::move(list), read);
@@ -178,12 +215,12 @@ void QueryWindow::QueryOrderByNumber() {
         m_app.message("请填写要查询的单号！", kWarn);
         return;
     }
-    Journal list(超级列表框_流水.newRows());
+    Journal list = newJournal();
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
     // Only the first of several records with one number is shown.
     data::forEachMatch(journal, "单号", 编辑框_单号.text(), [&](data::SqliteTable&) {
-        appendJournalRow(list);
+        addJournalRecord(list);
         return true;
     });
     const bool read = !journal.readFailed();
@@ -192,7 +229,7 @@ void QueryWindow::QueryOrderByNumber() {
 }
 
 void QueryWindow::QueryOrdersByDate() {
-    Journal list(超级列表框_流水.newRows());
+    Journal list = newJournal();
     const int first = dayNumber(日期框1.date());
     const int last = dayNumber(日期框2.date());
     auto& data = m_app.data();
@@ -209,7 +246,7 @@ void QueryWindow::QueryOrdersByDate() {
         read = !journal.readFailed();
         for (int number : found) {
             journal.moveTo(number);
-            appendJournalRow(list);
+            addJournalRecord(list);
         }
         read = read && !journal.readFailed();
     }
@@ -229,7 +266,6 @@ void QueryWindow::finishQuery(int kind, const std::string& noneFound, Journal li
         return;
     }
     超级列表框_流水.setRows(std::move(list.rows));
-    m_journalIds = std::move(list.ids);
     标签_人数合计.setText(numberText(list.totals.guests));
     标签_金额合计.setText(numberText(list.totals.amount));
     标签_已结合计.setText(numberText(list.totals.settled));
@@ -271,8 +307,9 @@ void QueryWindow::DeleteSelectedOrder() {
     // would leave lines that belong to nothing, or a bill without its dishes. The record is
     // the very one listed; a number that reads as empty text is told apart by its bytes.
     data.openOnDemand(journal);
-    bool ok = data.database.beginTransaction() &&
-              core::reachListed(data, journal, m_journalIds, current, "单号", number);
+    bool ok =
+        data.database.beginTransaction() &&
+        core::reachListed(data, journal, {超级列表框_流水.rowKey(current)}, 0, "单号", number);
     const data::SqliteTable::Stored stored =
         ok && number.empty() ? journal.readStored("单号") : data::SqliteTable::Stored{};
     data.openOnDemand(lines);

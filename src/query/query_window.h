@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/sqlite_table.h"
 #include "ui/window.h"
 
 namespace tablora::core {
@@ -96,23 +97,27 @@ class QueryWindow : public ui::Window {
     struct Totals {
         long long guests = 0, amount = 0, settled = 0, unsettled = 0;
     };
-    // A journal list read from the file: its rows, each row's rowid and the totals.
+    // A journal list read from the file: a row for each record found, known by its rowid, its
+    // cells read from the file when the list first shows it; and the totals.
     struct Journal {
         explicit Journal(ui::ReportRows empty) : rows(std::move(empty)) {}
         ui::ReportRows rows;
-        std::vector<std::int64_t> ids;
         Totals totals;
     };
+    Journal newJournal();
+    // A record found: its row at the end of the list, its figures added to the totals.
+    void addJournalRecord(Journal& journal, std::int64_t rowid, int guests, int amount, int state);
+    // The same for the record current on journalCursor.
+    void addJournalRecord(Journal& journal);
+    // Fills rows first..first+count-1 of a journal list with their records' fields.
+    bool readJournalRows(ui::ReportRows& rows, int first, int count);
     // One journal record's fields, as the list shows them.
     struct JournalFields {
         std::string_view number, opened, table;
         int guests = 0, amount = 0, state = 0;
         std::string_view operatorName, remark;
     };
-    // A record's row at the end of the list being read, its rowid kept, added to the totals.
-    void appendJournalRow(Journal& journal, std::int64_t rowid, const JournalFields& fields);
-    // The same for the record current on journalCursor.
-    void appendJournalRow(Journal& journal);
+    static void fillJournalRow(ui::ReportRows& rows, int row, const JournalFields& fields);
     void clearListsAndTotals();
     // Shows what a query read, totalled, and remembers the kind of query to repeat. A list
     // that could not be read stays as it was; one that found nothing says so.
@@ -121,8 +126,9 @@ class QueryWindow : public ui::Window {
     void exportList(ui::ReportList& list, const std::string& namePrefix, const std::string& title);
 
     core::AppContext& m_app;
-    // The rowid of each journal record listed, so a deletion reaches the very record shown.
-    std::vector<std::int64_t> m_journalIds;
+    // Reads the journal list's rows as they are shown; its own cursor, so a row shown while
+    // another window's step waits on a message never closes that window's cursor.
+    data::SqliteTable m_rowReader;
 };
 
 }  // namespace tablora::query

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <string_view>
+#include <vector>
 
 #include "util/gbk.h"
 
@@ -16,18 +17,21 @@ namespace {
 constexpr const char* kEnd = "\r\n";
 
 void appendEscaped(std::string& out, std::string_view text) {
-    for (char c : text) {
-        if (c == '\0')
-            continue;  // a NUL byte read from the file would end the cell early in a reader
-        else if (c == '&')
+    size_t from = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '&' && c != '<' && c != '>' && c != '\0') continue;
+        out.append(text.data() + from, i - from);
+        from = i + 1;
+        // A NUL byte read from the file would end the cell early in a reader: left out.
+        if (c == '&')
             out += "&amp;";
         else if (c == '<')
             out += "&lt;";
         else if (c == '>')
             out += "&gt;";
-        else
-            out += c;
     }
+    out.append(text.data() + from, text.size() - from);
 }
 
 std::string escaped(std::string_view text) {
@@ -55,16 +59,18 @@ void produce(const ui::ReportList& list, bool headerRow, const std::string& titl
         piece += std::string("  </tr>") + kEnd;
     }
     sink(piece);
-    for (int r = 0; r < list.rowCount(); ++r) {
+    std::vector<std::string_view> cells;
+    list.forEachRow([&](int r) {
         piece.assign("  <tr>\r\n");
-        for (int c = 0; c < columns; ++c) {
+        list.rowCells(r, cells);
+        for (const std::string_view cell : cells) {
             piece += "    <td>";
-            appendEscaped(piece, list.cellView(r, c));
+            appendEscaped(piece, cell);
             piece += "</td>\r\n";
         }
         piece += "  </tr>\r\n";
         sink(piece);
-    }
+    });
     sink(std::string("</table>") + kEnd);
 }
 
@@ -115,6 +121,7 @@ bool ExportListAsSpreadsheet(const std::string& path, const ui::ReportList& list
     util::GbkConverter converter;
     auto flush = [&] {
         gbk.clear();
+        gbk.reserve(pending.size());
         converter.append(gbk, pending);
         written = written && writeAll(fd, gbk);
         pending.clear();

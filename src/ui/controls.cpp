@@ -197,19 +197,37 @@ ReportRows::CellPlace ReportRows::place(std::string_view row, int column) const 
     }
 }
 
+bool ReportRows::readIfNeeded(int row) const {
+    if (m_rows[static_cast<size_t>(row)].block != kNotRead) return true;
+    auto& self = const_cast<ReportRows&>(*this);
+    const int first = row - row % kReadRun;
+    const int count = std::min(kReadRun, rowCount() - first);
+    if (m_read && !self.m_read(self, first, count)) return false;
+    for (int r = first; r < first + count; ++r)
+        if (m_rows[static_cast<size_t>(r)].block == kNotRead) self.fillRow(r, {});
+    return true;
+}
+
 std::string_view ReportRows::rowBytes(int row) const {
+    if (!readIfNeeded(row)) {
+        if (m_emptyRow.empty()) rowImage(const_cast<ReportRows&>(*this).m_emptyRow, {});
+        return m_emptyRow;
+    }
     const RowPlace& r = m_rows[static_cast<size_t>(row)];
     return {m_blocks[r.block].get() + r.offset, r.size};
 }
 
 char* ReportRows::rowData(int row) {
+    if (!readIfNeeded(row)) fillRow(row, {});
     const RowPlace& r = m_rows[static_cast<size_t>(row)];
     return m_blocks[r.block].get() + r.offset;
 }
 
 ReportRows::RowPlace ReportRows::store(std::string_view bytes) {
-    if (m_blocks.empty() || m_used + bytes.size() > m_lastBlockSize) {
-        m_lastBlockSize = std::max(kBlockSize, bytes.size());
+    if (m_blocks.empty() || m_freshBlock || m_used + bytes.size() > m_lastBlockSize) {
+        // A run read for one visit gets small blocks of its own, to be let go after it.
+        m_lastBlockSize = std::max(m_freshBlock ? kBlockSize / 16 : kBlockSize, bytes.size());
+        m_freshBlock = false;
         m_blocks.push_back(std::make_unique<char[]>(m_lastBlockSize));
         m_used = 0;
     }
@@ -222,6 +240,7 @@ ReportRows::RowPlace ReportRows::store(std::string_view bytes) {
 
 int ReportRows::append(std::string_view bytes) {
     m_rows.push_back(store(bytes));
+    if (!m_keys.empty()) m_keys.push_back(0);
     return rowCount() - 1;
 }
 
@@ -237,16 +256,60 @@ int ReportRows::addRow(std::vector<std::string> cells) {
     return append(m_scratch);
 }
 
-int ReportRows::addRow(std::initializer_list<std::string_view> cells) {
-    m_scratch.assign(static_cast<size_t>(m_columns), '\0');
+void ReportRows::rowImage(std::string& bytes, std::initializer_list<std::string_view> cells) const {
+    bytes.assign(static_cast<size_t>(m_columns), '\0');
     int c = 0;
     for (const auto& cell : cells) {
         if (c++ == m_columns) break;
-        appendLength(m_scratch, cell.size());
-        m_scratch += cell;
+        appendLength(bytes, cell.size());
+        bytes += cell;
     }
-    for (; c < m_columns; ++c) appendLength(m_scratch, 0);
+    for (; c < m_columns; ++c) appendLength(bytes, 0);
+}
+
+int ReportRows::addRow(std::initializer_list<std::string_view> cells) {
+    rowImage(m_scratch, cells);
     return append(m_scratch);
+}
+
+int ReportRows::addKeyedRow(std::int64_t key) {
+    m_keys.resize(m_rows.size());
+    m_keys.push_back(key);
+    m_rows.push_back(RowPlace{kNotRead, 0, 0});
+    return rowCount() - 1;
+}
+
+void ReportRows::forEachRow(const std::function<void(int row)>& visit) const {
+    auto& self = const_cast<ReportRows&>(*this);
+    for (int first = 0; first < rowCount(); first += kReadRun) {
+        const int end = std::min(rowCount(), first + kReadRun);
+        const size_t blocksBefore = m_blocks.size();
+        bool unread = false;
+        for (int r = first; r < end && !unread; ++r) unread = !isRead(r);
+        self.m_freshBlock = unread;
+        for (int r = first; r < end; ++r) visit(r);
+        self.m_freshBlock = false;
+        if (!unread || m_blocks.size() == blocksBefore) continue;
+        for (int r = first; r < end; ++r)
+            if (m_rows[static_cast<size_t>(r)].block >= blocksBefore)
+                self.m_rows[static_cast<size_t>(r)] = RowPlace{kNotRead, 0, 0};
+        for (size_t b = blocksBefore; b < m_blocks.size(); ++b) self.m_blocks[b].reset();
+        self.m_used = m_lastBlockSize;  // the next row stored starts a new block
+    }
+}
+
+bool ReportRows::isRead(int row) const {
+    return inRange(row, m_rows.size()) && m_rows[static_cast<size_t>(row)].block != kNotRead;
+}
+
+std::int64_t ReportRows::key(int row) const {
+    return inRange(row, m_keys.size()) ? m_keys[static_cast<size_t>(row)] : 0;
+}
+
+void ReportRows::fillRow(int row, std::initializer_list<std::string_view> cells) {
+    if (!inRange(row, m_rows.size())) return;
+    rowImage(m_scratch, cells);
+    m_rows[static_cast<size_t>(row)] = store(m_scratch);
 }
 
 std::string_view ReportRows::cellView(int row, int column) const {
@@ -254,6 +317,18 @@ std::string_view ReportRows::cellView(int row, int column) const {
     const std::string_view r = rowBytes(row);
     const CellPlace p = place(r, column);
     return r.substr(p.textAt, p.textEnd - p.textAt);
+}
+
+void ReportRows::rowCells(int row, std::vector<std::string_view>& cells) const {
+    cells.assign(static_cast<size_t>(m_columns), std::string_view());
+    if (!inRange(row, m_rows.size())) return;
+    const std::string_view r = rowBytes(row);
+    size_t at = static_cast<size_t>(m_columns);
+    for (size_t c = 0; c < cells.size(); ++c) {
+        const size_t n = lengthAt(r, at);
+        cells[c] = at < r.size() ? r.substr(at, n) : std::string_view();
+        at += n;
+    }
 }
 
 bool ReportRows::setCell(int row, int column, std::string_view text) {
@@ -293,12 +368,14 @@ bool ReportRows::setCellImage(int row, int column, std::string image) {
 bool ReportRows::removeRow(int row) {
     if (!inRange(row, m_rows.size())) return false;
     m_rows.erase(m_rows.begin() + row);
+    if (inRange(row, m_keys.size())) m_keys.erase(m_keys.begin() + row);
     return true;
 }
 
 void ReportRows::clear() {
     // Gives the memory of a long list back.
     std::vector<RowPlace>().swap(m_rows);
+    std::vector<std::int64_t>().swap(m_keys);
     m_blocks.clear();
     m_used = m_lastBlockSize = 0;
 }

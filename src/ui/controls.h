@@ -243,12 +243,31 @@ class ReportRows {
     int addRow(std::initializer_list<std::string_view> cells);
     // The cell's text where it is kept; valid until the rows next change.
     std::string_view cellView(int row, int column) const;
+    // Every cell of the row the same way, in one pass over it.
+    void rowCells(int row, std::vector<std::string_view>& cells) const;
     // False when the cell held that text already.
     bool setCell(int row, int column, std::string_view text);
     std::string cellImage(int row, int column) const;
     bool setCellImage(int row, int column, std::string image);
     bool removeRow(int row);
     void clear();
+
+    // Rows known first by a key alone (a record's rowid), whose cells are read only when some
+    // row of their run is first asked for, and kept from then on: a list of a million orders
+    // holds 20 bytes a row until it is looked at. The reader fills the rows first..first+count-1
+    // with fillRow; a row it leaves is shown empty. When it could not read (false), the rows
+    // show empty for now and are asked for again the next time.
+    using Reader = std::function<bool(ReportRows& rows, int first, int count)>;
+    void setReader(Reader read) { m_read = std::move(read); }
+    int addKeyedRow(std::int64_t key);
+    bool isRead(int row) const;
+    // Visits every row in order, its cells read through cellView as usual; runs of keyed rows
+    // read only for this visit are let go after it, so writing out a million rows keeps none.
+    void forEachRow(const std::function<void(int row)>& visit) const;
+    // The key of a row added by addKeyedRow (0 for others).
+    std::int64_t key(int row) const;
+    // A row's cells, its images cleared.
+    void fillRow(int row, std::initializer_list<std::string_view> cells);
 
   private:
     // A row is one run of bytes: first one byte a column for its image (0 for none, else 1 +
@@ -259,6 +278,12 @@ class ReportRows {
         std::uint32_t block = 0, offset = 0, size = 0;
     };
     static constexpr size_t kBlockSize = 1 << 20;
+    static constexpr std::uint32_t kNotRead = 0xFFFFFFFF;  // block of a keyed row not read yet
+    static constexpr int kReadRun = 128;
+    // Reads the run of keyed rows holding `row` when it has not been read. Reading fills the
+    // cache of what is shown, so it is allowed where the rows are only looked at.
+    bool readIfNeeded(int row) const;
+    void rowImage(std::string& bytes, std::initializer_list<std::string_view> cells) const;
     // Where the cell's length starts, and where its text starts and ends, within the row.
     struct CellPlace {
         size_t lengthAt = 0, textAt = 0, textEnd = 0;
@@ -276,7 +301,11 @@ class ReportRows {
     size_t m_lastBlockSize = 0;
     std::vector<RowPlace> m_rows;
     std::vector<std::string> m_imageNames;
-    std::string m_scratch;  // a row being put together
+    std::string m_scratch;             // a row being put together
+    std::vector<std::int64_t> m_keys;  // one a row once a keyed row was added
+    std::string m_emptyRow;            // what a row not read shows
+    bool m_freshBlock = false;         // the next row stored starts a block of its own
+    Reader m_read;
 };
 
 class ReportList : public Control {
@@ -304,6 +333,12 @@ class ReportList : public Control {
     // Shows these rows in place of the list's; none is current afterwards.
     void setRows(ReportRows rows);
     std::vector<std::string> row(int index) const;
+    void forEachRow(const std::function<void(int row)>& visit) const { m_rows.forEachRow(visit); }
+    void rowCells(int row, std::vector<std::string_view>& cells) const {
+        m_rows.rowCells(row, cells);
+    }
+    // The key a keyed row was added with (see ReportRows::addKeyedRow).
+    std::int64_t rowKey(int row) const { return m_rows.key(row); }
     int currentRow() const { return m_current; }
     void setCurrentRow(int row);
     // What changed since the binding last asked, so a view of 200,000 rows is told only that:

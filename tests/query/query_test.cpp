@@ -427,3 +427,45 @@ TEST_F(QueryTest, TheDayQueryFindsWhatAWalkOverEveryTimeFinds) {
         EXPECT_FALSE(asked.empty());
     }
 }
+
+// A long journal list holds its records' rowids and reads their texts as rows are shown: the
+// rows, totals and export are those of the records, and a row shown after its record went
+// reads as a walk reads a record that is gone.
+TEST_F(QueryTest, ALongListReadsEachRowWhenShownAndActsOnTheVeryRecord) {
+    exec(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < 400) "
+        "INSERT INTO 流水 SELECT 20240101000000 + i, '2024-01-01 10:00:00', '厅' || i, i % 5, "
+        "i, i % 2, '经理', CASE WHEN i = 300 THEN 'a<b' ELSE '' END FROM n;");
+    q().按钮_查询全部.click();
+    auto& list = q().超级列表框_流水;
+    ASSERT_EQ(list.rowCount(), 404);
+    EXPECT_EQ(totals(), (std::vector<std::string>{"813", "80393", "40137", "40256"}));
+    EXPECT_EQ(list.row(303),
+              (std::vector<std::string>{"304", "20240101000300", "2024-01-01 10:00:00", "厅300",
+                                        "0", "300", "未结账", "经理", "a<b"}));
+    EXPECT_EQ(list.cellImage(304, query::QueryWindow::结账状态), "settled");
+
+    // Another program deletes a record not yet shown, and changes one already shown.
+    exec(
+        "DELETE FROM 流水 WHERE 单号 = '20240101000390'; "
+        "UPDATE 流水 SET 台号 = '改' WHERE 单号 = '20240101000300'");
+    EXPECT_EQ(list.row(393),
+              (std::vector<std::string>{"394", "", "", "", "0", "0", "未结账", "", ""}));
+    EXPECT_EQ(list.cell(303, query::QueryWindow::台号), "厅300");
+
+    // The export holds every row as the list shows it.
+    desktop.saves.push_back(dir.path("all.xls"));
+    q().按钮_流水导出.click();
+    const std::string exported = readFile(dir.path("all.xls"));
+    EXPECT_NE(exported.find("<td>a&lt;b</td>"), std::string::npos);
+    EXPECT_NE(exported.find("<td>20240101000399</td>"), std::string::npos);
+    EXPECT_EQ(exported.find("<td>20240101000390</td>"), std::string::npos);
+
+    // Deleting a row reaches its own record, which still holds the number shown.
+    list.selectRow(350);
+    desktop.answers.push_back(ui::Answer::Ok);
+    q().按钮_删除.click();
+    EXPECT_EQ(sql("SELECT count(*) FROM 流水 WHERE 单号 = '20240101000347'"), "0");
+    EXPECT_EQ(sql("SELECT count(*) FROM 流水"), "402");
+    EXPECT_EQ(list.rowCount(), 402);
+}
