@@ -5,8 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
+#include <mutex>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "util/gbk.h"
@@ -94,6 +98,66 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// Converts and writes chunks of UTF-8 text in order on a thread of its own; at most a few
+// chunks wait, so memory stays a few megabytes whatever the list's length.
+class ChunkWriter {
+  public:
+    explicit ChunkWriter(int fd) : m_fd(fd), m_thread([this] { run(); }) {}
+    ~ChunkWriter() { finish(); }
+    void push(std::string chunk) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_chunks.size() < 4 || m_failed; });
+        if (m_failed) return;  // nothing more is worth writing
+        m_chunks.push_back(std::move(chunk));
+        m_changed.notify_all();
+    }
+    // Waits for every chunk; false when any could not be written.
+    bool finish() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_done = true;
+            m_changed.notify_all();
+        }
+        if (m_thread.joinable()) m_thread.join();
+        return !m_failed;
+    }
+
+  private:
+    void run() {
+        util::GbkConverter converter;
+        std::string gbk;
+        for (;;) {
+            std::string chunk;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [&] { return !m_chunks.empty() || m_done; });
+                if (m_chunks.empty()) return;
+                chunk = std::move(m_chunks.front());
+                m_chunks.pop_front();
+                m_changed.notify_all();
+            }
+            gbk.clear();
+            gbk.reserve(chunk.size());
+            converter.append(gbk, chunk);
+            if (!writeAll(m_fd, gbk)) {
+                std::lock_guard lock(m_mutex);
+                m_failed = true;
+                m_chunks.clear();
+                m_changed.notify_all();
+                return;
+            }
+        }
+    }
+
+    int m_fd;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::string> m_chunks;
+    bool m_done = false;
+    bool m_failed = false;
+    std::thread m_thread;  // last: started once the rest is ready
+};
+
 }  // namespace
 
 bool ExportListAsSpreadsheet(const std::string& path, const ui::ReportList& list, bool headerRow,
@@ -117,21 +181,19 @@ bool ExportListAsSpreadsheet(const std::string& path, const ui::ReportList& list
         mode = 0666 & ~mask;
     }
     bool written = ::fchmod(fd, mode) == 0;
-    std::string pending, gbk;
-    util::GbkConverter converter;
-    auto flush = [&] {
-        gbk.clear();
-        gbk.reserve(pending.size());
-        converter.append(gbk, pending);
-        written = written && writeAll(fd, gbk);
-        pending.clear();
-    };
+    // The rows are read and laid out here while another thread turns the text before them
+    // into GBK and writes it: a journal of years goes out in the time the slower half takes.
+    ChunkWriter writer(fd);
+    std::string pending;
     produce(list, headerRow, title, [&](const std::string& piece) {
-        if (!written) return;
         pending += piece;
-        if (pending.size() >= (1u << 20)) flush();
+        if (pending.size() >= (1u << 20)) {
+            writer.push(std::move(pending));
+            pending.clear();
+        }
     });
-    flush();
+    writer.push(std::move(pending));
+    written = writer.finish() && written;
     written = written && ::fsync(fd) == 0;
     written = ::close(fd) == 0 && written;
     if (written && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
