@@ -25,6 +25,7 @@ CheckoutWindow::CheckoutWindow(core::AppContext& app)
         if (key == ui::EditBox::kEnter) computeChange();
     };
     按钮_结账.onClick = [this] { settle(); };
+    按钮_打印账单.onClick = [this] { printPreBill(); };
 }
 
 void CheckoutWindow::created() {
@@ -35,6 +36,7 @@ void CheckoutWindow::created() {
 
 void CheckoutWindow::applyPermission(const core::PermissionSet& permissions) {
     按钮_结账.setEnabled(permissions.结账 != 0);
+    按钮_打印账单.setEnabled(permissions.结账 != 0);
 }
 
 void CheckoutWindow::RefreshCheckoutWindow() {
@@ -103,6 +105,29 @@ void CheckoutWindow::computeChange() {
     标签_找零.setText(numberText(change));
 }
 
+printing::BillOrder CheckoutWindow::shownOrder() const {
+    const int selected = 超级列表框_流水.currentRow();
+    printing::BillOrder order{
+        超级列表框_流水.cell(selected, kNumber), 超级列表框_流水.cell(selected, kTable),
+        超级列表框_流水.cell(selected, kGuests), 超级列表框_流水.cell(selected, kOpened),
+        超级列表框_流水.cell(selected, kAmount), {}};
+    enum { kDish = 2, kPrice, kQuantity, kLineAmount };
+    for (int r = 0; r < 超级列表框_明细.rowCount(); ++r)
+        order.lines.push_back({超级列表框_明细.cell(r, kDish), 超级列表框_明细.cell(r, kPrice),
+                               超级列表框_明细.cell(r, kQuantity),
+                               超级列表框_明细.cell(r, kLineAmount)});
+    return order;
+}
+
+void CheckoutWindow::printPreBill() {
+    if (超级列表框_流水.currentRow() < 0 || 标签_台号.text().empty()) {
+        m_app.message("请选择要结账的台号！", kWarn);
+        return;
+    }
+    if (!printing::printBill(m_app, shownOrder(), nullptr))
+        m_app.message("没有设置账单打印机！", kWarn);
+}
+
 void CheckoutWindow::settle() {
     const int selected = 超级列表框_流水.currentRow();
     if (selected < 0 || 标签_台号.text().empty()) {
@@ -111,6 +136,8 @@ void CheckoutWindow::settle() {
     }
     if (!amountUsable()) return;
     const std::string number = 超级列表框_流水.cell(selected, kNumber);
+    // The receipt shows the bill as the cashier saw it settled.
+    const printing::BillOrder bill = shownOrder();
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
     bool settled = false;
@@ -129,7 +156,14 @@ void CheckoutWindow::settle() {
     const bool unreadable = journal.readFailed();
     journal.close();
     if (settled) {
+        const std::string received = 编辑框_金额.text();
+        const double change = static_cast<double>(wholeNumber(received)) -
+                              static_cast<double>(wholeNumber(标签_金额.text()));
+        const printing::Settlement paid{received, numberText(change),
+                                        util::dateText(m_app.desktop().now()),
+                                        m_app.session().currentUser, 编辑框_备注.text()};
         m_app.message("结账成功！", ui::Icon::Information);
+        printing::printBill(m_app, bill, &paid);
     } else if (found || unreadable) {
         m_app.message("结账失败，请检查！", kWarn);
         if (unreadable) return;  // nothing changed, and the lists could not be read either

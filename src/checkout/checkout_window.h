@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printing/bills.h"
 #include "ui/window.h"
 
 namespace tablora::core {
@@ -57,6 +58,7 @@ class CheckoutWindow : public ui::Window {
     ui::EditBox 编辑框_金额{*this, "编辑框_金额", ui::EditMode::WholeNumber, {850, 501, 60, 24}};
     ui::Button 按钮_计算{*this, "按钮_计算", "计算", {924, 502, 40, 24}};
     ui::Button 按钮_结账{*this, "按钮_结账", "结 账", {850, 552, 112, 40}};
+    ui::Button 按钮_打印账单{*this, "按钮_打印账单", "打印账单", {730, 552, 112, 40}};
 
   private:
     void showSelectedOrder();
@@ -64,6 +66,9 @@ class CheckoutWindow : public ui::Window {
     bool amountUsable();
     void computeChange();
     void settle();
+    void printPreBill();
+    // The selected order and its lines as the window shows them.
+    printing::BillOrder shownOrder() const;
 
     core::AppContext& m_app;
 };

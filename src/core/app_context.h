@@ -21,6 +21,10 @@ class RestaurantSettingsWindow;
 class UserSettingsWindow;
 }  // namespace tablora::settings
 
+namespace tablora::printing {
+class PrintQueue;
+}
+
 namespace tablora::core {
 
 // What every window stands on: the data, the session, the desktop, the other loaded windows
@@ -33,6 +37,8 @@ class AppContext {
     virtual ui::Desktop& desktop() = 0;
     virtual data::DataContext& data() = 0;
     virtual Session& session() = 0;
+    // Sends print jobs off the window thread; made on first use.
+    virtual printing::PrintQueue& printQueue() = 0;
 
     virtual ordering::OrderWindow* orderWindow() = 0;
     virtual checkout::CheckoutWindow* checkoutWindow() = 0;

@@ -44,6 +44,13 @@ bool DataContext::openDatabase() {
 
 void addOwnTables(SqliteDB& database) {
     database.createTableIfMissing("显示设置", "比例 INTEGER");
+    // Printing: the printers, the shop's name and footer for bills, and the jobs a printer
+    // has not taken yet (kept until printed, or for a person to print again).
+    database.createTableIfMissing("打印机",
+                                  "名称 TEXT, 连接 TEXT, 纸宽 INTEGER, 用途 TEXT, 分类 TEXT");
+    database.createTableIfMissing("打印设置", "店名 TEXT, 页脚 TEXT");
+    database.createTableIfMissing("打印任务",
+                                  "打印机 TEXT, 连接 TEXT, 内容 BLOB, 说明 TEXT, 时间 TEXT");
 }
 
 int readDisplayScale(const std::string& databasePath) {

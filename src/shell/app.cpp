@@ -2,6 +2,8 @@
 
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
+#include "printing/print_queue.h"
+#include "printing/printer_settings_window.h"
 #include "query/query_window.h"
 #include "settings/display_scale_window.h"
 #include "settings/restaurant_settings_window.h"
@@ -18,6 +20,11 @@ App::~App() {
     if (m_main) m_main->destroy();
     // Exit cleanup: the windows go before the data they read.
     m_destroyed.clear();
+}
+
+printing::PrintQueue& App::printQueue() {
+    if (!m_printQueue) m_printQueue = std::make_unique<printing::PrintQueue>(m_desktop);
+    return *m_printQueue;
 }
 
 template <class W>
@@ -60,7 +67,8 @@ ui::Window* App::window(const std::string& name) {
           static_cast<ui::Window*>(m_query.get()),
           static_cast<ui::Window*>(m_restaurantSettings.get()),
           static_cast<ui::Window*>(m_userSettings.get()),
-          static_cast<ui::Window*>(m_displayScale.get())})
+          static_cast<ui::Window*>(m_displayScale.get()),
+          static_cast<ui::Window*>(m_printerSettings.get())})
         if (w && w->name() == name) return w;
     return nullptr;
 }
@@ -87,6 +95,10 @@ void App::openUserSettings() {
 
 void App::openDisplayScale() {
     load(m_displayScale, true, m_main.get());
+}
+
+void App::openPrinterSettings() {
+    load(m_printerSettings, true, m_main.get());
 }
 
 void App::placeWorkWindow(ui::Window& window) {

@@ -9,6 +9,9 @@
 namespace tablora::settings {
 class DisplayScaleWindow;
 }  // namespace tablora::settings
+namespace tablora::printing {
+class PrinterSettingsWindow;
+}  // namespace tablora::printing
 
 namespace tablora::shell {
 
@@ -36,6 +39,7 @@ class App : public core::AppContext {
 
     ui::Desktop& desktop() override { return m_desktop; }
     data::DataContext& data() override { return m_data; }
+    printing::PrintQueue& printQueue() override;
     core::Session& session() override { return m_session; }
     InstanceGuard* guard() { return m_guard; }
 
@@ -63,6 +67,7 @@ class App : public core::AppContext {
     void openRestaurantSettings();
     void openUserSettings();
     void openDisplayScale();
+    void openPrinterSettings();
     void placeWorkWindow(ui::Window& window) override;
     void placeWorkWindows();
     std::string shownUserName() override;
@@ -79,6 +84,8 @@ class App : public core::AppContext {
     int m_exitCode = 0;
     bool m_loginAccepted = false;
 
+    // Destroyed after the windows; it sends what still waits before it goes.
+    std::unique_ptr<printing::PrintQueue> m_printQueue;
     std::unique_ptr<MainWindow> m_main;
     std::unique_ptr<LoginWindow> m_login;
     std::unique_ptr<ordering::OrderWindow> m_order;
@@ -87,6 +94,7 @@ class App : public core::AppContext {
     std::unique_ptr<settings::RestaurantSettingsWindow> m_restaurantSettings;
     std::unique_ptr<settings::UserSettingsWindow> m_userSettings;
     std::unique_ptr<settings::DisplayScaleWindow> m_displayScale;
+    std::unique_ptr<printing::PrinterSettingsWindow> m_printerSettings;
     // Destroyed windows wait here: a handler of the window may still be running.
     std::vector<std::unique_ptr<ui::Window>> m_destroyed;
 };

@@ -32,6 +32,7 @@ MainWindow::MainWindow(App& app)
         if (auto* w = m_app.restaurantSettingsWindow()) w->destroy();
         if (auto* w = m_app.userSettingsWindow()) w->destroy();
         if (auto* w = m_app.window("DisplayScaleWindow")) w->destroy();
+        if (auto* w = m_app.window("PrinterSettingsWindow")) w->destroy();
     };
     onCloseRequested = [this] { m_app.endProgram(0); };
     onMoved = [this] { m_app.placeWorkWindows(); };
@@ -94,6 +95,8 @@ void MainWindow::onMenu(int index) {
         m_app.openUserSettings();
     else if (entry == "公告设置")
         settings::editAnnouncement(m_app);
+    else if (entry == "打印设置")
+        m_app.openPrinterSettings();
     else if (entry == "显示比例")
         m_app.openDisplayScale();
 }

@@ -1,5 +1,7 @@
 #include "support/scenario_runner.h"
 
+#include "printing/print_queue.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -121,6 +123,8 @@ class Runner {
         if (t.empty()) return;
         m_out << m_current << ": " << line << "\n";
         execute(t);
+        // Print jobs run off the window thread: the next line sees what printing said.
+        if (m_app) m_app->printQueue().finishAll();
     }
 
     shell::App& app() {

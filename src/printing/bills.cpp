@@ -1,0 +1,122 @@
+#include "printing/bills.h"
+
+#include "core/app_context.h"
+#include "data/sqlite_db.h"
+#include "data/sqlite_table.h"
+#include "printing/print_queue.h"
+#include "util/date_time.h"
+
+namespace tablora::printing {
+namespace {
+
+// A job is written to the file before it is sent and removed once printed: a failure, a crash
+// or closing the program mid-send leaves it there to be printed again when a person asks,
+// never by itself.
+std::int64_t keepJob(data::SqliteDB& database, const PrintJob& job, const std::string& time) {
+    data::SqliteTable jobs;
+    if (!jobs.open("打印任务", database) || !jobs.addNew()) return 0;
+    jobs.write("打印机", job.printer);
+    jobs.write("连接", job.connection);
+    jobs.write("内容", data::Bytes(job.bytes.begin(), job.bytes.end()));
+    jobs.write("说明", job.what);
+    jobs.write("时间", time);
+    if (!jobs.update()) return 0;
+    jobs.moveTo(jobs.recordCount());
+    return jobs.rowid();
+}
+
+void forgetJob(data::SqliteDB& database, std::int64_t rowid) {
+    data::SqliteTable jobs;
+    if (rowid != 0 && jobs.open("打印任务", database) && jobs.moveToRowid(rowid))
+        jobs.deleteCurrent();
+}
+
+}  // namespace
+
+bool readPrinters(data::SqliteDB& database, std::vector<Printer>& printers) {
+    printers.clear();
+    data::SqliteTable table;
+    if (!table.open("打印机", database)) return false;
+    for (bool more = table.moveFirst(); more; more = table.skip()) {
+        Printer p;
+        p.name = table.readText("名称");
+        p.connection = table.readText("连接");
+        p.paperMm = table.readInt("纸宽") == 58 ? 58 : 80;
+        p.use = table.readText("用途");
+        p.categories = table.readText("分类");
+        printers.push_back(std::move(p));
+    }
+    return !table.readFailed();
+}
+
+ShopText readShopText(data::SqliteDB& database) {
+    ShopText shop;
+    data::SqliteTable table;
+    if (table.open("打印设置", database) && table.moveFirst()) {
+        shop.name = table.readText("店名");
+        shop.footer = table.readText("页脚");
+    }
+    return shop;
+}
+
+Ticket billTicket(int paperMm, const ShopText& shop, const BillOrder& order,
+                  const Settlement* settled) {
+    Ticket t(paperMm);
+    if (!shop.name.empty()) t.title(shop.name);
+    t.title(settled ? "结账单" : "预结单");
+    t.text("单号：" + order.number);
+    t.pair("台号：" + order.table, "人数：" + order.guests);
+    t.text("开台时间：" + order.opened);
+    t.rule();
+    t.dish("菜品", "数量", "单价", "金额", true);
+    long long dishes = 0;
+    for (const BillLine& line : order.lines) {
+        t.dish(line.dish, line.quantity, line.price, line.amount);
+        dishes += std::atoll(line.quantity.c_str());
+    }
+    t.rule();
+    t.pair("菜品总数：", std::to_string(dishes));
+    t.pair("总金额：", order.amount + "元");
+    if (settled) {
+        t.pair("实收：", settled->received + "元");
+        t.pair("找零：", settled->change + "元");
+        t.text("结账时间：" + settled->time);
+        t.text("收银员：" + settled->cashier);
+        if (!settled->remark.empty()) t.text("备注：" + settled->remark);
+        if (!shop.footer.empty()) {
+            t.rule();
+            t.text(shop.footer);
+        }
+    }
+    return t;
+}
+
+bool printBill(core::AppContext& app, const BillOrder& order, const Settlement* settled) {
+    auto& database = app.data().database;
+    std::vector<Printer> printers;
+    readPrinters(database, printers);
+    const Printer* billPrinter = nullptr;
+    for (const Printer& p : printers)
+        if (p.use == "账单" && !billPrinter) billPrinter = &p;
+    if (!billPrinter) return false;
+    Ticket ticket = billTicket(billPrinter->paperMm, readShopText(database), order, settled);
+    PrintJob job{billPrinter->name, billPrinter->connection, ticket.escPos(),
+                 std::string(settled ? "结账单 " : "预结单 ") + order.number};
+    const std::int64_t kept = keepJob(database, job, util::dateText(app.desktop().now()));
+    sendJob(app, std::move(job), kept);
+    return true;
+}
+
+void sendJob(core::AppContext& app, PrintJob job, std::int64_t kept,
+             std::function<void(bool printed)> after) {
+    app.printQueue().submit(std::move(job), [&app, kept, after = std::move(after)](
+                                                const PrintJob& done, bool printed) {
+        if (printed)
+            forgetJob(app.data().database, kept);
+        else
+            app.message("打印机“" + done.printer + "”打印失败，请检查！", ui::Icon::Exclamation);
+        if (after) after(printed);
+    });
+}
+
+}  // namespace tablora::printing

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "printing/print_queue.h"
+
+#include "printing/ticket.h"
+
+namespace tablora::core {
+class AppContext;
+}
+namespace tablora::data {
+class SqliteDB;
+}
+
+namespace tablora::printing {
+
+struct Printer {
+    std::string name, connection;
+    int paperMm = 80;
+    std::string use;         // "账单" or "厨房"
+    std::string categories;  // for a kitchen printer: "热菜|凉菜", empty for every category
+};
+// The printers set up, in the order they were added; false when they could not be read.
+bool readPrinters(data::SqliteDB& database, std::vector<Printer>& printers);
+
+struct ShopText {
+    std::string name, footer;
+};
+ShopText readShopText(data::SqliteDB& database);
+
+struct BillLine {
+    std::string dish, price, quantity, amount;
+};
+// An order as the cash desk shows it.
+struct BillOrder {
+    std::string number, table, guests, opened, amount;
+    std::vector<BillLine> lines;
+};
+// What a settlement adds to the bill.
+struct Settlement {
+    std::string received, change, time, cashier, remark;
+};
+
+// The pre-bill ("预结单"), or the receipt ("结账单") when `settled` is given.
+Ticket billTicket(int paperMm, const ShopText& shop, const BillOrder& order,
+                  const Settlement* settled);
+
+// Sends a job off the window thread. `kept` is its record among the jobs kept in the file,
+// removed once the printer took it (0 for a job not kept). A failure is told to the person;
+// `after` hears the outcome either way.
+void sendJob(core::AppContext& app, PrintJob job, std::int64_t kept,
+             std::function<void(bool printed)> after = {});
+
+// Sends the ticket to the bill printer (the first printer for "账单"). The job is kept in the
+// file until the printer took it; when it fails the person is told, and the job stays for a
+// person to print again. False (nothing sent) when no bill printer is set up.
+bool printBill(core::AppContext& app, const BillOrder& order, const Settlement* settled);
+
+}  // namespace tablora::printing

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace tablora::printing {
+
+// Sends a ticket's bytes to a printer named by its connection text: "tcp://HOST:PORT" (a
+// network receipt printer) or "file:PATH" (a device such as /dev/usb/lp0, or any file, the
+// bytes appended). False when the printer could not take every byte: refused, unreachable
+// (given up after about three seconds), silent, a device missing or not writable, or a
+// connection text of another kind.
+bool sendToPrinter(const std::string& connection, const std::string& bytes);
+
+// Whether the text names a connection sendToPrinter knows.
+bool isKnownConnection(const std::string& connection);
+
+}  // namespace tablora::printing

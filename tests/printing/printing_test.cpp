@@ -1,0 +1,267 @@
+// Tickets laid out to the paper, sent to a fake network printer and to files, from the cash desk.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "printing/bills.h"
+#include "printing/print_queue.h"
+#include "printing/transport.h"
+#include "support/app_fixture.h"
+
+using namespace tablora;
+using namespace tablora::printing;
+using test::AppTest;
+
+namespace {
+
+// A receipt printer on 127.0.0.1: reads each job to its end, then closes, as real ones do;
+// or (`reads` false) accepts and never reads.
+class FakePrinter {
+  public:
+    explicit FakePrinter(bool reads = true) {
+        m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_listen, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(m_listen, 4);
+        socklen_t size = sizeof a;
+        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &size);
+        m_port = ntohs(a.sin_port);
+        m_thread = std::thread([this, reads] {
+            for (;;) {
+                const int fd = ::accept(m_listen, nullptr, nullptr);
+                if (fd < 0) return;
+                if (!reads) {
+                    m_held.push_back(fd);
+                    continue;
+                }
+                std::string job;
+                char buffer[4096];
+                ssize_t n;
+                while ((n = ::read(fd, buffer, sizeof buffer)) > 0) job.append(buffer, n);
+                ::close(fd);
+                std::lock_guard lock(m_mutex);
+                m_jobs.push_back(job);
+            }
+        });
+    }
+    ~FakePrinter() {
+        ::shutdown(m_listen, SHUT_RDWR);
+        ::close(m_listen);
+        m_thread.join();
+        for (int fd : m_held) ::close(fd);
+    }
+    std::string connection() const { return "tcp://127.0.0.1:" + std::to_string(m_port); }
+    std::vector<std::string> jobs() {
+        std::lock_guard lock(m_mutex);
+        return m_jobs;
+    }
+
+  private:
+    int m_listen = -1, m_port = 0;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::vector<std::string> m_jobs;
+    std::vector<int> m_held;
+};
+
+// A port nothing listens on.
+std::string closedPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t size = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
+    ::close(fd);
+    return "tcp://127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+}
+
+std::string texts(const Ticket& t) {
+    std::string out;
+    for (const auto& line : t.lines()) out += line.text + "\n";
+    return out;
+}
+
+BillOrder sampleOrder() {
+    return {"20250307140509",
+            "大厅1号",
+            "4",
+            "2025年3月7日14时5分9秒",
+            "1234567",
+            {{"宫保鸡丁", "28", "3", "84"},
+             {"秘制酱香慢炖东坡肘子配时令蔬菜😀", "168", "1", "168"},
+             {"米饭", "2", "999", "1998"},
+             {"鲍鱼", "1234567", "1", "1234567"}}};
+}
+
+}  // namespace
+
+TEST(Ticket, ABillLinesUpItsColumnsOn58And80MillimetrePaper) {
+    const Settlement paid{"1240000", "5433", "2025年3月7日15时", "经理", "开发票"};
+    Ticket narrow = billTicket(58, {"好味小馆", "谢谢惠顾"}, sampleOrder(), &paid);
+    EXPECT_EQ(texts(narrow),
+              "好味小馆\n"
+              "结账单\n"
+              "单号：20250307140509\n"
+              "台号：大厅1号            人数：4\n"
+              "开台时间：2025年3月7日14时5分9秒\n"
+              "--------------------------------\n"
+              "菜品       数量    单价     金额\n"
+              "宫保鸡丁      3      28       84\n"
+              "秘制酱香慢    1     168      168\n"
+              "炖东坡肘子\n"
+              "配时令蔬菜\n"
+              "😀\n"  // prints as "?", one column
+              "米饭        999       2     1998\n"
+              "鲍鱼          1 1234567  1234567\n"
+              "--------------------------------\n"
+              "菜品总数：                  1004\n"
+              "总金额：               1234567元\n"
+              "实收：                 1240000元\n"
+              "找零：                    5433元\n"
+              "结账时间：2025年3月7日15时\n"
+              "收银员：经理\n"
+              "备注：开发票\n"
+              "--------------------------------\n"
+              "谢谢惠顾\n");
+    // Every line fits the paper at the size it prints.
+    Columns columns;
+    for (const auto& line : narrow.lines())
+        EXPECT_LE(columns.width(line.text) * (line.big ? 2 : 1), 32) << line.text;
+
+    Ticket wide = billTicket(80, {}, sampleOrder(), nullptr);
+    const std::string wideText = texts(wide);
+    EXPECT_EQ(wideText.substr(0, wideText.find("米饭")),
+              "预结单\n"
+              "单号：20250307140509\n"
+              "台号：大厅1号                            人数：4\n"
+              "开台时间：2025年3月7日14时5分9秒\n"
+              "------------------------------------------------\n"
+              "菜品                       数量    单价     金额\n"
+              "宫保鸡丁                      3      28       84\n"
+              "秘制酱香慢炖东坡肘子配时令    1     168      168\n"
+              "蔬菜😀\n");
+    EXPECT_EQ(wideText.find("实收"), std::string::npos);
+}
+
+TEST(Ticket, TheBytesAreTheReceiptPrintersLanguageWithGbkText) {
+    Ticket t(58);
+    t.title("结账单");
+    t.text("A&B");
+    t.bigDish("宫保鸡丁", "2");
+    const std::string bytes = t.escPos();
+    EXPECT_EQ(bytes.substr(0, 4), "\x1b\x40\x1c\x26");  // initialise, Chinese mode
+    // The title: centred, bold, double size, in GBK.
+    EXPECT_NE(bytes.find(std::string("\x1b\x61\x01\x1b\x45\x01\x1d\x21\x11\x1c\x21\x0c"
+                                     "\xbd\xe1\xd5\xcb\xb5\xa5\n",
+                                     19)),
+              std::string::npos);
+    EXPECT_NE(bytes.find(std::string("\x1d\x21\x00\x1c\x21\x00"
+                                     "A&B\n",
+                                     10)),
+              std::string::npos);
+    EXPECT_EQ(t.lines()[2].text, "宫保鸡丁     ×2");  // 16 columns at double width
+    EXPECT_EQ(bytes.substr(bytes.size() - 7), std::string("\x1b\x64\x04\x1d\x56\x42\x00", 7));
+}
+
+TEST(Transport, ANetworkPrinterGetsEveryByteAndFailuresAreTold) {
+    FakePrinter printer;
+    const std::string job(100000, 'x');  // more than one socket buffer
+    EXPECT_TRUE(sendToPrinter(printer.connection(), job));
+    EXPECT_EQ(printer.jobs(), std::vector<std::string>{job});
+
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(sendToPrinter(closedPort(), "x"));
+    EXPECT_FALSE(sendToPrinter("tcp://no-such-host.invalid:9100", "x"));
+    EXPECT_FALSE(sendToPrinter("lpt1", "x"));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
+
+    // One that accepts and never reads is given up after about three seconds.
+    FakePrinter hung(false);
+    EXPECT_FALSE(sendToPrinter(hung.connection(), "x"));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(6));
+}
+
+TEST(Transport, AFileIsAppendedToAndAMissingDeviceIsAFailure) {
+    test::TempDir dir;
+    const std::string path = dir.path("ticket.bin");
+    EXPECT_TRUE(sendToPrinter("file:" + path, "ab"));
+    EXPECT_TRUE(sendToPrinter("file:" + path, "cd"));
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "abcd");
+    EXPECT_FALSE(sendToPrinter("file:/dev/usb/lp-none", "x"));
+    EXPECT_FALSE(sendToPrinter("file:" + dir.path("no/such/folder/t.bin"), "x"));
+}
+
+namespace {
+
+class CashDeskPrintingTest : public AppTest {
+  protected:
+    void SetUp() override {
+        start();
+        ASSERT_EQ(openTable("大厅1号", "4"), "开台成功！");
+        addDish("热菜", "宫保鸡丁/28元");
+    }
+    void bill(int row = 0) { checkout().超级列表框_流水.selectRow(row); }
+    void printers(const std::string& connection) {
+        exec(
+            "INSERT INTO 打印机 VALUES ('厨房', 'file:/dev/null', 80, '厨房', '');"
+            "INSERT INTO 打印机 VALUES ('前台', '" +
+            connection + "', 58, '账单', '')");
+    }
+};
+
+}  // namespace
+
+TEST_F(CashDeskPrintingTest, APreBillAndAReceiptGoToTheBillPrinter) {
+    checkout().按钮_打印账单.click();
+    EXPECT_EQ(lastMessage().text, "请选择要结账的台号！");
+    bill();
+    checkout().按钮_打印账单.click();
+    EXPECT_EQ(lastMessage().text, "没有设置账单打印机！");
+
+    FakePrinter printer;
+    printers(printer.connection());
+    exec("INSERT INTO 打印设置 VALUES ('好味小馆', '谢谢惠顾')");
+    const size_t before = desktop.messages.size();
+    checkout().按钮_打印账单.click();
+    app->printQueue().finishAll();
+    EXPECT_EQ(desktop.messages.size(), before);  // printed quietly
+    ASSERT_EQ(printer.jobs().size(), 1u);
+    EXPECT_NE(printer.jobs()[0].find(std::string("\xd4\xa4\xbd\xe1\xb5\xa5", 6)),
+              std::string::npos);  // 预结单 in GBK
+
+    checkout().编辑框_金额.type("30");
+    checkout().按钮_结账.click();
+    app->printQueue().finishAll();
+    EXPECT_EQ(lastMessage().text, "结账成功！");
+    ASSERT_EQ(printer.jobs().size(), 2u);
+    EXPECT_NE(printer.jobs()[1].find(std::string("\xbd\xe1\xd5\xcb\xb5\xa5", 6)),
+              std::string::npos);                                       // 结账单
+    EXPECT_NE(printer.jobs()[1].find("2\xd4\xaa"), std::string::npos);  // 找零 2元
+    EXPECT_EQ(sql("SELECT count(*) FROM 打印任务"), "0");               // nothing left to print
+}
+
+TEST_F(CashDeskPrintingTest, AFailedReceiptIsToldAfterTheSaleAndKept) {
+    printers(closedPort());
+    bill();
+    checkout().编辑框_金额.type("30");
+    checkout().按钮_结账.click();
+    EXPECT_EQ(sql("SELECT 状态 FROM 流水"), "1");  // the sale does not wait for the printer
+    app->printQueue().finishAll();
+    ASSERT_GE(desktop.messages.size(), 2u);
+    EXPECT_EQ(desktop.messages[desktop.messages.size() - 2].text, "结账成功！");
+    EXPECT_EQ(lastMessage().text, "打印机“前台”打印失败，请检查！");
+    EXPECT_EQ(lastMessage().icon, ui::Icon::Exclamation);
+    EXPECT_EQ(sql("SELECT 打印机 || ' ' || 说明 || ' ' || (length(内容) > 100) FROM 打印任务"),
+              "前台 结账单 " + sql("SELECT 单号 FROM 流水") + " 1");
+}
