@@ -16,6 +16,7 @@
 #include "checkout/checkout_window.h"
 #include "data/data_context.h"
 #include "ordering/order_window.h"
+#include "printing/printer_settings_window.h"
 #include "query/query_window.h"
 #include "settings/display_scale_window.h"
 #include "settings/restaurant_settings_window.h"
@@ -157,6 +158,28 @@ int main(int argc, char** argv) {
         u->按钮3.click();
     });
     app.openUserSettings();
+
+    // The printers: one for bills and one for the kitchen.
+    whenModalShown([&] {
+        auto* p =
+            static_cast<printing::PrinterSettingsWindow*>(app.window("PrinterSettingsWindow"));
+        if (p->超级列表框_打印机.rowCount() == 0) {
+            for (const auto& [name, connection, use] :
+                 {std::tuple{"前台", "tcp://192.168.1.50:9100", 0},
+                  std::tuple{"厨房", "file:/dev/usb/lp0", 1}}) {
+                p->编辑框_名称.type(name);
+                p->编辑框_连接.type(connection);
+                p->组合框_用途.choose(use);
+                p->按钮_添加.click();
+            }
+            p->编辑框_店名.type("好味小馆");
+            p->编辑框_页脚.type("谢谢惠顾，欢迎再来！");
+        }
+        p->超级列表框_打印机.selectRow(0);
+        save(desktop, p, QStringLiteral("printer-settings"));
+        p->destroy();
+    });
+    app.openPrinterSettings();
 
     // The chosen display scale, and the skins (at 100% only).
     whenModalShown([&] {

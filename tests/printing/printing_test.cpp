@@ -11,7 +11,9 @@
 
 #include "printing/bills.h"
 #include "printing/print_queue.h"
+#include "printing/printer_settings_window.h"
 #include "printing/transport.h"
+#include "shell/main_window.h"
 #include "support/app_fixture.h"
 
 using namespace tablora;
@@ -264,4 +266,93 @@ TEST_F(CashDeskPrintingTest, AFailedReceiptIsToldAfterTheSaleAndKept) {
     EXPECT_EQ(lastMessage().icon, ui::Icon::Exclamation);
     EXPECT_EQ(sql("SELECT 打印机 || ' ' || 说明 || ' ' || (length(内容) > 100) FROM 打印任务"),
               "前台 结账单 " + sql("SELECT 单号 FROM 流水") + " 1");
+}
+
+namespace {
+
+class PrinterSettingsTest : public AppTest {
+  protected:
+    void SetUp() override { start(); }
+    void inPrinterSettings(const std::function<void(PrinterSettingsWindow&)>& act) {
+        desktop.modalScripts.push_back([act](ui::Window& w) {
+            auto& s = static_cast<PrinterSettingsWindow&>(w);
+            act(s);
+            s.destroy();
+        });
+        desktop.menuChoices.push_back("打印设置");
+        main().工具条1.clickItem(shell::MainWindow::kSettings);
+    }
+};
+
+}  // namespace
+
+TEST_F(PrinterSettingsTest, PrintersAreKeptChangedAndTestedAndKeptJobsPrintedAgain) {
+    FakePrinter printer;
+    inPrinterSettings([&](PrinterSettingsWindow& w) {
+        EXPECT_EQ(w.caption(), "打印设置");
+        w.按钮_添加.click();
+        EXPECT_EQ(lastMessage().text, "请填写打印机名称！");
+        w.编辑框_名称.type("前台");
+        w.编辑框_连接.type("lpt1");
+        w.按钮_添加.click();
+        EXPECT_EQ(lastMessage().text, "连接格式不正确，请填写 tcp://地址:端口 或 file:路径！");
+        w.编辑框_连接.type(closedPort());
+        w.组合框_纸宽.choose(0);
+        w.按钮_添加.click();
+        EXPECT_EQ(lastMessage().text, "添加成功！");
+        ASSERT_EQ(w.超级列表框_打印机.rowCount(), 1);
+        EXPECT_EQ(w.超级列表框_打印机.row(0),
+                  (std::vector<std::string>{"前台", w.编辑框_连接.text(), "58", "账单", ""}));
+
+        // A receipt that failed is kept; once the printer is moved it prints again.
+        w.编辑框_店名.type("好味小馆");
+        w.按钮_保存.click();
+        EXPECT_EQ(lastMessage().text, "保存成功！");
+    });
+    EXPECT_EQ(sql("SELECT 店名 FROM 打印设置"), "好味小馆");
+    ASSERT_EQ(openTable("大厅1号", "2"), "开台成功！");
+    addDish("热菜", "宫保鸡丁/28元");
+    checkout().超级列表框_流水.selectRow(0);
+    checkout().按钮_打印账单.click();
+    app->printQueue().finishAll();
+    EXPECT_EQ(lastMessage().text, "打印机“前台”打印失败，请检查！");
+    ASSERT_EQ(sql("SELECT count(*) FROM 打印任务"), "1");
+
+    inPrinterSettings([&](PrinterSettingsWindow& w) {
+        ASSERT_EQ(w.超级列表框_任务.rowCount(), 1);
+        EXPECT_EQ(w.超级列表框_任务.cell(0, 1), "前台");
+        w.超级列表框_打印机.selectRow(0);
+        EXPECT_EQ(w.编辑框_名称.text(), "前台");
+        w.编辑框_连接.type(printer.connection());
+        w.按钮_修改.click();
+        EXPECT_EQ(lastMessage().text, "修改成功！");
+        w.按钮_测试打印.click();
+        app->printQueue().finishAll();
+        EXPECT_EQ(lastMessage().text, "测试打印成功！");
+        w.超级列表框_任务.selectRow(0);
+        w.按钮_重新打印.click();
+        app->printQueue().finishAll();
+        EXPECT_EQ(w.超级列表框_任务.rowCount(), 0);
+    });
+    EXPECT_EQ(sql("SELECT count(*) FROM 打印任务"), "0");
+    ASSERT_EQ(printer.jobs().size(), 2u);  // the test ticket, then the bill
+    EXPECT_NE(printer.jobs()[1].find(std::string("\xba\xc3\xce\xb6", 4)),
+              std::string::npos);  // 好味 in GBK: the shop's name
+
+    // Deleting reaches the listed printer only; a user without 设置餐台 changes nothing.
+    inPrinterSettings([&](PrinterSettingsWindow& w) {
+        w.按钮_删除.click();
+        EXPECT_EQ(lastMessage().text, "请选择要操作的打印机！");
+        w.超级列表框_打印机.selectRow(0);
+        w.按钮_删除.click();
+        EXPECT_EQ(lastMessage().text, "删除成功！");
+        EXPECT_EQ(w.超级列表框_打印机.rowCount(), 0);
+    });
+    exec("UPDATE 用户 SET 设置餐台 = 0");
+    switchUser("经理", "888888");
+    inPrinterSettings([&](PrinterSettingsWindow& w) {
+        EXPECT_FALSE(w.按钮_添加.enabled());
+        EXPECT_FALSE(w.按钮_保存.enabled());
+        EXPECT_TRUE(w.按钮_测试打印.enabled());
+    });
 }
