@@ -51,6 +51,9 @@ void addOwnTables(SqliteDB& database) {
     database.createTableIfMissing("打印设置", "店名 TEXT, 页脚 TEXT");
     database.createTableIfMissing("打印任务",
                                   "打印机 TEXT, 连接 TEXT, 内容 BLOB, 说明 TEXT, 时间 TEXT");
+    // What of each order the kitchen has been sent, dish by dish.
+    database.createTableIfMissing("送厨记录", "单号 TEXT, 菜品 TEXT, 分类 TEXT, 数量 INTEGER");
+    database.createIndexIfMissing("索引_送厨记录_单号", "送厨记录", "单号");
 }
 
 int readDisplayScale(const std::string& databasePath) {

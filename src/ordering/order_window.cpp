@@ -30,6 +30,7 @@ OrderWindow::OrderWindow(core::AppContext& app)
     按钮_数量减.onClick = [this] { changeQuantity(-1); };
     按钮_删除.onClick = [this] { deleteLine(); };
     按钮_切换.onClick = [this] { switchTable(); };
+    按钮_送厨.onClick = [this] { sendToKitchen(); };
     // At the keyboard "+", "-" and Delete act on the selected line like the three buttons.
     超级列表框_点菜.onKeyDown = [this](int key) {
         if (key == '+' && 按钮_数量加.enabled()) changeQuantity(+1);
@@ -49,6 +50,7 @@ void OrderWindow::created() {
 
 void OrderWindow::applyPermission(const core::PermissionSet& permissions) {
     按钮_开台.setEnabled(permissions.开台 != 0);
+    按钮_送厨.setEnabled(permissions.开台 != 0);
 }
 
 void OrderWindow::RefreshOrderTableList() {
@@ -157,6 +159,33 @@ void OrderWindow::openTable() {
     标签_开台时间.setText(openedAt);
     标签_菜品总数.setText("0");
     标签_总金额.setText("0");
+    refreshKitchenWaiting();
+}
+
+printing::KitchenOrder OrderWindow::shownOrder() const {
+    printing::KitchenOrder order{标签_单号.text(), 标签_当前操作.text(), 标签_人数.text(), {}};
+    for (int r = 0; r < 超级列表框_点菜.rowCount(); ++r)
+        order.lines.push_back({超级列表框_点菜.cell(r, 菜品名称), 超级列表框_点菜.cell(r, 菜品分类),
+                               wholeNumber(超级列表框_点菜.cellView(r, 数量))});
+    return order;
+}
+
+void OrderWindow::refreshKitchenWaiting() {
+    const long long waiting =
+        标签_单号.text().empty() ? -1 : printing::dishesWaitingForKitchen(m_app, shownOrder());
+    标签_待送厨.setText(waiting < 0 ? "" : "待送厨：" + numberText(waiting));
+}
+
+void OrderWindow::sendToKitchen() {
+    if (!orderIsCurrent()) return;
+    auto& app = m_app;
+    const auto sent = printing::sendToKitchen(m_app, shownOrder(), [&app] {
+        if (auto* order = app.orderWindow()) order->refreshKitchenWaiting();
+    });
+    if (sent == printing::KitchenSend::NoPrinter)
+        m_app.message("没有设置厨房打印机！", kWarn);
+    else if (sent == printing::KitchenSend::NothingWaits)
+        m_app.message("没有需要送厨的菜品！", ui::Icon::Information);
 }
 
 bool OrderWindow::totalFits(long long change) const {
@@ -309,6 +338,7 @@ void OrderWindow::linesChanged() {
         m_app.message("写流水数据库失败，请检查！", kWarn);
     }
     if (auto* checkout = m_app.checkoutWindow()) checkout->RefreshCheckoutWindow();
+    refreshKitchenWaiting();
 }
 
 void OrderWindow::RefreshOrderTotals() {
@@ -356,6 +386,7 @@ void OrderWindow::switchTable() {
     journal.close();
     LoadOrderLines();
     RefreshOrderTotals();
+    refreshKitchenWaiting();
 }
 
 void OrderWindow::LoadOrderLines() {

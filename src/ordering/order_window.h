@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "printing/kitchen.h"
 #include "ui/window.h"
 
 namespace tablora::core {
@@ -29,6 +30,8 @@ class OrderWindow : public ui::Window {
     void LoadOrderLines();
     // After a settlement: no order is current any more.
     void clearCurrentOrder();
+    // Shows how many dishes of the current order wait for the kitchen.
+    void refreshKitchenWaiting();
 
     enum Column { 序号, 系统单号, 菜品名称, 单价, 数量, 金额, 菜品分类 };
 
@@ -47,6 +50,7 @@ class OrderWindow : public ui::Window {
     ui::Button 按钮_数量加{*this, "按钮_数量加", "数量+", {474, 104, 50, 24}};
     ui::Button 按钮_数量减{*this, "按钮_数量减", "数量-", {530, 104, 50, 24}};
     ui::Button 按钮_删除{*this, "按钮_删除", "删除", {607, 104, 50, 24}};
+    ui::Button 按钮_送厨{*this, "按钮_送厨", "送厨", {664, 104, 50, 24}};
     ui::Label 透明标签5{*this, "透明标签5", "切换台号：", {722, 104, 78, 25}, nullptr, true};
     ui::ComboBox 组合框_切换{*this, "组合框_切换", false, {802, 105, 100, 21}};
     ui::Button 按钮_切换{*this, "按钮_切换", "切换", {932, 104, 60, 24}};
@@ -62,6 +66,8 @@ class OrderWindow : public ui::Window {
                                    {220, 152, 800, 432}};
     ui::Label 透明标签7{*this, "透明标签7", "开台时间：", {239, 599, 80, 16}, nullptr, true};
     ui::Label 标签_开台时间{*this, "标签_开台时间", "", {312, 596, 210, 20}};
+    // How many dishes of the current order wait for the kitchen; empty without a kitchen printer.
+    ui::Label 标签_待送厨{*this, "标签_待送厨", "", {528, 599, 100, 16}, nullptr, true};
     ui::Label 透明标签8{*this, "透明标签8", "人数：", {632, 599, 42, 16}, nullptr, true};
     ui::Label 标签_人数{*this, "标签_人数", "0", {672, 596, 50, 20}};
     ui::Label 透明标签9{*this, "透明标签9", "菜品总数：", {745, 599, 68, 16}, nullptr, true};
@@ -75,6 +81,9 @@ class OrderWindow : public ui::Window {
     void changeQuantity(int step);
     void deleteLine();
     void switchTable();
+    void sendToKitchen();
+    printing::KitchenOrder shownOrder() const;
+
     // Totals, journal total and the cashier's view after a change of the lines, ending the
     // transaction the change began.
     void linesChanged();

@@ -15,6 +15,7 @@
 #include "printing/transport.h"
 #include "shell/main_window.h"
 #include "support/app_fixture.h"
+#include "util/gbk.h"
 
 using namespace tablora;
 using namespace tablora::printing;
@@ -355,4 +356,98 @@ TEST_F(PrinterSettingsTest, PrintersAreKeptChangedAndTestedAndKeptJobsPrintedAga
         EXPECT_FALSE(w.按钮_保存.enabled());
         EXPECT_TRUE(w.按钮_测试打印.enabled());
     });
+}
+
+namespace {
+
+class KitchenTest : public AppTest {
+  protected:
+    void SetUp() override { start(); }
+    std::string waiting() { return order().标签_待送厨.text(); }
+    static bool holds(const std::string& job, const std::string& utf8) {
+        return job.find(util::toGbk(utf8)) != std::string::npos;
+    }
+};
+
+}  // namespace
+
+TEST_F(KitchenTest, EachKitchenGetsItsDishesOnceAndOnlyWhatChangedAfterwards) {
+    ASSERT_EQ(openTable("大厅1号", "4"), "开台成功！");
+    order().按钮_送厨.click();
+    EXPECT_EQ(lastMessage().text, "没有设置厨房打印机！");
+    EXPECT_EQ(waiting(), "");
+
+    FakePrinter hot, pastry;
+    exec("INSERT INTO 打印机 VALUES ('热厨', '" + hot.connection() +
+         "', 80, '厨房', '热菜|汤羹');"
+         "INSERT INTO 打印机 VALUES ('面点', '" +
+         pastry.connection() +
+         "', 58, '厨房', '主食');"
+         "INSERT INTO 打印机 VALUES ('前台', 'file:/dev/null', 58, '账单', '')");
+    addDish("热菜", "宫保鸡丁/28元");
+    addDish("汤羹", "酸辣汤/18元");
+    addDish("主食", "米饭/2元");
+    addDish("酒水", "可乐/5元");  // no kitchen takes drinks: sent nowhere, counted as sent
+    EXPECT_EQ(waiting(), "待送厨：4");
+    order().按钮_送厨.click();
+    app->printQueue().finishAll();
+    EXPECT_EQ(waiting(), "待送厨：0");
+    ASSERT_EQ(hot.jobs().size(), 1u);
+    ASSERT_EQ(pastry.jobs().size(), 1u);
+    for (const char* text :
+         {"厨房单", "宫保鸡丁", "酸辣汤", "台号：大厅1号", "人数：4", "点菜员：经理"})
+        EXPECT_TRUE(holds(hot.jobs()[0], text)) << text;
+    EXPECT_FALSE(holds(hot.jobs()[0], "米饭"));
+    EXPECT_TRUE(holds(pastry.jobs()[0], "米饭"));
+    EXPECT_FALSE(holds(pastry.jobs()[0], "可乐"));
+
+    // More of one dish, one taken back: only the difference goes, to the kitchen concerned.
+    order().超级列表框_点菜.selectRow(0);
+    order().按钮_数量加.click();
+    order().超级列表框_点菜.selectRow(1);
+    order().按钮_删除.click();
+    EXPECT_EQ(waiting(), "待送厨：2");
+    order().按钮_送厨.click();
+    app->printQueue().finishAll();
+    ASSERT_EQ(hot.jobs().size(), 2u);
+    EXPECT_EQ(pastry.jobs().size(), 1u);
+    EXPECT_TRUE(holds(hot.jobs()[1], "加菜"));
+    EXPECT_TRUE(holds(hot.jobs()[1], "退菜"));
+    EXPECT_FALSE(holds(hot.jobs()[1], "厨房单"));
+    order().按钮_送厨.click();
+    EXPECT_EQ(lastMessage().text, "没有需要送厨的菜品！");
+
+    // Another table has its own count; switching back shows this one's.
+    ASSERT_EQ(openTable("大厅2号", "2"), "开台成功！");
+    addDish("主食", "米饭/2元");
+    EXPECT_EQ(waiting(), "待送厨：1");
+    order().组合框_切换.choose(0);
+    order().按钮_切换.click();
+    EXPECT_EQ(order().标签_当前操作.text(), "大厅1号");
+    EXPECT_EQ(waiting(), "待送厨：0");
+}
+
+TEST_F(KitchenTest, AFailedTicketLeavesItsDishesWaitingAcrossARestart) {
+    FakePrinter hot;
+    exec("INSERT INTO 打印机 VALUES ('热厨', '" + closedPort() + "', 80, '厨房', '')");
+    ASSERT_EQ(openTable("大厅1号", "4"), "开台成功！");
+    addDish("热菜", "宫保鸡丁/28元");
+    order().按钮_送厨.click();
+    app->printQueue().finishAll();
+    EXPECT_EQ(lastMessage().text, "打印机“热厨”打印失败，请检查！");
+    EXPECT_EQ(waiting(), "待送厨：1");
+    EXPECT_EQ(sql("SELECT count(*) FROM 送厨记录"), "0");
+
+    // The program closes and starts again; the dish still waits and goes as the first ticket.
+    exec("UPDATE 打印机 SET 连接 = '" + hot.connection() + "'");
+    app.reset();
+    start();
+    order().组合框_切换.choose(0);
+    order().按钮_切换.click();
+    EXPECT_EQ(waiting(), "待送厨：1");
+    order().按钮_送厨.click();
+    app->printQueue().finishAll();
+    ASSERT_EQ(hot.jobs().size(), 1u);
+    EXPECT_TRUE(holds(hot.jobs()[0], "厨房单"));
+    EXPECT_EQ(sql("SELECT 菜品 || '×' || 数量 FROM 送厨记录"), "宫保鸡丁×1");
 }

@@ -1,0 +1,179 @@
+#include "printing/kitchen.h"
+
+#include <map>
+#include <memory>
+#include <set>
+
+#include "core/app_context.h"
+#include "data/sqlite_db.h"
+#include "data/sqlite_table.h"
+#include "printing/bills.h"
+#include "util/date_time.h"
+
+namespace tablora::printing {
+namespace {
+
+using Quantities = std::map<std::string, long long>;  // dish -> quantity
+
+Quantities ordered(const KitchenOrder& order) {
+    Quantities q;
+    for (const auto& line : order.lines) q[line.dish] += line.quantity;
+    return q;
+}
+
+// What was sent of the order so far, dish by dish, with each dish's category (a dish taken
+// off the order is taken back in its own kitchen); false when it could not be read.
+bool readSent(data::SqliteDB& database, const std::string& number, Quantities& sent,
+              std::map<std::string, std::string>* categories = nullptr) {
+    data::SqliteTable table;
+    if (!table.open("送厨记录", database)) return false;
+    for (int n : table.findAll("单号", number)) {
+        table.moveTo(n);
+        const std::string dish = table.readText("菜品");
+        sent[dish] += table.readInt("数量");
+        if (categories) categories->emplace(dish, table.readText("分类"));
+    }
+    return !table.readFailed();
+}
+
+// Records a dish as sent at this quantity: one record a dish of an order.
+bool recordSent(data::SqliteDB& database, const std::string& number, const std::string& dish,
+                const std::string& category, long long quantity) {
+    data::SqliteTable table;
+    if (!table.open("送厨记录", database)) return false;
+    for (int n : table.findAll("单号", number)) {
+        table.moveTo(n);
+        if (table.readText("菜品") == dish)
+            return table.edit() && table.write("数量", static_cast<std::int64_t>(quantity)) &&
+                   table.update();
+    }
+    return table.addNew() && table.write("单号", number) && table.write("菜品", dish) &&
+           table.write("分类", category) &&
+           table.write("数量", static_cast<std::int64_t>(quantity)) && table.update();
+}
+
+std::vector<std::string> categoriesOf(const Printer& p) {
+    std::vector<std::string> names;
+    size_t from = 0;
+    while (from <= p.categories.size()) {
+        const size_t bar = p.categories.find('|', from);
+        const std::string name = p.categories.substr(from, bar - from);
+        if (!name.empty()) names.push_back(name);
+        if (bar == std::string::npos) break;
+        from = bar + 1;
+    }
+    return names;
+}
+
+bool takes(const Printer& p, const std::string& category) {
+    const auto names = categoriesOf(p);
+    if (names.empty()) return true;
+    for (const auto& n : names)
+        if (n == category) return true;
+    return false;
+}
+
+std::vector<Printer> kitchenPrinters(data::SqliteDB& database) {
+    std::vector<Printer> all, kitchen;
+    readPrinters(database, all);
+    for (auto& p : all)
+        if (p.use == "厨房") kitchen.push_back(std::move(p));
+    return kitchen;
+}
+
+// Outcomes of one send: a dish is recorded once every ticket carrying it was printed.
+struct SendState {
+    std::map<std::string, int> ticketsLeft;
+    std::set<std::string> failed;
+    Quantities target;
+    std::map<std::string, std::string> category;
+    int jobsLeft = 0;
+};
+
+}  // namespace
+
+long long dishesWaitingForKitchen(core::AppContext& app, const KitchenOrder& order) {
+    auto& database = app.data().database;
+    if (kitchenPrinters(database).empty()) return -1;
+    Quantities sent;
+    if (order.number.empty() || !readSent(database, order.number, sent)) return 0;
+    Quantities now = ordered(order);
+    long long waiting = 0;
+    for (const auto& [dish, q] : now) waiting += std::llabs(q - sent[dish]);
+    for (const auto& [dish, q] : sent)
+        if (!now.count(dish)) waiting += std::llabs(q);
+    return waiting;
+}
+
+KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
+                          std::function<void()> recorded) {
+    auto& database = app.data().database;
+    const std::vector<Printer> printers = kitchenPrinters(database);
+    if (printers.empty()) return KitchenSend::NoPrinter;
+    Quantities sent;
+    std::map<std::string, std::string> categoryOf;
+    for (const auto& line : order.lines) categoryOf.emplace(line.dish, line.category);
+    if (!readSent(database, order.number, sent, &categoryOf)) return KitchenSend::NothingWaits;
+    const bool first = sent.empty();
+    const Quantities now = ordered(order);
+
+    auto state = std::make_shared<SendState>();
+    struct Change {
+        std::string dish;
+        long long by;
+    };
+    std::vector<Change> changes;
+    for (const auto& [dish, category] : categoryOf) {
+        const long long target = now.count(dish) ? now.at(dish) : 0;
+        const long long by = target - (sent.count(dish) ? sent.at(dish) : 0);
+        if (by == 0) continue;
+        changes.push_back({dish, by});
+        state->target[dish] = target;
+        state->category[dish] = category;
+    }
+    if (changes.empty()) return KitchenSend::NothingWaits;
+
+    const std::string time = util::dateText(app.desktop().now());
+    for (const Printer& printer : printers) {
+        Ticket t(printer.paperMm);
+        std::vector<std::string> carried;
+        const auto section = [&](bool added) {
+            bool titled = false;
+            for (const Change& c : changes) {
+                if ((c.by > 0) != added || !takes(printer, categoryOf[c.dish])) continue;
+                if (!titled) t.title(first ? "厨房单" : added ? "加菜" : "退菜");
+                titled = true;
+                t.bigDish(c.dish, std::to_string(c.by > 0 ? c.by : -c.by));
+                carried.push_back(c.dish);
+            }
+        };
+        t.pair("台号：" + order.table, "人数：" + order.guests);
+        t.text("单号：" + order.number);
+        t.text("时间：" + time);
+        t.text("点菜员：" + app.session().currentUser);
+        t.rule();
+        section(true);
+        section(false);
+        if (carried.empty()) continue;
+        for (const auto& dish : carried) ++state->ticketsLeft[dish];
+        ++state->jobsLeft;
+        sendJob(app, {printer.name, printer.connection, t.escPos(), "厨房单 " + order.number}, 0,
+                [&app, state, carried, number = order.number, recorded](bool printed) {
+                    for (const auto& dish : carried) {
+                        if (!printed) state->failed.insert(dish);
+                        if (--state->ticketsLeft[dish] == 0 && !state->failed.count(dish))
+                            recordSent(app.data().database, number, dish, state->category[dish],
+                                       state->target[dish]);
+                    }
+                    if (--state->jobsLeft == 0 && recorded) recorded();
+                });
+    }
+    // A dish no kitchen printer takes is printed nowhere and counts as sent.
+    for (const auto& [dish, target] : state->target)
+        if (!state->ticketsLeft.count(dish))
+            recordSent(database, order.number, dish, categoryOf[dish], target);
+    if (state->jobsLeft == 0 && recorded) recorded();
+    return KitchenSend::Sent;
+}
+
+}  // namespace tablora::printing

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tablora::core {
+class AppContext;
+}
+
+namespace tablora::printing {
+
+struct KitchenLine {
+    std::string dish, category;
+    long long quantity = 0;
+};
+// An order as the order window shows it.
+struct KitchenOrder {
+    std::string number, table, guests;
+    std::vector<KitchenLine> lines;
+};
+
+// How many dishes of the order wait to be sent to a kitchen printer (added, or taken back,
+// since the last send); -1 when no kitchen printer is set up.
+long long dishesWaitingForKitchen(core::AppContext& app, const KitchenOrder& order);
+
+enum class KitchenSend { NoPrinter, NothingWaits, Sent };
+// Sends what changed since the order's last send, each dish to the kitchen printers that take
+// its category: the first send as a "厨房单" of every line, later ones as "加菜" and "退菜".
+// What a printer took is recorded as sent; a ticket that failed leaves its dishes waiting for
+// the next send. `recorded` is called on the window thread once the outcomes are in.
+KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
+                          std::function<void()> recorded);
+
+}  // namespace tablora::printing
