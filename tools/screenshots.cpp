@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFont>
 #include <QFontDatabase>
+#include <QImage>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QStyleFactory>
 #include <QTimer>
@@ -16,6 +18,7 @@
 #include "checkout/checkout_window.h"
 #include "data/data_context.h"
 #include "ordering/order_window.h"
+#include "printing/bills.h"
 #include "printing/printer_settings_window.h"
 #include "query/query_window.h"
 #include "settings/display_scale_window.h"
@@ -25,6 +28,7 @@
 #include "shell/login_window.h"
 #include "shell/main_window.h"
 #include "ui/qt/qt_desktop.h"
+#include "ui/qt/ticket_drawing.h"
 #include "util/date_time.h"
 
 using namespace tablora;
@@ -45,6 +49,53 @@ void save(ui::qt::QtDesktop& desktop, ui::Window* window, const QString& name) {
     const QString path = outDir + QStringLiteral("/") + name + suffix + QStringLiteral(".png");
     w->grab().save(path);
     std::printf("%s\n", path.toUtf8().constData());
+}
+
+// A ticket as the "system:" printers draw it, on white paper at 8 dots a millimetre.
+void saveTicket(printing::Ticket& ticket, const QString& name) {
+    const double dotsPerMm = 8;
+    QImage image(static_cast<int>(ticket.paperMm() * dotsPerMm),
+                 static_cast<int>(ui::qt::ticketHeightMm(ticket.lines()) * dotsPerMm),
+                 QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    ui::qt::drawTicketLines(painter, ticket.lines(), ticket.paperMm(), ticket.columns(), dotsPerMm);
+    painter.end();
+    const QString path = outDir + QStringLiteral("/") + name + QStringLiteral(".png");
+    image.save(path);
+    std::printf("%s\n", path.toUtf8().constData());
+}
+
+void saveTickets() {
+    const printing::BillOrder order{"20261209183005",
+                                    "包间2号",
+                                    "6",
+                                    "2026年12月9日18时30分5秒",
+                                    "455",
+                                    {{"宫保鸡丁", "28", "2", "56"},
+                                     {"东北烤全羊（整只，需提前预订）", "188", "1", "188"},
+                                     {"水煮鱼", "68", "1", "68"},
+                                     {"青岛啤酒", "8", "12", "96"},
+                                     {"玉米排骨汤", "38", "1", "38"},
+                                     {"米饭", "2", "6", "12"}}};
+    const printing::Settlement paid{"500", "45", "2026年12月9日20时12分", "经理", "开发票"};
+    const printing::ShopText shop{"好味小馆", "谢谢惠顾，欢迎再来！"};
+    for (int paper : {58, 80}) {
+        printing::Ticket bill = printing::billTicket(paper, shop, order, &paid);
+        saveTicket(bill, QStringLiteral("ticket-receipt-%1mm").arg(paper));
+    }
+    printing::Ticket kitchen(80);
+    kitchen.pair("台号：包间2号", "人数：6");
+    kitchen.text("单号：20261209183005");
+    kitchen.text("时间：2026年12月9日18时35分");
+    kitchen.text("点菜员：经理");
+    kitchen.rule();
+    kitchen.title("加菜");
+    kitchen.bigDish("宫保鸡丁", "1");
+    kitchen.bigDish("东北烤全羊（整只）", "1");
+    kitchen.title("退菜");
+    kitchen.bigDish("水煮鱼", "1");
+    saveTicket(kitchen, QStringLiteral("ticket-kitchen-80mm"));
 }
 
 // Runs the action once the modal window that is about to be shown is up.
@@ -68,6 +119,7 @@ int main(int argc, char** argv) {
     QApplication::setFont(font);
     outDir = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(outDir);
+    if (suffix.isEmpty()) saveTickets();
 
     const auto folder =
         std::filesystem::temp_directory_path() / ("tablora-shots-" + std::to_string(::getpid()));

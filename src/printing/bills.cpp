@@ -33,6 +33,44 @@ void forgetJob(data::SqliteDB& database, std::int64_t rowid) {
 
 }  // namespace
 
+PrintJob ticketJob(std::string printer, std::string connection, Ticket& ticket, std::string what) {
+    PrintJob job{std::move(printer), std::move(connection), {}, std::move(what)};
+    job.paperMm = ticket.paperMm();
+    job.columns = ticket.columns();
+    if (job.connection.rfind("system:", 0) != 0) {
+        job.bytes = ticket.escPos();
+        return job;
+    }
+    job.drawn = ticket.lines();
+    // Kept as text: the paper, then a line each, its first byte telling bold, big, centred.
+    job.bytes = std::to_string(job.paperMm) + " " + std::to_string(job.columns) + "\n";
+    for (const auto& line : job.drawn) {
+        job.bytes += static_cast<char>('0' + (line.bold ? 1 : 0) + (line.big ? 2 : 0) +
+                                       (line.centred ? 4 : 0));
+        job.bytes += line.text + "\n";
+    }
+    return job;
+}
+
+PrintJob keptJob(std::string printer, std::string connection, std::string stored,
+                 std::string what) {
+    PrintJob job{std::move(printer), std::move(connection), std::move(stored), std::move(what)};
+    if (job.connection.rfind("system:", 0) != 0) return job;
+    size_t at = job.bytes.find('\n');
+    if (at == std::string::npos) return job;
+    job.paperMm = std::atoi(job.bytes.c_str()) >= 80 ? 80 : 58;
+    job.columns = job.paperMm == 80 ? 48 : 32;
+    while (++at < job.bytes.size()) {
+        const size_t end = job.bytes.find('\n', at);
+        const int flags = job.bytes[at] - '0';
+        job.drawn.push_back({job.bytes.substr(at + 1, end - at - 1), (flags & 1) != 0,
+                             (flags & 2) != 0, (flags & 4) != 0});
+        if (end == std::string::npos) break;
+        at = end;
+    }
+    return job;
+}
+
 bool readPrinters(data::SqliteDB& database, std::vector<Printer>& printers) {
     printers.clear();
     data::SqliteTable table;
@@ -100,8 +138,8 @@ bool printBill(core::AppContext& app, const BillOrder& order, const Settlement* 
         if (p.use == "账单" && !billPrinter) billPrinter = &p;
     if (!billPrinter) return false;
     Ticket ticket = billTicket(billPrinter->paperMm, readShopText(database), order, settled);
-    PrintJob job{billPrinter->name, billPrinter->connection, ticket.escPos(),
-                 std::string(settled ? "结账单 " : "预结单 ") + order.number};
+    PrintJob job = ticketJob(billPrinter->name, billPrinter->connection, ticket,
+                             std::string(settled ? "结账单 " : "预结单 ") + order.number);
     const std::int64_t kept = keepJob(database, job, util::dateText(app.desktop().now()));
     sendJob(app, std::move(job), kept);
     return true;

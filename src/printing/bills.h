@@ -49,6 +49,12 @@ struct Settlement {
 Ticket billTicket(int paperMm, const ShopText& shop, const BillOrder& order,
                   const Settlement* settled);
 
+// A ticket as a job for this printer: the receipt printer's bytes, or for a "system:"
+// printer the lines to draw (kept in the file as text).
+PrintJob ticketJob(std::string printer, std::string connection, Ticket& ticket, std::string what);
+// A job kept in the file, as ticketJob made it.
+PrintJob keptJob(std::string printer, std::string connection, std::string stored, std::string what);
+
 // Sends a job off the window thread. `kept` is its record among the jobs kept in the file,
 // removed once the printer took it (0 for a job not kept). A failure is told to the person;
 // `after` hears the outcome either way.

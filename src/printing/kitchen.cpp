@@ -157,7 +157,7 @@ KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
         if (carried.empty()) continue;
         for (const auto& dish : carried) ++state->ticketsLeft[dish];
         ++state->jobsLeft;
-        sendJob(app, {printer.name, printer.connection, t.escPos(), "厨房单 " + order.number}, 0,
+        sendJob(app, ticketJob(printer.name, printer.connection, t, "厨房单 " + order.number), 0,
                 [&app, state, carried, number = order.number, recorded](bool printed) {
                     for (const auto& dish : carried) {
                         if (!printed) state->failed.insert(dish);

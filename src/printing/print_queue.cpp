@@ -8,7 +8,7 @@
 
 namespace tablora::printing {
 
-PrintQueue::PrintQueue(ui::Desktop& desktop) {
+PrintQueue::PrintQueue(ui::Desktop& desktop) : m_desktop(desktop) {
     if (::pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) == 0)
         desktop.watchReadable(m_wake[0], [this] { deliver(); });
     m_thread = std::thread([this] { run(); });
@@ -44,7 +44,11 @@ void PrintQueue::run() {
             m_waiting.pop_front();
             ++m_sending;
         }
-        entry.printed = sendToPrinter(entry.job.connection, entry.job.bytes);
+        const auto& job = entry.job;
+        entry.printed = job.connection.rfind("system:", 0) == 0
+                            ? m_desktop.drawTicket(job.drawn, job.paperMm, job.columns,
+                                                   job.connection.substr(7))
+                            : sendToPrinter(job.connection, job.bytes);
         {
             std::lock_guard lock(m_mutex);
             --m_sending;

@@ -6,18 +6,20 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
-namespace tablora::ui {
-class Desktop;
-}
+#include "ui/desktop.h"
 
 namespace tablora::printing {
 
 struct PrintJob {
     std::string printer;     // the name the staff know it by
     std::string connection;  // where its bytes go
-    std::string bytes;
-    std::string what;  // "结账单 20250307120000", for the list of failed jobs
+    std::string bytes;       // for a receipt printer
+    std::string what;        // "结账单 20250307120000", for the list of failed jobs
+    // For a printer reached as "system:...": the ticket drawn instead.
+    std::vector<ui::TicketLine> drawn;
+    int paperMm = 80, columns = 48;
 };
 
 // Sends print jobs one after another on a thread of its own, so a printer that does not
@@ -50,6 +52,7 @@ class PrintQueue {
     std::deque<Entry> m_finished;  // sent or failed, not yet handed back
     int m_sending = 0;
     bool m_stopping = false;
+    ui::Desktop& m_desktop;
     int m_wake[2] = {-1, -1};  // the worker writes a byte here when a job finished
     std::thread m_thread;
 };

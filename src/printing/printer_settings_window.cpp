@@ -166,7 +166,7 @@ void PrinterSettingsWindow::testPrint() {
     t.dish("宫保鸡丁", "1", "28", "28");
     t.bigDish("水煮鱼", "2");
     const std::string name = 编辑框_名称.text();
-    sendJob(m_app, {name, 编辑框_连接.text(), t.escPos(), "测试打印"}, 0, [this](bool printed) {
+    sendJob(m_app, ticketJob(name, 编辑框_连接.text(), t, "测试打印"), 0, [this](bool printed) {
         if (printed) m_app.message("测试打印成功！", ui::Icon::Information);
     });
 }
@@ -195,15 +195,17 @@ void PrinterSettingsWindow::printAgain() {
         m_app.message("打印失败，请检查！", kWarn);
         return;
     }
-    PrintJob job{kept.readText("打印机"), kept.readText("连接"), {}, kept.readText("说明")};
-    const data::SqliteTable::Stored bytes = kept.readStored("内容");
-    job.bytes = bytes.bytes;
+    const data::SqliteTable::Stored stored = kept.readStored("内容");
+    PrintJob job = keptJob(kept.readText("打印机"), kept.readText("连接"), stored.bytes,
+                           kept.readText("说明"));
     kept.close();
     // The printer as it is set up now, when it still exists (moved to another address).
     std::vector<Printer> printers;
     readPrinters(m_app.data().database, printers);
     for (const Printer& p : printers)
-        if (p.name == job.printer) job.connection = p.connection;
+        if (p.name == job.printer &&
+            p.connection.rfind("system:", 0) == job.connection.rfind("system:", 0))
+            job.connection = p.connection;
     sendJob(m_app, std::move(job), id, [this, alive = m_alive](bool) {
         if (*alive && !destroyed()) refresh();
     });

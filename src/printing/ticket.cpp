@@ -55,7 +55,8 @@ std::vector<std::string> Columns::wrap(std::string_view utf8, int width) {
     return pieces;
 }
 
-Ticket::Ticket(int paperMm) : m_columns(paperMm >= 80 ? 48 : 32) {}
+Ticket::Ticket(int paperMm)
+    : m_paperMm(paperMm >= 80 ? 80 : 58), m_columns(paperMm >= 80 ? 48 : 32) {}
 
 std::string Ticket::padLeft(std::string_view text, int width) {
     return std::string(static_cast<size_t>(std::max(0, width - m_measure.width(text))), ' ') +

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/desktop.h"
 #include "util/gbk.h"
 
 namespace tablora::printing {
@@ -30,6 +31,7 @@ class Ticket {
   public:
     explicit Ticket(int paperMm);
     int columns() const { return m_columns; }
+    int paperMm() const { return m_paperMm; }
 
     // A title: centred, bold, double size; wrapped to fit.
     void title(std::string_view text);
@@ -50,19 +52,14 @@ class Ticket {
     // as laid out, fed and cut at the end.
     std::string escPos();
     // The same ticket as plain lines (UTF-8), for a drawn copy and for reading in tests.
-    struct Line {
-        std::string text;
-        bool bold = false;
-        bool big = false;
-        bool centred = false;
-    };
+    using Line = ui::TicketLine;
     const std::vector<Line>& lines() const { return m_lines; }
 
   private:
     void add(std::string text, bool bold, bool big, bool centred);
     std::string padLeft(std::string_view text, int width);
     std::string padRight(std::string_view text, int width);
-    int m_columns;
+    int m_paperMm, m_columns;
     std::vector<Line> m_lines;
     Columns m_measure;
 };

@@ -96,11 +96,12 @@ bool isKnownConnection(const std::string& connection) {
     std::string host, port;
     if (connection.rfind("tcp://", 0) == 0)
         return splitHostPort(std::string_view(connection).substr(6), host, port);
+    if (connection.rfind("system:", 0) == 0) return connection.size() > 7;
     return connection.rfind("file:", 0) == 0 && connection.size() > 5;
 }
 
 bool sendToPrinter(const std::string& connection, const std::string& bytes) {
-    if (!isKnownConnection(connection)) return false;
+    if (!isKnownConnection(connection) || connection.rfind("system:", 0) == 0) return false;
     if (connection.rfind("tcp://", 0) == 0)
         return sendTcp(std::string_view(connection).substr(6), bytes);
     return sendFile(connection.substr(5), bytes);

@@ -8,7 +8,7 @@ namespace tablora::printing {
 // network receipt printer) or "file:PATH" (a device such as /dev/usb/lp0, or any file, the
 // bytes appended). False when the printer could not take every byte: refused, unreachable
 // (given up after about three seconds), silent, a device missing or not writable, or a
-// connection text of another kind.
+// connection text of another kind ("system:" printers are drawn by the desktop instead).
 bool sendToPrinter(const std::string& connection, const std::string& bytes);
 
 // Whether the text names a connection sendToPrinter knows.

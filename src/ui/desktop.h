@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "util/date_time.h"
 
@@ -14,6 +15,14 @@ class PopupMenu;
 enum class Icon { None = 0, Error = 16, Question = 32, Exclamation = 48, Information = 64 };
 enum class Buttons { Ok, OkCancel, YesNo };
 enum class Answer { Ok, Cancel, Yes, No };
+
+// A line of a paper ticket, laid out in columns (a Chinese character takes two).
+struct TicketLine {
+    std::string text;
+    bool bold = false;
+    bool big = false;  // double width and height
+    bool centred = false;
+};
 
 // The platform the windows run on: dialogs, showing windows, the clock, the look.
 class Desktop {
@@ -47,6 +56,14 @@ class Desktop {
     // Calls back on the window thread whenever the file descriptor has data to read.
     virtual void watchReadable(int fd, std::function<void()> callback) = 0;
 
+    // Draws a ticket `columns` wide on paper `paperMm` millimetres wide, for printers that take
+    // no receipt-printer bytes: on the system print queue named `target`, or into a PDF file
+    // when `target` is "pdf:PATH". Called off the window thread; false when it could not.
+    virtual bool drawTicket(const std::vector<TicketLine>& lines, int paperMm, int columns,
+                            const std::string& target) {
+        (void)lines, (void)paperMm, (void)columns, (void)target;
+        return false;
+    }
     // The local clock, to the whole second.
     virtual util::CalendarTime now() = 0;
     // Ends the event loop; the program then exits with this code.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -32,6 +33,7 @@
 
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
+#include "printing/print_queue.h"
 #include "settings/restaurant_settings_window.h"
 #include "settings/user_settings_window.h"
 #include "shell/app.h"
@@ -656,4 +658,36 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+// A printer reached through the desktop ("system:") gets the ticket drawn: here into a PDF.
+TEST_F(QtBindingTest, ASystemPrinterGetsTheBillDrawnAtItsPaperWidth) {
+    startAndLogIn();
+    const std::string pdf = dir.path("bill.pdf");
+    ASSERT_TRUE(test::execSql(
+        db, "INSERT INTO 打印机 VALUES ('前台', 'system:pdf:" + pdf + "', 58, '账单', '')"));
+    ASSERT_TRUE(test::execSql(
+        db,
+        "INSERT INTO 流水 VALUES ('20261209183005','2026-12-09 18:30','包间2号',6,56,0,"
+        "'经理','');"
+        "INSERT INTO 明细 VALUES ('20261209183005','宫保鸡丁',28,2,56,'热菜')"));
+    app.openCheckoutWindow();
+    auto& cash = *app.checkoutWindow();
+    ASSERT_EQ(cash.超级列表框_流水.rowCount(), 1);
+    cash.超级列表框_流水.selectRow(0);
+    ASSERT_FALSE(cash.标签_台号.text().empty());
+    cash.按钮_打印账单.click();
+    app.printQueue().finishAll();
+    std::ifstream in(pdf, std::ios::binary);
+    std::string head(5, '\0');
+    in.read(head.data(), 5);
+    EXPECT_EQ(head, "%PDF-");
+    EXPECT_EQ(test::querySql(db, "SELECT count(*) FROM 打印任务"), "0");
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral(" ")).toStdString();
+
+    // A queue that does not exist is a failed job, kept with its drawing to print again.
+    const std::vector<ui::TicketLine> lines = {{"预结单", true, true, true},
+                                               {"宫保鸡丁", false, false, false}};
+    EXPECT_FALSE(desktop.drawTicket(lines, 80, 48, "no-such-queue"));
+    EXPECT_FALSE(desktop.drawTicket(lines, 80, 48, "pdf:" + dir.path("no/folder/x.pdf")));
 }

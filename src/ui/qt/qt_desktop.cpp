@@ -23,6 +23,7 @@
 
 #include "ui/controls.h"
 #include "ui/qt/report_model.h"
+#include "ui/qt/ticket_drawing.h"
 #include "ui/qt/window_binding.h"
 #include "ui/window.h"
 
@@ -246,6 +247,11 @@ void QtDesktop::watchReadable(int fd, std::function<void()> callback) {
     auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this,
             [callback = std::move(callback)] { callback(); });
+}
+
+bool QtDesktop::drawTicket(const std::vector<TicketLine>& lines, int paperMm, int columns,
+                           const std::string& target) {
+    return drawTicketOn(lines, paperMm, columns, target);
 }
 
 util::CalendarTime QtDesktop::now() {
