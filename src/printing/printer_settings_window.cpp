@@ -93,7 +93,8 @@ bool PrinterSettingsWindow::typedUsable() {
         return false;
     }
     if (!isKnownConnection(编辑框_连接.text())) {
-        m_app.message("连接格式不正确，请填写 tcp://地址:端口 或 file:路径！", kWarn);
+        m_app.message(
+            "连接格式不正确，请填写 tcp://地址:端口、file:路径、cups:队列 或 system:队列！", kWarn);
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "printing/transport.h"
 
+#include <cups/cups.h>
 #include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
@@ -90,6 +91,23 @@ bool sendFile(const std::string& path, const std::string& bytes) {
     return ::close(fd) == 0 && written;
 }
 
+// Raw bytes through a CUPS queue: the local server passes them to the printer untouched.
+bool sendCups(const std::string& queue, const std::string& bytes) {
+    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                                kWaitMs, nullptr);
+    if (!http) return false;
+    const int job = cupsCreateJob(http, queue.c_str(), "Tablora", 0, nullptr);
+    const bool sent =
+        job > 0 &&
+        cupsStartDocument(http, queue.c_str(), job, "ticket", CUPS_FORMAT_RAW, 1) ==
+            HTTP_STATUS_CONTINUE &&
+        cupsWriteRequestData(http, bytes.data(), bytes.size()) == HTTP_STATUS_CONTINUE &&
+        cupsFinishDocument(http, queue.c_str()) == IPP_STATUS_OK;
+    if (!sent && job > 0) cupsCancelJob2(http, queue.c_str(), job, 0);
+    httpClose(http);
+    return sent;
+}
+
 }  // namespace
 
 bool isKnownConnection(const std::string& connection) {
@@ -97,6 +115,7 @@ bool isKnownConnection(const std::string& connection) {
     if (connection.rfind("tcp://", 0) == 0)
         return splitHostPort(std::string_view(connection).substr(6), host, port);
     if (connection.rfind("system:", 0) == 0) return connection.size() > 7;
+    if (connection.rfind("cups:", 0) == 0) return connection.size() > 5;
     return connection.rfind("file:", 0) == 0 && connection.size() > 5;
 }
 
@@ -104,6 +123,7 @@ bool sendToPrinter(const std::string& connection, const std::string& bytes) {
     if (!isKnownConnection(connection) || connection.rfind("system:", 0) == 0) return false;
     if (connection.rfind("tcp://", 0) == 0)
         return sendTcp(std::string_view(connection).substr(6), bytes);
+    if (connection.rfind("cups:", 0) == 0) return sendCups(connection.substr(5), bytes);
     return sendFile(connection.substr(5), bytes);
 }
 

@@ -5,8 +5,8 @@
 namespace tablora::printing {
 
 // Sends a ticket's bytes to a printer named by its connection text: "tcp://HOST:PORT" (a
-// network receipt printer) or "file:PATH" (a device such as /dev/usb/lp0, or any file, the
-// bytes appended). False when the printer could not take every byte: refused, unreachable
+// network receipt printer), "file:PATH" (a device such as /dev/usb/lp0, or any file, the
+// bytes appended) or "cups:QUEUE" (raw, through the local print server). False when the printer could not take every byte: refused, unreachable
 // (given up after about three seconds), silent, a device missing or not writable, or a
 // connection text of another kind ("system:" printers are drawn by the desktop instead).
 bool sendToPrinter(const std::string& connection, const std::string& bytes);

@@ -190,6 +190,8 @@ TEST(Transport, ANetworkPrinterGetsEveryByteAndFailuresAreTold) {
     EXPECT_FALSE(sendToPrinter("lpt1", "x"));
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
     EXPECT_FALSE(sendToPrinter("tcp://no-such-host.invalid:9100", "x"));
+    // No print server runs here: a CUPS queue is a failed job, not a hang.
+    EXPECT_FALSE(sendToPrinter("cups:no-such-queue", "x"));
 
     // One that accepts and never reads is given up after about three seconds.
     FakePrinter hung(false);
@@ -300,7 +302,8 @@ TEST_F(PrinterSettingsTest, PrintersAreKeptChangedAndTestedAndKeptJobsPrintedAga
         w.编辑框_名称.type("前台");
         w.编辑框_连接.type("lpt1");
         w.按钮_添加.click();
-        EXPECT_EQ(lastMessage().text, "连接格式不正确，请填写 tcp://地址:端口 或 file:路径！");
+        EXPECT_EQ(lastMessage().text,
+                  "连接格式不正确，请填写 tcp://地址:端口、file:路径、cups:队列 或 system:队列！");
         w.编辑框_连接.type(closedPort());
         w.组合框_纸宽.choose(0);
         w.按钮_添加.click();
