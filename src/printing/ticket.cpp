@@ -107,7 +107,8 @@ void Ticket::dish(std::string_view name, std::string_view quantity, std::string_
                                 padLeft(price, kPriceWidth) + " " + padLeft(amount, kAmountWidth);
     if (m_measure.width(numbers) + nameWidth > m_columns) {
         for (const auto& piece : pieces) add(piece, bold, false, false);
-        add(padLeft(numbers, m_columns), bold, false, false);
+        for (const auto& piece : m_measure.wrap(numbers.substr(1), m_columns))
+            add(padLeft(piece, m_columns), bold, false, false);
         return;
     }
     add(padRight(pieces[0], nameWidth) + numbers, bold, false, false);

@@ -159,6 +159,23 @@ TEST(Ticket, ABillLinesUpItsColumnsOn58And80MillimetrePaper) {
     EXPECT_EQ(wideText.find("实收"), std::string::npos);
 }
 
+// Numbers up to what the file holds never push past the paper: they take a line of their own.
+TEST(Ticket, NumbersTooWideForTheirColumnsTakeALineOfTheirOwn) {
+    BillOrder order = sampleOrder();
+    order.lines = {{"鲍鱼", "2147483647", "2147483647", "2147483647"}};
+    for (int paper : {58, 80}) {
+        const Ticket t = billTicket(paper, {}, order, nullptr);
+        const std::string text = texts(t);
+        const std::string numbers = "2147483647 2147483647 2147483647\n";
+        EXPECT_NE(text.find("\n鲍鱼\n" + std::string(paper == 58 ? 0 : 16, ' ') + numbers),
+                  std::string::npos)
+            << text;
+        Columns columns;
+        for (const auto& line : t.lines())
+            EXPECT_LE(columns.width(line.text), t.columns()) << line.text;
+    }
+}
+
 TEST(Ticket, TheBytesAreTheReceiptPrintersLanguageWithGbkText) {
     Ticket t(58);
     t.title("结账单");
