@@ -21,6 +21,7 @@ PrintQueue::~PrintQueue() {
         m_changed.notify_all();
     }
     m_thread.join();
+    if (m_wake[0] >= 0) m_desktop.stopWatching(m_wake[0]);
     for (int fd : m_wake)
         if (fd >= 0) ::close(fd);
 }

@@ -55,6 +55,8 @@ class Desktop {
 
     // Calls back on the window thread whenever the file descriptor has data to read.
     virtual void watchReadable(int fd, std::function<void()> callback) = 0;
+    // Stops calling back for the file descriptor (before whoever watched it goes).
+    virtual void stopWatching(int fd) = 0;
 
     // Draws a ticket `columns` wide on paper `paperMm` millimetres wide, for printers that take
     // no receipt-printer bytes: on the system print queue named `target`, or into a PDF file

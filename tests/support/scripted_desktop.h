@@ -47,6 +47,9 @@ class ScriptedDesktop : public ui::Desktop {
     void watchReadable(int fd, std::function<void()> callback) override {
         readables.emplace_back(fd, std::move(callback));
     }
+    void stopWatching(int fd) override {
+        std::erase_if(readables, [fd](const auto& r) { return r.first == fd; });
+    }
     util::CalendarTime now() override { return clock; }
     void quit(int exitCode) override;
 

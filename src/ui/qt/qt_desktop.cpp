@@ -245,8 +245,17 @@ void QtDesktop::adjustSkinHsv(int hue, int saturation) {
 
 void QtDesktop::watchReadable(int fd, std::function<void()> callback) {
     auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    notifier->setProperty("fd", fd);
     connect(notifier, &QSocketNotifier::activated, this,
             [callback = std::move(callback)] { callback(); });
+}
+
+void QtDesktop::stopWatching(int fd) {
+    for (auto* notifier : findChildren<QSocketNotifier*>(Qt::FindDirectChildrenOnly))
+        if (notifier->property("fd").toInt() == fd) {
+            notifier->setEnabled(false);
+            notifier->deleteLater();
+        }
 }
 
 bool QtDesktop::drawTicket(const std::vector<TicketLine>& lines, int paperMm, int columns,

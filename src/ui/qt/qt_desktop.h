@@ -36,6 +36,7 @@ class QtDesktop : public QObject, public Desktop {
     void attachSkin(int skin) override;
     void adjustSkinHsv(int hue, int saturation) override;
     void watchReadable(int fd, std::function<void()> callback) override;
+    void stopWatching(int fd) override;
     bool drawTicket(const std::vector<TicketLine>& lines, int paperMm, int columns,
                     const std::string& target) override;
     util::CalendarTime now() override;
