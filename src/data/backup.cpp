@@ -50,12 +50,19 @@ BackupResult backupDatabase(const std::string& source, const std::string& folder
         return result;
     }
     Connection from;
-    if (sqlite3_open_v2(source.c_str(), &from.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
-        single(from.db, "PRAGMA quick_check") != "ok") {
-        result.error = "数据库文件已损坏，无法备份：" + source;
+    const bool opened =
+        sqlite3_open_v2(source.c_str(), &from.db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK;
+    // The program may be writing: wait for it as it waits for others, so a busy file is not
+    // taken for a damaged one.
+    if (opened) sqlite3_busy_timeout(from.db, 2000);
+    const std::string check = opened ? single(from.db, "PRAGMA quick_check") : "";
+    if (check != "ok") {
+        const int code = opened ? sqlite3_errcode(from.db) & 0xFF : SQLITE_CANTOPEN;
+        result.error = code == SQLITE_BUSY || code == SQLITE_LOCKED
+                           ? "数据库文件正忙，请稍后再备份：" + source
+                           : "数据库文件已损坏，无法备份：" + source;
         return result;
     }
-    sqlite3_busy_timeout(from.db, 2000);
     const std::string name = "cysj-" + stamp(now) + ".db";
     const fs::path target = fs::path(folder) / name;
     const fs::path part = fs::path(folder) / ("." + name + ".part");

@@ -17,6 +17,13 @@ enum PrinterColumn { kName, kConnection, kPaper, kUse, kCategories };
 
 }  // namespace
 
+void PrinterSettingsWindow::tellOutcome(bool done, const std::string& action) {
+    if (done)
+        m_app.message(action + "成功！", ui::Icon::Information);
+    else
+        m_app.message(action + "失败，请检查！", kWarn);
+}
+
 PrinterSettingsWindow::PrinterSettingsWindow(core::AppContext& app)
     : Window(app.desktop(), "PrinterSettingsWindow", "打印设置", 640, 566), m_app(app) {
     组合框_纸宽.addItem("58");
@@ -121,8 +128,7 @@ void PrinterSettingsWindow::addPrinter() {
     if (!typedUsable()) return;
     const bool added = writeTyped(true);
     refresh();
-    m_app.message(added ? "添加成功！" : "添加失败，请检查！",
-                  added ? ui::Icon::Information : kWarn);
+    tellOutcome(added, "添加");
 }
 
 void PrinterSettingsWindow::modifyPrinter() {
@@ -133,8 +139,7 @@ void PrinterSettingsWindow::modifyPrinter() {
     if (!typedUsable()) return;
     const bool modified = writeTyped(false);
     refresh();
-    m_app.message(modified ? "修改成功！" : "修改失败，请检查！",
-                  modified ? ui::Icon::Information : kWarn);
+    tellOutcome(modified, "修改");
 }
 
 void PrinterSettingsWindow::deletePrinter() {
@@ -150,8 +155,7 @@ void PrinterSettingsWindow::deletePrinter() {
                          table.deleteCurrent();
     table.close();
     refresh();
-    m_app.message(deleted ? "删除成功！" : "删除失败，请检查！",
-                  deleted ? ui::Icon::Information : kWarn);
+    tellOutcome(deleted, "删除");
 }
 
 void PrinterSettingsWindow::testPrint() {
@@ -179,8 +183,7 @@ void PrinterSettingsWindow::saveShopText() {
                        (table.moveFirst() ? table.edit() : table.addNew()) &&
                        table.write("店名", 编辑框_店名.text()) &&
                        table.write("页脚", 编辑框_页脚.text()) && table.update();
-    m_app.message(saved ? "保存成功！" : "保存失败，请检查！",
-                  saved ? ui::Icon::Information : kWarn);
+    tellOutcome(saved, "保存");
 }
 
 void PrinterSettingsWindow::printAgain() {
@@ -224,8 +227,7 @@ void PrinterSettingsWindow::deleteJob() {
                          kept.deleteCurrent();
     kept.close();
     refresh();
-    m_app.message(deleted ? "删除成功！" : "删除失败，请检查！",
-                  deleted ? ui::Icon::Information : kWarn);
+    tellOutcome(deleted, "删除");
 }
 
 }  // namespace tablora::printing
