@@ -24,6 +24,9 @@ class UserSettingsWindow;
 namespace tablora::printing {
 class PrintQueue;
 }
+namespace tablora::backup {
+class BackupService;
+}
 
 namespace tablora::core {
 
@@ -39,6 +42,11 @@ class AppContext {
     virtual Session& session() = 0;
     // Sends print jobs off the window thread; made on first use.
     virtual printing::PrintQueue& printQueue() = 0;
+    // The copies of the database; made on first use.
+    virtual backup::BackupService& backups() = 0;
+    // The data was replaced under the windows (a restore): every loaded work window is made
+    // again so it shows the data as it now is.
+    virtual void reloadWindows() = 0;
 
     virtual ordering::OrderWindow* orderWindow() = 0;
     virtual checkout::CheckoutWindow* checkoutWindow() = 0;
@@ -60,6 +68,13 @@ class AppContext {
     // A list that could not be read from the file must not look empty: it stays as it was
     // and the person is told.
     void tellReadFailed() { message("数据读取失败，请检查！", ui::Icon::Exclamation); }
+    // "保存成功！" or "保存失败，请检查！", in the house style.
+    void tellOutcome(bool done, const std::string& action) {
+        if (done)
+            message(action + "成功！", ui::Icon::Information);
+        else
+            message(action + "失败，请检查！", ui::Icon::Exclamation);
+    }
 };
 
 }  // namespace tablora::core

@@ -31,6 +31,9 @@ const char* DataContext::tableOf(const SqliteTable& cursor, const DataContext& c
 
 bool DataContext::openDatabase() {
     if (!database.open(m_path, false)) return false;
+    // A copy of the file is made while the restaurant works (backups, by the program or from
+    // the command line): in this mode it reads one moment of the file while writes go on.
+    database.useWriteAheadLog();
     // The finds of the order, checkout and query windows are answered from these (the journal's
     // days from the one on 时间). They add
     // no table or field, so any other reader of the file sees it as before.
@@ -54,6 +57,8 @@ void addOwnTables(SqliteDB& database) {
     // What of each order the kitchen has been sent, dish by dish.
     database.createTableIfMissing("送厨记录", "单号 TEXT, 菜品 TEXT, 分类 TEXT, 数量 INTEGER");
     database.createIndexIfMissing("索引_送厨记录_单号", "送厨记录", "单号");
+    // Backups: a second folder the copies also go to (a USB stick, a network share).
+    database.createTableIfMissing("备份设置", "第二文件夹 TEXT");
 }
 
 int readDisplayScale(const std::string& databasePath) {

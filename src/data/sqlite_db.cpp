@@ -62,11 +62,15 @@ bool SqliteDB::open(std::string_view path, bool createIfMissing) {
     return true;
 }
 
-bool SqliteDB::close() {
+void SqliteDB::closeCursors() {
     // Cursors detach themselves as they close.
     while (!m_cursors.empty()) m_cursors.back()->close();
     sqlite3_finalize(m_dataVersion);
     m_dataVersion = nullptr;
+}
+
+bool SqliteDB::close() {
+    closeCursors();
     if (!m_handle) return true;
     sqlite3* handle = m_handle;
     m_handle = nullptr;
@@ -137,6 +141,19 @@ bool SqliteDB::createTableIfMissing(std::string_view table, std::string_view col
     return createIfMissing(
         "table", table,
         "CREATE TABLE IF NOT EXISTS " + quoted(table) + " (" + std::string(columns) + ")");
+}
+
+bool SqliteDB::useWriteAheadLog() {
+    if (!m_handle) return false;
+    sqlite3_stmt* stmt = nullptr;
+    bool wal = false;
+    if (sqlite3_prepare_v2(m_handle, "PRAGMA journal_mode=WAL", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW) {
+        const auto* mode = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        wal = mode && std::string_view(mode) == "wal";
+    }
+    sqlite3_finalize(stmt);
+    return wal;
 }
 
 std::int64_t SqliteDB::dataVersion() {

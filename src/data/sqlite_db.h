@@ -29,6 +29,8 @@ class SqliteDB {
     bool isOpen() const { return m_handle != nullptr; }
     // False only when SQLite reports the connection busy; the handle is forgotten anyway.
     bool close();
+    // Closes every cursor on the connection, the connection left open.
+    void closeCursors();
     bool beginTransaction(std::string_view name = {});
     bool commitTransaction(std::string_view name = {});
     bool rollbackTransaction();
@@ -44,6 +46,10 @@ class SqliteDB {
                               std::string_view column);
     // Creates a table of the program's own (columns as SQL) when none of that name exists.
     bool createTableIfMissing(std::string_view table, std::string_view columns);
+    // Puts the file in write-ahead-log mode (kept in the file): readers, such as a backup being
+    // made, then never hold up a write, nor a write a reader. False when the file stays in its
+    // old mode (read-only, or another program has it open in that mode); it works as before.
+    bool useWriteAheadLog();
 
     // Walks every table as the cursor did before it asked SQLite: finds walk, the rowid list
     // is reloaded at every open and write, the connection reopened for every operation. For

@@ -1,13 +1,11 @@
 #pragma once
 
-#include <condition_variable>
-#include <deque>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "core/worker.h"
 #include "ui/desktop.h"
 
 namespace tablora::printing {
@@ -27,34 +25,18 @@ struct PrintJob {
 class PrintQueue {
   public:
     using Done = std::function<void(const PrintJob& job, bool printed)>;
-    explicit PrintQueue(ui::Desktop& desktop);
-    ~PrintQueue();
-    PrintQueue(const PrintQueue&) = delete;
-    PrintQueue& operator=(const PrintQueue&) = delete;
+    explicit PrintQueue(ui::Desktop& desktop) : m_desktop(desktop), m_worker(desktop) {}
 
     void submit(PrintJob job, Done done);
     // Waits for every job submitted so far and hands their outcomes back now: a script's next
     // step then sees what printing said.
-    void finishAll();
+    void finishAll() { m_worker.finishAll(); }
 
   private:
-    struct Entry {
-        PrintJob job;
-        Done done;
-        bool printed = false;
-    };
-    void run();
-    void deliver();
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Entry> m_waiting;   // not yet sent
-    std::deque<Entry> m_finished;  // sent or failed, not yet handed back
-    int m_sending = 0;
-    bool m_stopping = false;
     ui::Desktop& m_desktop;
-    int m_wake[2] = {-1, -1};  // the worker writes a byte here when a job finished
-    std::thread m_thread;
+    // Jobs still waiting when the program closes are sent first: a receipt is never dropped
+    // because the cashier closed the window.
+    core::Worker m_worker;
 };
 
 }  // namespace tablora::printing

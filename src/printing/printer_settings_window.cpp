@@ -17,13 +17,6 @@ enum PrinterColumn { kName, kConnection, kPaper, kUse, kCategories };
 
 }  // namespace
 
-void PrinterSettingsWindow::tellOutcome(bool done, const std::string& action) {
-    if (done)
-        m_app.message(action + "成功！", ui::Icon::Information);
-    else
-        m_app.message(action + "失败，请检查！", kWarn);
-}
-
 PrinterSettingsWindow::PrinterSettingsWindow(core::AppContext& app)
     : Window(app.desktop(), "PrinterSettingsWindow", "打印设置", 640, 566), m_app(app) {
     组合框_纸宽.addItem("58");
@@ -128,7 +121,7 @@ void PrinterSettingsWindow::addPrinter() {
     if (!typedUsable()) return;
     const bool added = writeTyped(true);
     refresh();
-    tellOutcome(added, "添加");
+    m_app.tellOutcome(added, "添加");
 }
 
 void PrinterSettingsWindow::modifyPrinter() {
@@ -139,7 +132,7 @@ void PrinterSettingsWindow::modifyPrinter() {
     if (!typedUsable()) return;
     const bool modified = writeTyped(false);
     refresh();
-    tellOutcome(modified, "修改");
+    m_app.tellOutcome(modified, "修改");
 }
 
 void PrinterSettingsWindow::deletePrinter() {
@@ -155,7 +148,7 @@ void PrinterSettingsWindow::deletePrinter() {
                          table.deleteCurrent();
     table.close();
     refresh();
-    tellOutcome(deleted, "删除");
+    m_app.tellOutcome(deleted, "删除");
 }
 
 void PrinterSettingsWindow::testPrint() {
@@ -183,7 +176,7 @@ void PrinterSettingsWindow::saveShopText() {
                        (table.moveFirst() ? table.edit() : table.addNew()) &&
                        table.write("店名", 编辑框_店名.text()) &&
                        table.write("页脚", 编辑框_页脚.text()) && table.update();
-    tellOutcome(saved, "保存");
+    m_app.tellOutcome(saved, "保存");
 }
 
 void PrinterSettingsWindow::printAgain() {
@@ -227,7 +220,7 @@ void PrinterSettingsWindow::deleteJob() {
                          kept.deleteCurrent();
     kept.close();
     refresh();
-    tellOutcome(deleted, "删除");
+    m_app.tellOutcome(deleted, "删除");
 }
 
 }  // namespace tablora::printing

@@ -81,8 +81,6 @@ class PrinterSettingsWindow : public ui::Window {
     // The typed printer checked: false (and told) when it cannot be kept.
     bool typedUsable();
     bool writeTyped(bool adding);
-    // "添加成功！" or "添加失败，请检查！", in the house style.
-    void tellOutcome(bool done, const std::string& action);
 
     core::AppContext& m_app;
     std::vector<std::int64_t> m_printerIds, m_jobIds;

@@ -1,5 +1,7 @@
 #include "shell/app.h"
 
+#include "backup/backup_service.h"
+#include "backup/backup_window.h"
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
 #include "printing/print_queue.h"
@@ -25,6 +27,23 @@ App::~App() {
 printing::PrintQueue& App::printQueue() {
     if (!m_printQueue) m_printQueue = std::make_unique<printing::PrintQueue>(m_desktop);
     return *m_printQueue;
+}
+
+backup::BackupService& App::backups() {
+    if (!m_backups) m_backups = std::make_unique<backup::BackupService>(*this);
+    return *m_backups;
+}
+
+void App::reloadWindows() {
+    const bool order = m_order != nullptr, checkout = m_checkout != nullptr,
+               query = m_query != nullptr;
+    for (ui::Window* w :
+         {static_cast<ui::Window*>(m_order.get()), static_cast<ui::Window*>(m_checkout.get()),
+          static_cast<ui::Window*>(m_query.get())})
+        if (w) w->destroy();
+    if (order) openOrderWindow();
+    if (checkout) openCheckoutWindow();
+    if (query) openQueryWindow();
 }
 
 template <class W>
@@ -68,7 +87,8 @@ ui::Window* App::window(const std::string& name) {
           static_cast<ui::Window*>(m_restaurantSettings.get()),
           static_cast<ui::Window*>(m_userSettings.get()),
           static_cast<ui::Window*>(m_displayScale.get()),
-          static_cast<ui::Window*>(m_printerSettings.get())})
+          static_cast<ui::Window*>(m_printerSettings.get()),
+          static_cast<ui::Window*>(m_backupWindow.get())})
         if (w && w->name() == name) return w;
     return nullptr;
 }
@@ -99,6 +119,10 @@ void App::openDisplayScale() {
 
 void App::openPrinterSettings() {
     load(m_printerSettings, true, m_main.get());
+}
+
+void App::openBackups() {
+    load(m_backupWindow, true, m_main.get());
 }
 
 void App::placeWorkWindow(ui::Window& window) {

@@ -12,6 +12,9 @@ class DisplayScaleWindow;
 namespace tablora::printing {
 class PrinterSettingsWindow;
 }  // namespace tablora::printing
+namespace tablora::backup {
+class BackupWindow;
+}  // namespace tablora::backup
 
 namespace tablora::shell {
 
@@ -40,6 +43,8 @@ class App : public core::AppContext {
     ui::Desktop& desktop() override { return m_desktop; }
     data::DataContext& data() override { return m_data; }
     printing::PrintQueue& printQueue() override;
+    backup::BackupService& backups() override;
+    void reloadWindows() override;
     core::Session& session() override { return m_session; }
     InstanceGuard* guard() { return m_guard; }
 
@@ -68,6 +73,7 @@ class App : public core::AppContext {
     void openUserSettings();
     void openDisplayScale();
     void openPrinterSettings();
+    void openBackups();
     void placeWorkWindow(ui::Window& window) override;
     void placeWorkWindows();
     std::string shownUserName() override;
@@ -84,6 +90,8 @@ class App : public core::AppContext {
     int m_exitCode = 0;
     bool m_loginAccepted = false;
 
+    // Destroyed after the windows; it finishes the copy begun as the program closed.
+    std::unique_ptr<backup::BackupService> m_backups;
     // Destroyed after the windows; it sends what still waits before it goes.
     std::unique_ptr<printing::PrintQueue> m_printQueue;
     std::unique_ptr<MainWindow> m_main;
@@ -95,6 +103,7 @@ class App : public core::AppContext {
     std::unique_ptr<settings::UserSettingsWindow> m_userSettings;
     std::unique_ptr<settings::DisplayScaleWindow> m_displayScale;
     std::unique_ptr<printing::PrinterSettingsWindow> m_printerSettings;
+    std::unique_ptr<backup::BackupWindow> m_backupWindow;
     // Destroyed windows wait here: a handler of the window may still be running.
     std::vector<std::unique_ptr<ui::Window>> m_destroyed;
 };

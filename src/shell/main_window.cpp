@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include "backup/backup_service.h"
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
 #include "query/query_window.h"
@@ -23,6 +24,8 @@ MainWindow::MainWindow(App& app)
     状态条_公告.setPaneText(0, " 公告：");
 
     onAboutToBeDestroyed = [this] {
+        // The day's work is copied as the program closes (after a session only).
+        if (!m_app.session().currentUser.empty()) m_app.backups().atClose();
         m_app.data().closeUserAndDatabase();
         // Owned windows go with their owner.
         if (auto* w = m_app.loginWindow()) w->destroy();
@@ -33,6 +36,7 @@ MainWindow::MainWindow(App& app)
         if (auto* w = m_app.userSettingsWindow()) w->destroy();
         if (auto* w = m_app.window("DisplayScaleWindow")) w->destroy();
         if (auto* w = m_app.window("PrinterSettingsWindow")) w->destroy();
+        if (auto* w = m_app.window("BackupWindow")) w->destroy();
     };
     onCloseRequested = [this] { m_app.endProgram(0); };
     onMoved = [this] { m_app.placeWorkWindows(); };
@@ -61,7 +65,11 @@ void MainWindow::created() {
                 m_app.desktop().bringToFront(*this);
         });
     }
+    // A damaged file is offered its newest good copy before anyone logs in.
+    m_app.backups().checkAtStartUp();
     if (!m_app.showLogin()) return;
+    // Before the first write of the day (the user's skin is stored next).
+    m_app.backups().afterLogin();
     applyLoggedInUser(m_app);
 }
 
@@ -97,6 +105,8 @@ void MainWindow::onMenu(int index) {
         settings::editAnnouncement(m_app);
     else if (entry == "打印设置")
         m_app.openPrinterSettings();
+    else if (entry == "数据备份")
+        m_app.openBackups();
     else if (entry == "显示比例")
         m_app.openDisplayScale();
 }
@@ -104,7 +114,10 @@ void MainWindow::onMenu(int index) {
 void MainWindow::switchUser() {
     m_app.session().switchUser = true;
     m_app.showLogin();
-    if (m_app.running() && m_app.session().switchUser) applyLoggedInUser(m_app);
+    if (m_app.running() && m_app.session().switchUser) {
+        m_app.backups().afterLogin();
+        applyLoggedInUser(m_app);
+    }
 }
 
 void MainWindow::tick() {

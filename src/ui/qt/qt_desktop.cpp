@@ -87,6 +87,7 @@ Answer QtDesktop::messageBox(const std::string& text, const std::string& title, 
         case Buttons::YesNo:
             yesButton = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
             box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+            box.setDefaultButton(yesButton);  // Enter answers yes
             break;
     }
     if (m_unattendedMs > 0) {

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/worker.h"
+
+namespace tablora::core {
+class AppContext;
+}  // namespace tablora::core
+
+namespace tablora::backup {
+
+// The restaurant's copies of cysj.db: after the first login of each day, when the program
+// closes and when a person asks, into the folder 备份 beside the file and a second folder when
+// one is set. The moment copied is fixed on the window thread in a few milliseconds; the copy
+// itself is made on a thread of its own while work goes on.
+class BackupService {
+  public:
+    explicit BackupService(core::AppContext& app);
+
+    std::string databasePath() const;
+    // 备份 beside cysj.db.
+    std::string mainFolder() const;
+    // The second folder kept in the file; empty when none is set.
+    std::string secondFolder() const;
+    bool setSecondFolder(const std::string& folder);
+    // Where copies go: the main folder, then the second one when set.
+    std::vector<std::string> folders() const;
+
+    // The day's copy, unless the main folder holds one of today already.
+    void afterLogin();
+    // A copy now. Automatic copies report a failure once per run; `then` (on the window
+    // thread) is given whether every folder got its copy, and the copy of the main folder.
+    using Done = std::function<void(bool ok, const std::string& mainCopy)>;
+    void copyNow(Done then = {});
+    // The copy as the program closes: the thread finishes it before the program ends.
+    void atClose();
+    bool busy() { return m_worker.busy(); }
+    // Waits for copies under way and hands their outcomes back now.
+    void finishAll() { m_worker.finishAll(); }
+
+    // Before the login window: a damaged cysj.db is offered the newest good copy.
+    void checkAtStartUp();
+    // Replaces the data with a copy's, once the current data is itself copied (so a restore can
+    // be undone); every loaded window then shows it. `then` is told the outcome.
+    void restore(const std::string& copy, std::function<void(bool ok)> then);
+
+  private:
+    core::AppContext& m_app;
+    bool m_failureTold = false;
+    std::string m_dailyDone;  // the day whose copy was tried, yyyymmdd
+    // Last, so it finishes its copies before anything else of the service goes.
+    core::Worker m_worker;
+};
+
+}  // namespace tablora::backup
