@@ -1,4 +1,5 @@
 #include "support/temp_db.h"
+#include <cstdio>
 
 #include <sqlite3.h>
 #include <unistd.h>
@@ -59,6 +60,16 @@ OutsideLock::OutsideLock(const std::string& dbPath) {
 OutsideLock::~OutsideLock() {
     if (m_held) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(m_db);
+}
+
+void damageFile(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "r+b");
+    if (!f) std::abort();
+    std::fseek(f, 0, SEEK_END);
+    const long size = std::ftell(f);
+    std::fseek(f, 4096, SEEK_SET);
+    for (long at = 4096; at < size; ++at) std::fputc(static_cast<int>((at * 7919) & 0xFF), f);
+    std::fclose(f);
 }
 
 std::string makeDemoDatabase(const TempDir& dir, const std::string& name) {

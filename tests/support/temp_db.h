@@ -41,6 +41,10 @@ class OutsideLock {
 };
 
 // A fresh demo cysj.db (manager 经理 / 888888) in the folder.
+// Overwrites a database file's pages after the first with noise, as a failing disk would:
+// it still opens, but quick_check fails.
+void damageFile(const std::string& path);
+
 std::string makeDemoDatabase(const TempDir& dir, const std::string& name = "cysj.db");
 
 }  // namespace tablora::test
