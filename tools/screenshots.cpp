@@ -19,6 +19,8 @@
 #include "data/data_context.h"
 #include "ordering/order_window.h"
 #include "printing/bills.h"
+#include "backup/backup_service.h"
+#include "backup/backup_window.h"
 #include "printing/printer_settings_window.h"
 #include "query/query_window.h"
 #include "settings/display_scale_window.h"
@@ -233,6 +235,17 @@ int main(int argc, char** argv) {
     });
     app.openPrinterSettings();
 
+    // The copies: the day's first and one made on request, the newest picked.
+    whenModalShown([&] {
+        auto* b = static_cast<backup::BackupWindow*>(app.window("BackupWindow"));
+        b->按钮_立即备份.click();
+        app.backups().finishAll();
+        b->超级列表框_备份.selectRow(0);
+        save(desktop, b, QStringLiteral("backups"));
+        b->destroy();
+    });
+    app.openBackups();
+
     // The chosen display scale, and the skins (at 100% only).
     whenModalShown([&] {
         save(desktop, app.window("DisplayScaleWindow"), QStringLiteral("display-scale"));
@@ -260,6 +273,8 @@ int main(int argc, char** argv) {
     }
     main->组合框_皮肤.choose(0);
     app.endProgram(0);
-    std::filesystem::remove_all(folder);
+    app.backups().finishAll();  // the copy made as the program closes
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
     return 0;
 }
