@@ -130,7 +130,7 @@ bool BackupCopy::begin(const std::string& source) {
         opened = openReadOnly(source, c);
     }
     const std::string mode = opened ? single(c.db, "PRAGMA journal_mode") : "";
-    if (mode.empty() || (m_journalRecords = count(c.db)) < 0) {
+    if (mode.empty() || single(c.db, "SELECT count(*) FROM sqlite_master").empty()) {
         m_error = opened && isBusy(c.db) ? "数据库文件正忙，请稍后再备份：" + source
                                          : "数据库文件已损坏，无法备份：" + source;
         return false;
