@@ -170,6 +170,7 @@ void CheckoutWindow::settle() {
     }
     RefreshCheckoutWindow();
     if (auto* order = m_app.orderWindow()) order->clearCurrentOrder();
+    m_app.refreshBoard();
 }
 
 }  // namespace tablora::checkout

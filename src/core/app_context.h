@@ -47,6 +47,10 @@ class AppContext {
     // The data was replaced under the windows (a restore): every loaded work window is made
     // again so it shows the data as it now is.
     virtual void reloadWindows() = 0;
+    // Tells the table board, when loaded, that the tables or their orders changed.
+    virtual void refreshBoard() = 0;
+    virtual void openOrderWindow() = 0;
+    virtual void openCheckoutWindow() = 0;
 
     virtual ordering::OrderWindow* orderWindow() = 0;
     virtual checkout::CheckoutWindow* checkoutWindow() = 0;

@@ -160,6 +160,7 @@ void OrderWindow::openTable() {
     标签_菜品总数.setText("0");
     标签_总金额.setText("0");
     refreshKitchenWaiting();
+    m_app.refreshBoard();
 }
 
 printing::KitchenOrder OrderWindow::shownOrder() const {
@@ -339,6 +340,7 @@ void OrderWindow::linesChanged() {
     }
     if (auto* checkout = m_app.checkoutWindow()) checkout->RefreshCheckoutWindow();
     refreshKitchenWaiting();
+    m_app.refreshBoard();
 }
 
 void OrderWindow::RefreshOrderTotals() {

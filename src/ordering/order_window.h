@@ -32,6 +32,8 @@ class OrderWindow : public ui::Window {
     void clearCurrentOrder();
     // Shows how many dishes of the current order wait for the kitchen.
     void refreshKitchenWaiting();
+    // Makes the order of the table chosen in 组合框_切换 current (the 切换 button).
+    void switchTable();
 
     enum Column { 序号, 系统单号, 菜品名称, 单价, 数量, 金额, 菜品分类 };
 
@@ -80,7 +82,6 @@ class OrderWindow : public ui::Window {
     void addDish(int group, int item);
     void changeQuantity(int step);
     void deleteLine();
-    void switchTable();
     void sendToKitchen();
     printing::KitchenOrder shownOrder() const;
 

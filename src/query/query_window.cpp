@@ -338,6 +338,7 @@ void QueryWindow::DeleteSelectedOrder() {
                 order->RefreshOpenTableList(order->标签_当前操作.text());
         }
         if (auto* checkout = m_app.checkoutWindow()) checkout->RefreshCheckoutWindow();
+        m_app.refreshBoard();
     }
     switch (m_app.session().lastQueryKind) {
         case kByNumber:

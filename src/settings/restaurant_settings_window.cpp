@@ -78,6 +78,7 @@ void RestaurantSettingsWindow::tablesChanged() {
     m_app.data().diningTableCursor.close();
     if (RefreshSettingsTableList())
         if (auto* order = m_app.orderWindow()) order->RefreshOrderTableList();
+    m_app.refreshBoard();
 }
 
 void RestaurantSettingsWindow::tablesGone(const std::string& said) {

@@ -2,6 +2,7 @@
 
 #include "backup/backup_service.h"
 #include "backup/backup_window.h"
+#include "board/table_board_window.h"
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
 #include "printing/print_queue.h"
@@ -36,14 +37,19 @@ backup::BackupService& App::backups() {
 
 void App::reloadWindows() {
     const bool order = m_order != nullptr, checkout = m_checkout != nullptr,
-               query = m_query != nullptr;
+               query = m_query != nullptr, board = m_board != nullptr;
     for (ui::Window* w :
          {static_cast<ui::Window*>(m_order.get()), static_cast<ui::Window*>(m_checkout.get()),
-          static_cast<ui::Window*>(m_query.get())})
+          static_cast<ui::Window*>(m_query.get()), static_cast<ui::Window*>(m_board.get())})
         if (w) w->destroy();
     if (order) openOrderWindow();
     if (checkout) openCheckoutWindow();
     if (query) openQueryWindow();
+    if (board) openTableBoard();
+}
+
+void App::refreshBoard() {
+    if (m_board) m_board->refresh();
 }
 
 template <class W>
@@ -83,7 +89,7 @@ ui::Window* App::window(const std::string& name) {
     for (ui::Window* w :
          {static_cast<ui::Window*>(m_main.get()), static_cast<ui::Window*>(m_login.get()),
           static_cast<ui::Window*>(m_order.get()), static_cast<ui::Window*>(m_checkout.get()),
-          static_cast<ui::Window*>(m_query.get()),
+          static_cast<ui::Window*>(m_query.get()), static_cast<ui::Window*>(m_board.get()),
           static_cast<ui::Window*>(m_restaurantSettings.get()),
           static_cast<ui::Window*>(m_userSettings.get()),
           static_cast<ui::Window*>(m_displayScale.get()),
@@ -103,6 +109,10 @@ void App::openCheckoutWindow() {
 
 void App::openQueryWindow() {
     load(m_query, false, m_main.get());
+}
+
+void App::openTableBoard() {
+    load(m_board, false, m_main.get());
 }
 
 void App::openRestaurantSettings() {
@@ -135,6 +145,7 @@ void App::placeWorkWindows() {
     if (m_order) placeWorkWindow(*m_order);
     if (m_checkout) placeWorkWindow(*m_checkout);
     if (m_query) placeWorkWindow(*m_query);
+    if (m_board) placeWorkWindow(*m_board);
 }
 
 std::string App::shownUserName() {

@@ -15,6 +15,9 @@ class PrinterSettingsWindow;
 namespace tablora::backup {
 class BackupWindow;
 }  // namespace tablora::backup
+namespace tablora::board {
+class TableBoardWindow;
+}  // namespace tablora::board
 
 namespace tablora::shell {
 
@@ -45,6 +48,7 @@ class App : public core::AppContext {
     printing::PrintQueue& printQueue() override;
     backup::BackupService& backups() override;
     void reloadWindows() override;
+    void refreshBoard() override;
     core::Session& session() override { return m_session; }
     InstanceGuard* guard() { return m_guard; }
 
@@ -65,9 +69,10 @@ class App : public core::AppContext {
     bool showLogin();
     // The login window's word that a user logged in.
     void acceptLogin() { m_loginAccepted = true; }
-    void openOrderWindow();
-    void openCheckoutWindow();
+    void openOrderWindow() override;
+    void openCheckoutWindow() override;
     void openQueryWindow();
+    void openTableBoard();
     // Modal: returns once the window is closed.
     void openRestaurantSettings();
     void openUserSettings();
@@ -99,6 +104,7 @@ class App : public core::AppContext {
     std::unique_ptr<ordering::OrderWindow> m_order;
     std::unique_ptr<checkout::CheckoutWindow> m_checkout;
     std::unique_ptr<query::QueryWindow> m_query;
+    std::unique_ptr<board::TableBoardWindow> m_board;
     std::unique_ptr<settings::RestaurantSettingsWindow> m_restaurantSettings;
     std::unique_ptr<settings::UserSettingsWindow> m_userSettings;
     std::unique_ptr<settings::DisplayScaleWindow> m_displayScale;

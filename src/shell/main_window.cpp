@@ -32,6 +32,7 @@ MainWindow::MainWindow(App& app)
         if (auto* w = m_app.orderWindow()) w->destroy();
         if (auto* w = m_app.checkoutWindow()) w->destroy();
         if (auto* w = m_app.queryWindow()) w->destroy();
+        if (auto* w = m_app.window("TableBoardWindow")) w->destroy();
         if (auto* w = m_app.restaurantSettingsWindow()) w->destroy();
         if (auto* w = m_app.userSettingsWindow()) w->destroy();
         if (auto* w = m_app.window("DisplayScaleWindow")) w->destroy();
@@ -89,6 +90,9 @@ void MainWindow::onToolbar(int index) {
             break;
         case kSettings:
             m_app.desktop().popupMenu(工具菜单);
+            break;
+        case kBoard:
+            m_app.openTableBoard();
             break;
         default:
             break;  // separators

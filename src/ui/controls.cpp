@@ -533,6 +533,38 @@ bool RollMenu::clickItem(int group, int item) {
     return true;
 }
 
+void TileBoard::setTiles(std::vector<Tile> tiles) {
+    if (tiles == m_tiles) return;
+    m_tiles = std::move(tiles);
+    changed();
+}
+
+int TileBoard::indexOf(const std::string& name) const {
+    for (size_t i = 0; i < m_tiles.size(); ++i)
+        if (m_tiles[i].name == name) return static_cast<int>(i);
+    return -1;
+}
+
+std::string TileBoard::tileText(int index) const {
+    if (!inRange(index, m_tiles.size())) return {};
+    const Tile& tile = m_tiles[static_cast<size_t>(index)];
+    std::string text = tile.name;
+    for (const auto& line : tile.lines) text += "|" + line;
+    return text;
+}
+
+bool TileBoard::touch(int index) {
+    if (!usable() || !inRange(index, m_tiles.size())) return false;
+    if (onTouched) onTouched(index);
+    return true;
+}
+
+bool TileBoard::askMenu(int index) {
+    if (!usable() || !inRange(index, m_tiles.size())) return false;
+    if (onMenuAsked) onMenuAsked(index);
+    return true;
+}
+
 void DatePicker::setDate(const util::CalendarTime& date) {
     m_date = date;
     changed();

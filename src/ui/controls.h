@@ -39,6 +39,7 @@ enum class ControlKind {
     Toolbar,
     StatusBar,
     Timer,
+    TileBoard,
 };
 
 enum class Align { Left, Center, Right };
@@ -422,6 +423,35 @@ class DatePicker : public Control {
 
   private:
     util::CalendarTime m_date{2000, 1, 1, 0, 0, 0};
+};
+
+// A tile of a board: a name, lines of text under it, and a state that sets its colours.
+struct Tile {
+    std::string name;
+    std::vector<std::string> lines;
+    int state = 0;  // 0, 1 or 2: three sets of colours told apart at a glance
+    bool operator==(const Tile&) const = default;
+};
+
+// Tiles big enough for a finger, laid out to fill the control and scrolled when they do not
+// fit. A person touches a tile, or asks for its menu (a right click or a long press).
+class TileBoard : public Control {
+  public:
+    TileBoard(Window& w, std::string name, Rect g, Control* container = nullptr)
+        : Control(w, std::move(name), ControlKind::TileBoard, "", g, container) {}
+    // The board shows these; nothing is redrawn when they are the tiles shown.
+    void setTiles(std::vector<Tile> tiles);
+    const std::vector<Tile>& tiles() const { return m_tiles; }
+    int indexOf(const std::string& name) const;
+    // The tile's name and lines joined by "|".
+    std::string tileText(int index) const;
+    bool touch(int index);
+    bool askMenu(int index);
+    std::function<void(int index)> onTouched;
+    std::function<void(int index)> onMenuAsked;
+
+  private:
+    std::vector<Tile> m_tiles;
 };
 
 struct ToolItem {

@@ -50,6 +50,11 @@ class Window {
     std::function<void()> onAboutToBeDestroyed;
     std::function<void()> onMoved;
     std::function<void()> onCloseRequested;
+    // A key no control of the window took (Esc, for one).
+    std::function<void(int key)> onKeyDown;
+    void pressKey(int key) {
+        if (onKeyDown) onKeyDown(key);
+    }
     // Set by whoever keeps the window: told once the window is destroyed.
     std::function<void(Window&)> onDestroyed;
 

@@ -87,6 +87,15 @@ QPixmap drawnImage(const QString& name, int size) {
         p.drawEllipse(QPointF(14, 15.5), 3.5, 3.5);
         p.setBrush(QColor(0xe8, 0xc1, 0x4a));
         p.drawEllipse(QPointF(24, 23), 6, 6);
+    } else if (name == QStringLiteral("board")) {
+        // The dining room from above: four tables, two taken.
+        const QColor free(0x8c, 0xc6, 0x7a), taken(0xe8, 0xa1, 0x3a);
+        int n = 0;
+        for (const QPointF at : {QPointF(3, 3), QPointF(17, 3), QPointF(3, 17), QPointF(17, 17)}) {
+            p.setBrush(n == 1 || n == 2 ? taken : free);
+            p.drawRoundedRect(QRectF(at, QSizeF(12, 12)), 2.5, 2.5);
+            ++n;
+        }
     } else if (name == QStringLiteral("query")) {
         p.setBrush(Qt::white);
         p.drawRect(QRectF(4, 3, 17, 23));

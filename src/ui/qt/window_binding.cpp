@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
@@ -86,6 +88,56 @@ class KeyFilter : public QObject {
   private:
     std::function<void(int)> m_onKey;
 };
+
+// A tile of a board: a touch is a click; a right click or a press held for half a second asks
+// for its menu, and the release that ends a long press is no touch.
+class TileButton : public QPushButton {
+  public:
+    TileButton(QWidget* parent, std::function<void()> touched, std::function<void()> menu)
+        : QPushButton(parent), m_touched(std::move(touched)), m_menu(std::move(menu)) {
+        m_hold.setSingleShot(true);
+        m_hold.setInterval(500);
+        QObject::connect(&m_hold, &QTimer::timeout, this, [this] {
+            m_held = true;
+            m_menu();
+        });
+        setContextMenuPolicy(Qt::CustomContextMenu);
+        QObject::connect(this, &QWidget::customContextMenuRequested, this, [this] { m_menu(); });
+        QObject::connect(this, &QPushButton::clicked, this, [this] {
+            if (!m_held) m_touched();
+            m_held = false;
+        });
+    }
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        m_held = false;
+        if (e->button() == Qt::LeftButton) m_hold.start();
+        QPushButton::mousePressEvent(e);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        m_hold.stop();
+        QPushButton::mouseReleaseEvent(e);
+    }
+
+  private:
+    std::function<void()> m_touched, m_menu;
+    QTimer m_hold;
+    bool m_held = false;
+};
+
+// The colours of the three tile states: light backgrounds, dark text (over 10:1), a border
+// of the state's own hue, the same in every skin.
+QString tileStyle(int state) {
+    static const char* const styles[] = {
+        "background:#e3f4e6;color:#14351b;border:2px solid #3c8d4a;",
+        "background:#ffe7bf;color:#3d2600;border:2px solid #c27c0e;",
+        "background:#f9d0d0;color:#4a0a0a;border:2px solid #b3261e;"};
+    return QStringLiteral(
+               "QPushButton{%1border-radius:6px;padding:4px;text-align:center;}"
+               "QPushButton:pressed{border-width:4px;}")
+        .arg(QString::fromLatin1(styles[state < 0 || state > 2 ? 0 : state]));
+}
 
 // A whole-number box takes whole yuan: digits after a "." (typed or pasted) are not taken,
 // never joined to the whole part, and the person is shown why.
@@ -261,6 +313,9 @@ WindowBinding::WindowBinding(Window& window, QWidget* owner, bool modal)
         flags = Qt::Tool | Qt::FramelessWindowHint;
     m_top = new TopWidget(window, owner, flags);
     m_top->setObjectName(q(window.name()));
+    // Keys no control took reach the window (Esc leaves a board's picking, for one).
+    m_top->installEventFilter(new KeyFilter(
+        this, [this](int key) { fromUser([this, key] { m_window.pressKey(key); }); }));
     m_top->setWindowTitle(q(window.caption()));
     m_top->setFixedSize(window.width(), window.height());
     m_top->setAutoFillBackground(true);
@@ -524,6 +579,16 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
         }
         case ControlKind::Timer:
             break;
+        case ControlKind::TileBoard: {
+            auto* area = new QScrollArea(parent);
+            area->setFrameShape(QFrame::NoFrame);
+            area->setWidgetResizable(true);
+            area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            auto* inside = new QWidget;
+            new QGridLayout(inside);
+            area->setWidget(inside);
+            return area;
+        }
     }
     return new QWidget(parent);
 }
@@ -765,6 +830,9 @@ void WindowBinding::sync(Control& c) {
                 panes[i]->setText(q(bar.paneText(i)));
             break;
         }
+        case ControlKind::TileBoard:
+            syncTiles(static_cast<TileBoard&>(c), static_cast<QScrollArea*>(w));
+            break;
         case ControlKind::GroupBox:
         case ControlKind::Line:
         case ControlKind::PictureBox:
@@ -773,6 +841,42 @@ void WindowBinding::sync(Control& c) {
             break;
     }
     m_syncing = false;
+}
+
+void WindowBinding::syncTiles(TileBoard& board, QScrollArea* area) {
+    constexpr int kWidth = 150, kHeight = 104, kGap = 10;
+    QWidget* inside = area->widget();
+    auto* grid = static_cast<QGridLayout*>(inside->layout());
+    // The tiles are made again: a hundred buttons take a few milliseconds.
+    while (QLayoutItem* item = grid->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    grid->setSpacing(kGap);
+    grid->setContentsMargins(kGap, kGap, kGap, kGap);
+    const int width = board.geometry().width - area->verticalScrollBar()->sizeHint().width();
+    const int columns = std::max(1, (width - kGap) / (kWidth + kGap));
+    const auto& tiles = board.tiles();
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        const int index = static_cast<int>(i);
+        auto* b = new TileButton(
+            inside, [this, &board, index] { fromUser([&board, index] { board.touch(index); }); },
+            [this, &board, index] { fromUser([&board, index] { board.askMenu(index); }); });
+        b->setObjectName(q(tiles[i].name));
+        QStringList lines{q(tiles[i].name)};
+        for (const auto& line : tiles[i].lines) lines << q(line);
+        b->setText(lines.join(QLatin1Char('\n')));
+        QFont bold = b->font();
+        bold.setPixelSize(14);
+        b->setFont(bold);
+        b->setStyleSheet(tileStyle(tiles[i].state));
+        b->setFixedSize(kWidth, kHeight);
+        b->setEnabled(board.enabled());
+        grid->addWidget(b, index / columns, index % columns, Qt::AlignLeft | Qt::AlignTop);
+    }
+    // The tiles keep to the top left; what is left over stays empty.
+    grid->setRowStretch(static_cast<int>((tiles.size() + columns - 1) / columns), 1);
+    grid->setColumnStretch(columns, 1);
 }
 
 void WindowBinding::buildDishPage(RollMenu& menu, QToolBox* box, int g) {

@@ -13,6 +13,7 @@
 
 class QEventLoop;
 class QToolBox;
+class QScrollArea;
 class QTimer;
 
 namespace tablora::ui::qt {
@@ -59,6 +60,7 @@ class WindowBinding : public QObject {
     void sync(Control& c);
     void markDirty(Control* c);
     // Makes the dish buttons of page g of a roll menu's box, unless it has them already.
+    void syncTiles(TileBoard& board, QScrollArea* area);
     void buildDishPage(RollMenu& menu, QToolBox* box, int g);
     // Runs a person's action unless the window is going or the binding is writing widgets.
     template <class F>
