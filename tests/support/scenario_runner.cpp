@@ -160,6 +160,19 @@ class Runner {
         return *c;
     }
 
+    // The tile board of a window.
+    ui::TileBoard& tilesOf(const std::string& windowName) {
+        for (ui::Control* c : window(windowName).controls())
+            if (c->kind() == ui::ControlKind::TileBoard) return static_cast<ui::TileBoard&>(*c);
+        throw Failure("no tile board in " + windowName);
+    }
+
+    static int tileIndex(const ui::TileBoard& board, const std::string& name) {
+        const int index = board.indexOf(name);
+        if (index < 0) throw Failure("no tile " + name);
+        return index;
+    }
+
     static void need(const std::vector<std::string>& t, size_t n) {
         if (t.size() < n) throw Failure("too few words for " + t[0]);
     }
@@ -228,8 +241,20 @@ class Runner {
                 throw Failure("cannot type into " + t[1]);
         } else if (verb == "key") {
             need(t, 3);
-            act(control<ui::EditBox>(t[1], ui::ControlKind::EditBox).pressKey(number(t[2])),
-                "press a key");
+            if (t[1].find('.') == std::string::npos)
+                window(t[1]).pressKey(number(t[2]));  // a key no control takes
+            else
+                act(control<ui::EditBox>(t[1], ui::ControlKind::EditBox).pressKey(number(t[2])),
+                    "press a key");
+        } else if (verb == "tile") {
+            need(t, 3);
+            auto& board = tilesOf(t[1]);
+            act(board.touch(tileIndex(board, t[2])), "touch tile " + t[2]);
+        } else if (verb == "tile-menu") {
+            need(t, 4);
+            auto& board = tilesOf(t[1]);
+            m_desktop.menuChoices.push_back(t[3]);
+            act(board.askMenu(tileIndex(board, t[2])), "open the menu of tile " + t[2]);
         } else if (verb == "choose") {
             need(t, 3);
             ui::Control& c = anyControl(t[1]);
@@ -364,6 +389,15 @@ class Runner {
             need(t, 5);
             check(t[2] + " pane", t[4],
                   control<ui::StatusBar>(t[2], ui::ControlKind::StatusBar).paneText(number(t[3])));
+        } else if (what == "tile") {
+            need(t, 5);
+            auto& board = tilesOf(t[2]);
+            check("tile " + t[3], t[4], board.tileText(tileIndex(board, t[3])));
+        } else if (what == "tiles") {
+            need(t, 4);
+            std::vector<std::string> names;
+            for (const auto& tile : tilesOf(t[2]).tiles()) names.push_back(tile.name);
+            check(t[2] + " tiles", t[3], join(names));
         } else if (what == "db") {
             need(t, 4);
             check("database " + t[2], t[3], querySql(m_db, t[2]));
