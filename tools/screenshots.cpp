@@ -15,12 +15,13 @@
 #include <filesystem>
 #include <functional>
 
+#include "backup/backup_service.h"
+#include "backup/backup_window.h"
+#include "board/table_board_window.h"
 #include "checkout/checkout_window.h"
 #include "data/data_context.h"
 #include "ordering/order_window.h"
 #include "printing/bills.h"
-#include "backup/backup_service.h"
-#include "backup/backup_window.h"
 #include "printing/printer_settings_window.h"
 #include "query/query_window.h"
 #include "settings/display_scale_window.h"
@@ -185,6 +186,27 @@ int main(int argc, char** argv) {
     journal->超级列表框_流水.selectRow(journal->超级列表框_流水.rowCount() - 2);
     save(desktop, journal, QStringLiteral("query"));
 
+    // The dining room: two tables eating since just now, one for over two hours.
+    {
+        data::SqliteTable orders;
+        const util::CalendarTime earlier =
+            *util::toCalendar(util::fromCalendar(util::localNow()) - 130.0 / 1440);
+        if (orders.open("流水", app.data().database) && orders.addNew()) {
+            orders.write("单号", "20200101000000");
+            orders.write("时间", util::dateText(earlier));
+            orders.write("台号", "大厅5号");
+            orders.write("人数", 6);
+            orders.write("金额", 366);
+            orders.write("状态", 0);
+            orders.write("操作", "经理");
+            orders.write("备注", "");
+            orders.update();
+        }
+    }
+    main->工具条1.clickItem(shell::MainWindow::kBoard);
+    auto* board = static_cast<board::TableBoardWindow*>(app.window("TableBoardWindow"));
+    save(desktop, board, QStringLiteral("board"));
+
     // The restaurant's settings with a category open and a dish picked.
     whenModalShown([&] {
         auto* s = app.restaurantSettingsWindow();
@@ -258,6 +280,7 @@ int main(int argc, char** argv) {
         save(desktop, main, QStringLiteral("main-skin%1").arg(skin));
         save(desktop, order, QStringLiteral("order-skin%1").arg(skin));
         save(desktop, journal, QStringLiteral("query-skin%1").arg(skin));
+        save(desktop, board, QStringLiteral("board-skin%1").arg(skin));
         whenModalShown([&, skin] {
             save(desktop, app.restaurantSettingsWindow(),
                  QStringLiteral("restaurant-settings-skin%1").arg(skin));

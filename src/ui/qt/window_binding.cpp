@@ -844,7 +844,7 @@ void WindowBinding::sync(Control& c) {
 }
 
 void WindowBinding::syncTiles(TileBoard& board, QScrollArea* area) {
-    constexpr int kWidth = 150, kHeight = 104, kGap = 10;
+    constexpr int kMinWidth = 150, kHeight = 108, kGap = 10;
     QWidget* inside = area->widget();
     auto* grid = static_cast<QGridLayout*>(inside->layout());
     // The tiles are made again: a hundred buttons take a few milliseconds.
@@ -855,7 +855,9 @@ void WindowBinding::syncTiles(TileBoard& board, QScrollArea* area) {
     grid->setSpacing(kGap);
     grid->setContentsMargins(kGap, kGap, kGap, kGap);
     const int width = board.geometry().width - area->verticalScrollBar()->sizeHint().width();
-    const int columns = std::max(1, (width - kGap) / (kWidth + kGap));
+    // As many columns as fit, the tiles then widened to fill the row.
+    const int columns = std::max(1, (width - kGap) / (kMinWidth + kGap));
+    const int tileWidth = std::max(kMinWidth, (width - kGap) / columns - kGap);
     const auto& tiles = board.tiles();
     for (size_t i = 0; i < tiles.size(); ++i) {
         const int index = static_cast<int>(i);
@@ -866,11 +868,11 @@ void WindowBinding::syncTiles(TileBoard& board, QScrollArea* area) {
         QStringList lines{q(tiles[i].name)};
         for (const auto& line : tiles[i].lines) lines << q(line);
         b->setText(lines.join(QLatin1Char('\n')));
-        QFont bold = b->font();
-        bold.setPixelSize(14);
-        b->setFont(bold);
+        QFont font = b->font();
+        font.setPixelSize(15);
+        b->setFont(font);
         b->setStyleSheet(tileStyle(tiles[i].state));
-        b->setFixedSize(kWidth, kHeight);
+        b->setFixedSize(tileWidth, kHeight);
         b->setEnabled(board.enabled());
         grid->addWidget(b, index / columns, index % columns, Qt::AlignLeft | Qt::AlignTop);
     }
