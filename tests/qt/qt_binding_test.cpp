@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFrame>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -690,4 +691,63 @@ TEST_F(QtBindingTest, ASystemPrinterGetsTheBillDrawnAtItsPaperWidth) {
                                                {"宫保鸡丁", false, false, false}};
     EXPECT_FALSE(desktop.drawTicket(lines, 80, 48, "no-such-queue"));
     EXPECT_FALSE(desktop.drawTicket(lines, 80, 48, "pdf:" + dir.path("no/folder/x.pdf")));
+}
+
+TEST_F(QtBindingTest, TheBoardsTilesAreTouchedAndTheirMenuComesOnARightClickOrALongPress) {
+    startAndLogIn();
+    openFirstTable({{1, 0}});
+    clickToolbar("餐台总览");
+    auto* board = app.window("TableBoardWindow");
+    ASSERT_NE(board, nullptr);
+    desktop.syncAll();
+    auto* taken = find<QPushButton>(board, "大厅1号");
+    auto* free = find<QPushButton>(board, "大厅2号");
+    ASSERT_NE(taken, nullptr);
+    ASSERT_NE(free, nullptr);
+    EXPECT_GE(taken->width(), 100);
+    EXPECT_GE(taken->height(), 70);
+    EXPECT_EQ(taken->text(), q("大厅1号\n就餐中\n2人\n0分钟\n28元"));
+    EXPECT_EQ(free->text(), q("大厅2号\n空闲"));
+    EXPECT_NE(taken->styleSheet(), free->styleSheet());
+
+    // A touch on a free tile: the order window with that table chosen.
+    QTest::mouseClick(free, Qt::LeftButton);
+    desktop.syncAll();
+    EXPECT_EQ(find<QComboBox>(app.orderWindow(), "组合框_餐台")->currentText(), q("大厅2号"));
+
+    // The menu on a right click, then a long press: 换台 asks for a free table.
+    QStringList shown;
+    const auto pickMove = [&shown] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* a : menu->actions())
+                shown << a->text() + (a->isEnabled() ? q("+") : q("-"));
+            for (QAction* a : menu->actions())
+                if (a->text() == q("换台")) menu->setActiveAction(a);
+            QTest::keyClick(menu, Qt::Key_Return);
+        }
+    };
+    QTimer::singleShot(50, pickMove);
+    QContextMenuEvent right(QContextMenuEvent::Mouse, QPoint(10, 10),
+                            taken->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(taken, &right);
+    desktop.syncAll();
+    EXPECT_EQ(shown, (QStringList{q("换台+"), q("并台+"), q("结账+")}));
+    EXPECT_EQ(find<QLabel>(board, "标签_提示")->text(), q("请点击要换到的空闲餐台"));
+    QTest::keyClick(desktop.widgetOf(*board), Qt::Key_Escape);
+    desktop.syncAll();
+    EXPECT_EQ(find<QLabel>(board, "标签_提示")->text(), QString());
+
+    shown.clear();
+    QTimer::singleShot(700, pickMove);
+    QTest::mousePress(taken, Qt::LeftButton);
+    QTest::qWait(900);
+    QTest::mouseRelease(taken, Qt::LeftButton);  // the end of a long press is no touch
+    desktop.syncAll();
+    EXPECT_EQ(shown.size(), 3);
+    EXPECT_EQ(find<QLabel>(board, "标签_提示")->text(), q("请点击要换到的空闲餐台"));
+    QTest::mouseClick(find<QPushButton>(board, "包间1号"), Qt::LeftButton);
+    desktop.syncAll();
+    EXPECT_EQ(find<QPushButton>(board, "包间1号")->text(), q("包间1号\n就餐中\n2人\n0分钟\n28元"));
+    EXPECT_EQ(find<QPushButton>(board, "大厅1号")->text(), q("大厅1号\n空闲"));
+    EXPECT_EQ(messages, QStringList{q("开台成功！")});  // a move says nothing
 }
