@@ -1,6 +1,11 @@
 // A waiter who never stops: changes the lines of one order over and over on the database
-// named, until the process is killed. The crash-loop test kills it at random moments.
+// named, until the process is killed; with "board", opens, moves and merges tables on the
+// table board instead. The crash-loop test kills it at random moments.
 #include <cstdio>
+#include <string>
+#include <vector>
+
+#include "board/table_board_window.h"
 
 #include "ordering/order_window.h"
 #include "shell/app.h"
@@ -10,8 +15,48 @@
 
 using namespace tablora;
 
+namespace {
+
+// Keeps three or more tables eating, and moves and merges them, one write after another.
+[[noreturn]] void boardEvening(shell::App& app, test::ScriptedDesktop& desktop) {
+    app.openTableBoard();
+    auto& board = *static_cast<board::TableBoardWindow*>(app.window("TableBoardWindow"));
+    auto& tiles = board.图块框_餐台;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (unsigned i = 0;; ++i) {
+        board.refresh();
+        std::vector<int> eating, free;
+        for (int t = 0; t < static_cast<int>(tiles.tiles().size()); ++t)
+            (tiles.tiles()[static_cast<size_t>(t)].state ? eating : free).push_back(t);
+        if (eating.size() < 3 && !free.empty()) {
+            tiles.touch(free[i % free.size()]);
+            auto& order = *app.orderWindow();
+            order.组合框_人数.type("2");
+            order.按钮_开台.click();
+            desktop.clock.second = (desktop.clock.second + 1) % 60;
+            if (desktop.clock.second == 0) desktop.clock.minute = (desktop.clock.minute + 1) % 60;
+            auto& menu = order.卷帘式菜单_点菜;
+            menu.clickItem(1, static_cast<int>(i % static_cast<unsigned>(menu.itemCount(1))));
+            menu.clickItem(2, static_cast<int>(i % static_cast<unsigned>(menu.itemCount(2))));
+            menu.clickItem(1, static_cast<int>((i + 3) % static_cast<unsigned>(menu.itemCount(1))));
+        } else if (i % 2 && eating.size() >= 2) {
+            desktop.menuChoices.push_back("并台");
+            tiles.askMenu(eating[0]);
+            tiles.touch(eating[1]);
+        } else if (!eating.empty() && !free.empty()) {
+            desktop.menuChoices.push_back("换台");
+            tiles.askMenu(eating[i % eating.size()]);
+            tiles.touch(free[i % free.size()]);
+        }
+        desktop.messages.clear();
+    }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    if (argc != 2) return 2;
+    if (argc != 2 && argc != 3) return 2;
     test::ScriptedDesktop desktop;
     desktop.modalScripts.push_back([](ui::Window& w) {
         auto& login = static_cast<shell::LoginWindow&>(w);
@@ -20,6 +65,7 @@ int main(int argc, char** argv) {
     });
     shell::App app(desktop, argv[1]);
     app.start();
+    if (argc == 3 && std::string(argv[2]) == "board") boardEvening(app, desktop);
     app.openOrderWindow();
     auto& order = *app.orderWindow();
     if (order.组合框_切换.itemCount() > 0) {

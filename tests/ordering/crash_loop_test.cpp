@@ -13,7 +13,7 @@
 
 namespace {
 
-pid_t spawnDriver(const std::string& db, int& readyFd) {
+pid_t spawnDriver(const std::string& db, int& readyFd, const char* mode = nullptr) {
     int fds[2];
     if (pipe(fds) != 0) return -1;
     const pid_t pid = fork();
@@ -21,7 +21,8 @@ pid_t spawnDriver(const std::string& db, int& readyFd) {
         dup2(fds[1], 1);
         close(fds[0]);
         close(fds[1]);
-        execl(TABLORA_CRASH_DRIVER, TABLORA_CRASH_DRIVER, db.c_str(), static_cast<char*>(nullptr));
+        execl(TABLORA_CRASH_DRIVER, TABLORA_CRASH_DRIVER, db.c_str(), mode,
+              static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -60,4 +61,43 @@ TEST(CrashLoop, KilledMidChangeTheTotalsStillAgreeWithTheLines) {
         changesSeen = std::stoi(tablora::test::querySql(db, "SELECT count(*) FROM 明细"));
     }
     EXPECT_GT(changesSeen, 0);  // the driver did change lines between kills
+}
+
+TEST(CrashLoop, KilledMidMoveOrMergeNoOrderLosesItsLinesAndNoTableHasTwoBills) {
+    tablora::test::TempDir dir;
+    const std::string db = tablora::test::makeDemoDatabase(dir);
+    std::mt19937 random(13);
+    for (int kill = 0; kill < 30; ++kill) {
+        int readyFd = -1;
+        const pid_t pid = spawnDriver(db, readyFd, "board");
+        ASSERT_GT(pid, 0);
+        char ready[8] = {};
+        ASSERT_GT(read(readyFd, ready, sizeof ready), 0);
+        close(readyFd);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10 + random() % 60));
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the driver ended by itself";
+        ASSERT_TRUE(tablora::test::execSql(db, "SELECT count(*) FROM 流水"));
+        ASSERT_EQ(tablora::test::querySql(db, "PRAGMA integrity_check"), "ok");
+        ASSERT_EQ(tablora::test::querySql(
+                      db,
+                      "SELECT count(*) FROM 流水 j WHERE 金额 <> (SELECT coalesce(sum(金额), 0) "
+                      "FROM 明细 d WHERE d.单号 = j.单号)"),
+                  "0")
+            << "a total that disagrees with its lines after kill " << kill;
+        ASSERT_EQ(tablora::test::querySql(db,
+                                          "SELECT count(*) FROM 明细 d WHERE NOT EXISTS (SELECT 1 "
+                                          "FROM 流水 j WHERE j.单号 = d.单号)"),
+                  "0")
+            << "a line without its order after kill " << kill;
+        ASSERT_EQ(tablora::test::querySql(db,
+                                          "SELECT count(*) FROM (SELECT 台号 FROM 流水 WHERE "
+                                          "状态 = 0 GROUP BY 台号 HAVING count(*) > 1)"),
+                  "0")
+            << "a table with two unpaid orders after kill " << kill;
+    }
+    // The driver did open, move and merge between kills.
+    EXPECT_GT(std::stoi(tablora::test::querySql(db, "SELECT count(*) FROM 明细")), 0);
 }
