@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "board/table_board_window.h"
 #include "checkout/checkout_window.h"
 #include "data/data_context.h"
 #include "ordering/order_window.h"
@@ -239,6 +240,38 @@ void settingsEvening(shell::App& app, int rounds, const std::function<void()>& f
     }
 }
 
+// The table board over 100 tables with 40 of them eating: opening it, refreshing it, and a
+// touch on an eating and on a free tile reaching the order window.
+void boardEvening(shell::App& app, util::CalendarTime& clock, int rounds,
+                  const std::function<void()>& flush, Results& results) {
+    const Stopwatch timed{flush, results};
+    app.openOrderWindow();
+    auto& order = *app.orderWindow();
+    const std::vector<std::string> tables = order.组合框_餐台.items();
+    for (size_t t = 0; t < tables.size() && order.组合框_切换.itemCount() < 40; ++t) {
+        order.组合框_餐台.choose(static_cast<int>(t));
+        order.组合框_人数.type("3");
+        if (!order.按钮_开台.click()) continue;
+        order.卷帘式菜单_点菜.clickItem(1, 0);
+        clock.second = (clock.second + 1) % 60;
+    }
+    flush();
+    if (auto* w = app.window("TableBoardWindow")) w->destroy();
+    flush();
+    timed("board: open, 100 tables, 40 eating", [&] { app.openTableBoard(); });
+    auto& board = *static_cast<board::TableBoardWindow*>(app.window("TableBoardWindow"));
+    auto& tiles = board.图块框_餐台;
+    int eating = -1, free = -1;
+    for (int t = 0; t < static_cast<int>(tiles.tiles().size()); ++t)
+        (tiles.tiles()[static_cast<size_t>(t)].state ? eating : free) = t;
+    for (int i = 0; i < rounds; ++i) {
+        clock.minute = (clock.minute + 1) % 60;  // new minutes on every tile
+        timed("board: refresh, 100 tables, 40 eating", [&] { board.refresh(); });
+        timed("board: touch an eating table", [&] { tiles.touch(eating); });
+        timed("board: touch a free table", [&] { tiles.touch(free); });
+    }
+}
+
 // A restaurant with a big menu on top of the demo one.
 void bigMenu(const std::string& path) {
     std::string sql = "BEGIN;";
@@ -306,6 +339,8 @@ void runScripted(const std::string& path, bool literal, int rounds, Results& r) 
     std::filesystem::remove(path + ".xls");
     settingsEvening(
         app, std::max(3, rounds / 3), [] {}, r);
+    boardEvening(
+        app, desktop.clock, rounds, [] {}, r);
 }
 
 void runQt(const std::string& path, bool literal, int rounds, Results& r) {
@@ -337,6 +372,7 @@ void runQt(const std::string& path, bool literal, int rounds, Results& r) {
     journal(app, rounds, flush, r);
     std::filesystem::remove(desktop.exportPath);
     settingsEvening(app, std::max(3, rounds / 3), flush, r);
+    boardEvening(app, desktop.clock, rounds, flush, r);
 }
 
 struct Config {
