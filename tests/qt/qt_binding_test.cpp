@@ -708,7 +708,9 @@ TEST_F(QtBindingTest, TheBoardsTilesAreTouchedAndTheirMenuComesOnARightClickOrAL
     EXPECT_GE(taken->height(), 70);
     EXPECT_EQ(taken->text(), q("大厅1号\n就餐中\n2人\n0分钟\n28元"));
     EXPECT_EQ(free->text(), q("大厅2号\n空闲"));
-    EXPECT_NE(taken->styleSheet(), free->styleSheet());
+    EXPECT_EQ(taken->property("tileState").toInt(), 1);
+    EXPECT_EQ(free->property("tileState").toInt(), 0);
+    EXPECT_NE(taken->palette().color(QPalette::Button), free->palette().color(QPalette::Button));
 
     // A touch on a free tile: the order window with that table chosen.
     QTest::mouseClick(free, Qt::LeftButton);

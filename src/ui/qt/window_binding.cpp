@@ -127,16 +127,21 @@ class TileButton : public QPushButton {
 };
 
 // The colours of the three tile states: light backgrounds, dark text (over 10:1), a border
-// of the state's own hue, the same in every skin.
-QString tileStyle(int state) {
-    static const char* const styles[] = {
+// of the state's own hue, the same in every skin. One sheet for the whole board, the tile's
+// state a property, so a hundred tiles are styled once.
+QString tileStyles() {
+    static const char* const states[] = {
         "background:#e3f4e6;color:#14351b;border:2px solid #3c8d4a;",
         "background:#ffe7bf;color:#3d2600;border:2px solid #c27c0e;",
         "background:#f9d0d0;color:#4a0a0a;border:2px solid #b3261e;"};
-    return QStringLiteral(
-               "QPushButton{%1border-radius:6px;padding:4px;text-align:center;}"
-               "QPushButton:pressed{border-width:4px;}")
-        .arg(QString::fromLatin1(styles[state < 0 || state > 2 ? 0 : state]));
+    QString sheet;
+    for (int state = 0; state < 3; ++state)
+        sheet += QStringLiteral(
+                     "QPushButton[tileState=\"%1\"]{%2border-radius:6px;padding:4px;}"
+                     "QPushButton[tileState=\"%1\"]:pressed{border-width:4px;}")
+                     .arg(state)
+                     .arg(QString::fromLatin1(states[state]));
+    return sheet;
 }
 
 // A whole-number box takes whole yuan: digits after a "." (typed or pasted) are not taken,
@@ -586,6 +591,10 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
             area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             auto* inside = new QWidget;
             new QGridLayout(inside);
+            inside->setStyleSheet(tileStyles());
+            QFont font = inside->font();
+            font.setPixelSize(15);
+            inside->setFont(font);
             area->setWidget(inside);
             return area;
         }
@@ -847,7 +856,29 @@ void WindowBinding::syncTiles(TileBoard& board, QScrollArea* area) {
     constexpr int kMinWidth = 150, kHeight = 108, kGap = 10;
     QWidget* inside = area->widget();
     auto* grid = static_cast<QGridLayout*>(inside->layout());
-    // The tiles are made again: a hundred buttons take a few milliseconds.
+    const auto& tiles = board.tiles();
+    const auto textOf = [](const Tile& tile) {
+        QStringList lines{q(tile.name)};
+        for (const auto& line : tile.lines) lines << q(line);
+        return lines.join(QLatin1Char('\n'));
+    };
+    const auto show = [&](QPushButton* b, const Tile& tile) {
+        b->setObjectName(q(tile.name));
+        if (const QString text = textOf(tile); b->text() != text) b->setText(text);
+        if (b->property("tileState").toInt() != tile.state || !b->property("tileState").isValid()) {
+            b->setProperty("tileState", tile.state);
+            b->style()->unpolish(b);
+            b->style()->polish(b);
+        }
+        b->setEnabled(board.enabled());
+    };
+    // The same tables: each tile shows its new lines; only a changed count lays the board out.
+    if (grid->count() == static_cast<int>(tiles.size())) {
+        for (int i = 0; i < grid->count(); ++i)
+            show(static_cast<QPushButton*>(grid->itemAt(i)->widget()),
+                 tiles[static_cast<size_t>(i)]);
+        return;
+    }
     while (QLayoutItem* item = grid->takeAt(0)) {
         delete item->widget();
         delete item;
@@ -858,22 +889,13 @@ void WindowBinding::syncTiles(TileBoard& board, QScrollArea* area) {
     // As many columns as fit, the tiles then widened to fill the row.
     const int columns = std::max(1, (width - kGap) / (kMinWidth + kGap));
     const int tileWidth = std::max(kMinWidth, (width - kGap) / columns - kGap);
-    const auto& tiles = board.tiles();
     for (size_t i = 0; i < tiles.size(); ++i) {
         const int index = static_cast<int>(i);
         auto* b = new TileButton(
             inside, [this, &board, index] { fromUser([&board, index] { board.touch(index); }); },
             [this, &board, index] { fromUser([&board, index] { board.askMenu(index); }); });
-        b->setObjectName(q(tiles[i].name));
-        QStringList lines{q(tiles[i].name)};
-        for (const auto& line : tiles[i].lines) lines << q(line);
-        b->setText(lines.join(QLatin1Char('\n')));
-        QFont font = b->font();
-        font.setPixelSize(15);
-        b->setFont(font);
-        b->setStyleSheet(tileStyle(tiles[i].state));
         b->setFixedSize(tileWidth, kHeight);
-        b->setEnabled(board.enabled());
+        show(b, tiles[i]);
         grid->addWidget(b, index / columns, index % columns, Qt::AlignLeft | Qt::AlignTop);
     }
     // The tiles keep to the top left; what is left over stays empty.
