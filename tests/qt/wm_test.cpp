@@ -111,6 +111,18 @@ TEST_F(OnAScreen, TheMainWindowFitsTheScreenAndTheWorkWindowsCoverItsBodyExactly
         // Its caption is the described empty one, not a name the toolkit put in its place.
         EXPECT_EQ(netWmName(widget(w)), "_NET_WM_NAME(UTF8_STRING) =");  // empty
     }
+    // The table board is placed like them, under its own caption, its tiles within the screen.
+    app.openTableBoard();
+    desktop.syncAll();
+    ui::Window* board = app.window("TableBoardWindow");
+    ASSERT_NE(board, nullptr);
+    EXPECT_TRUE(reportedAt(board, {50, 105}))
+        << placeOf(widget(board)).x() << "," << placeOf(widget(board)).y();
+    EXPECT_EQ(netWmName(widget(board)), "_NET_WM_NAME(UTF8_STRING) = \"餐台总览\"");
+    auto* tile = widget(board)->findChild<QWidget*>(QStringLiteral("包间4号"));
+    ASSERT_NE(tile, nullptr);
+    EXPECT_TRUE(
+        QRect(0, 0, 1366, 768).contains(QRect(tile->mapToGlobal(QPoint(0, 0)), tile->size())));
 }
 
 TEST_F(OnAScreen, DraggingTheHeaderMovesTheMainWindowAndTheWorkWindowsFollow) {
