@@ -19,6 +19,9 @@ CheckoutWindow::CheckoutWindow(core::AppContext& app)
     : Window(app.desktop(), "CheckoutWindow", "", 1024, 630), m_app(app) {
     标签_金额.setMoney(true);
     标签_找零.setMoney(true);
+    for (const char* method : {"现金", "微信", "支付宝", "银行卡", "挂账"})
+        组合框_付款方式.addItem(method);
+    组合框_付款方式.select(0);
     超级列表框_流水.onCurrentRowChanged = [this] { showSelectedOrder(); };
     按钮_计算.onClick = [this] { computeChange(); };
     编辑框_金额.onKeyDown = [this](int key) {
@@ -64,6 +67,7 @@ void CheckoutWindow::RefreshCheckoutWindow() {
     标签_找零.setText("");
     编辑框_金额.setText("");
     编辑框_备注.setText("");
+    组合框_付款方式.select(0);  // 现金 unless the cashier picks another
 }
 
 void CheckoutWindow::showSelectedOrder() {
@@ -128,6 +132,17 @@ void CheckoutWindow::printPreBill() {
         m_app.message("没有设置账单打印机！", kWarn);
 }
 
+bool CheckoutWindow::recordPayment(const std::string& number, long long amount) {
+    const long long received = wholeNumber(编辑框_金额.text());
+    data::SqliteTable payments;
+    return payments.open("结账", m_app.data().database) && payments.addNew() &&
+           payments.write("单号", number) && payments.write("付款方式", 组合框_付款方式.text()) &&
+           payments.write("实收", static_cast<std::int64_t>(received)) &&
+           payments.write("找零", static_cast<std::int64_t>(received - amount)) &&
+           payments.write("收银员", m_app.session().currentUser) &&
+           payments.write("结账时间", util::dateText(m_app.desktop().now())) && payments.update();
+}
+
 void CheckoutWindow::settle() {
     const int selected = 超级列表框_流水.currentRow();
     if (selected < 0 || 标签_台号.text().empty()) {
@@ -141,12 +156,15 @@ void CheckoutWindow::settle() {
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
     bool settled = false;
+    // The order is paid and how it was paid is kept, together or not at all.
+    const bool began = data.database.beginTransaction();
     const bool found = data::forEachMatch(journal, "单号", number, [&](data::SqliteTable&) {
         if (journal.readText("台号") == 标签_台号.text() && journal.readInt("状态") == 0) {
+            const long long amount = journal.readInt("金额");
             journal.edit();
             journal.write("状态", 1);
             journal.write("备注", 编辑框_备注.text());
-            settled = journal.update();
+            settled = began && journal.update() && recordPayment(number, amount);
             return true;
         }
         return false;
@@ -155,6 +173,8 @@ void CheckoutWindow::settle() {
     // not be read. One settled or deleted elsewhere meanwhile simply leaves the list.
     const bool unreadable = journal.readFailed();
     journal.close();
+    settled = settled && data.database.commitTransaction();
+    if (!settled) data.database.rollbackTransaction();
     if (settled) {
         const std::string received = 编辑框_金额.text();
         const double change = static_cast<double>(wholeNumber(received)) -

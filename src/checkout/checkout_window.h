@@ -51,6 +51,8 @@ class CheckoutWindow : public ui::Window {
     ui::Label 透明标签4{*this, "透明标签4", "结账备注：", {750, 336, 88, 24}, nullptr, true};
     ui::EditBox 编辑框_备注{*this, "编辑框_备注", ui::EditMode::MultiLine, {850, 337, 120, 47}};
     ui::Line 外形框1{*this, "外形框1", {729, 416, 270, 1}};
+    ui::Label 透明标签8{*this, "透明标签8", "付款方式：", {750, 424, 88, 24}, nullptr, true};
+    ui::ComboBox 组合框_付款方式{*this, "组合框_付款方式", false, {850, 424, 116, 24}};
     ui::Label 透明标签5{*this, "透明标签5", "找零金额：", {752, 456, 83, 24}, nullptr, true};
     ui::Label 标签_找零{*this, "标签_找零", "", {850, 456, 60, 24}};
     ui::Label 透明标签7{*this, "透明标签7", "元", {926, 455, 32, 24}, nullptr, true};
@@ -66,6 +68,8 @@ class CheckoutWindow : public ui::Window {
     bool amountUsable();
     void computeChange();
     void settle();
+    // The 结账 row of a settlement: how it was paid, received and given back.
+    bool recordPayment(const std::string& number, long long amount);
     void printPreBill();
     // The selected order and its lines as the window shows them.
     printing::BillOrder shownOrder() const;

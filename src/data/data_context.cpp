@@ -59,6 +59,20 @@ void addOwnTables(SqliteDB& database) {
     database.createIndexIfMissing("索引_送厨记录_单号", "送厨记录", "单号");
     // Backups: a second folder the copies also go to (a USB stick, a network share).
     database.createTableIfMissing("备份设置", "第二文件夹 TEXT");
+    // The owner's numbers: how each bill was paid, a trace of every deleted order, the day
+    // closes with their cash count.
+    database.createTableIfMissing(
+        "结账", "单号 TEXT, 付款方式 TEXT, 实收 INTEGER, 找零 INTEGER, 收银员 TEXT, 结账时间 TEXT");
+    database.createIndexIfMissing("索引_结账_单号", "结账", "单号");
+    database.createTableIfMissing("删除记录",
+                                  "单号 TEXT, 台号 TEXT, 人数 INTEGER, 金额 INTEGER, 状态 INTEGER, "
+                                  "明细 TEXT, 操作员 TEXT, 删除时间 TEXT");
+    database.createTableIfMissing(
+        "日结",
+        "日期 TEXT, 单数 INTEGER, 人数 INTEGER, 营业额 INTEGER, 已结金额 INTEGER, 未结金额 "
+        "INTEGER, "
+        "人均消费 INTEGER, 删除单数 INTEGER, 删除金额 INTEGER, 应有现金 INTEGER, 清点现金 INTEGER, "
+        "差额 INTEGER, 操作员 TEXT, 日结时间 TEXT");
 }
 
 int readDisplayScale(const std::string& databasePath) {

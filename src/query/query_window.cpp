@@ -289,6 +289,18 @@ void QueryWindow::ShowOrderLines() {
     标签_金额.setText(超级列表框_流水.cell(current, 总金额));
 }
 
+bool QueryWindow::traceDeletion(data::SqliteTable& journal, const std::string& detail) {
+    data::SqliteTable trace;
+    return trace.open("删除记录", m_app.data().database) && trace.addNew() &&
+           trace.write("单号", journal.readText("单号")) &&
+           trace.write("台号", journal.readText("台号")) &&
+           trace.write("人数", journal.readInt("人数")) &&
+           trace.write("金额", journal.readInt("金额")) &&
+           trace.write("状态", journal.readInt("状态")) && trace.write("明细", detail) &&
+           trace.write("操作员", m_app.session().currentUser) &&
+           trace.write("删除时间", util::dateText(m_app.desktop().now())) && trace.update();
+}
+
 void QueryWindow::DeleteSelectedOrder() {
     const int current = 超级列表框_流水.currentRow();
     if (current < 0) {
@@ -318,10 +330,18 @@ void QueryWindow::DeleteSelectedOrder() {
                                                     : lines.findAll("单号", number);
     // Lines that could not be looked for are not "no lines": nothing is deleted.
     ok = ok && !lines.readFailed();
+    std::string detail;  // "菜品×数量=金额；…", for the trace
+    for (auto it = found.begin(); ok && it != found.end(); ++it) {
+        ok = lines.moveTo(*it);
+        if (ok)
+            detail += (detail.empty() ? "" : "；") + lines.readText("菜品") + "×" +
+                      lines.readText("数量") + "=" + lines.readText("金额");
+    }
     for (auto it = found.rbegin(); ok && it != found.rend(); ++it)
         ok = lines.moveTo(*it) && lines.deleteCurrent();
     lines.close();
-    ok = ok && journal.deleteCurrent();
+    // No order goes without a trace of what it was and who deleted it.
+    ok = ok && traceDeletion(journal, detail) && journal.deleteCurrent();
     journal.close();
     ok = ok && data.database.commitTransaction();
     if (!ok) {

@@ -94,6 +94,8 @@ class QueryWindow : public ui::Window {
         *this, "按钮_单台导出", "单台导出Excel", {806, 565, 160, 32}, &分组框1};
 
   private:
+    // The 删除记录 row of the journal record current on `journal`, with its lines as text.
+    bool traceDeletion(data::SqliteTable& journal, const std::string& detail);
     struct Totals {
         long long guests = 0, amount = 0, settled = 0, unsettled = 0;
     };

@@ -220,3 +220,37 @@ TEST_F(CheckoutTest, AWholeNumberBoxNeverJoinsTheDigitsAfterAPoint) {
         EXPECT_EQ(c.编辑框_金额.text(), kept) << typed;
     }
 }
+
+TEST_F(CheckoutTest, ASettlementKeepsHowItWasPaidOrFailsWhole) {
+    auto& c = checkout();
+    EXPECT_EQ(c.组合框_付款方式.items(),
+              (std::vector<std::string>{"现金", "微信", "支付宝", "银行卡", "挂账"}));
+    EXPECT_EQ(c.组合框_付款方式.text(), "现金");
+    // The 结账 row cannot be written: the order stays unpaid, nothing is recorded.
+    exec("CREATE TRIGGER 不许记 BEFORE INSERT ON 结账 BEGIN SELECT RAISE(ABORT, 'no'); END");
+    pick(1);
+    c.组合框_付款方式.choose(1);
+    c.编辑框_金额.type("100");
+    c.按钮_结账.click();
+    EXPECT_EQ(lastMessage().text, "结账失败，请检查！");
+    EXPECT_EQ(sql("SELECT count(*) FROM 流水 WHERE 状态=0"), "2");
+    EXPECT_EQ(c.组合框_付款方式.text(), "现金");  // back after the refresh
+    exec("DROP TRIGGER 不许记");
+    // By WeChat, then on account with nothing received.
+    pick(1);
+    c.组合框_付款方式.choose(1);
+    c.编辑框_金额.type("100");
+    c.按钮_结账.click();
+    EXPECT_EQ(lastMessage().text, "结账成功！");
+    EXPECT_EQ(c.组合框_付款方式.text(), "现金");
+    pick(0);
+    c.组合框_付款方式.choose(4);
+    c.编辑框_金额.type("0");
+    c.按钮_结账.click();
+    EXPECT_EQ(lastMessage().text, "结账成功！");
+    EXPECT_EQ(
+        sql("SELECT group_concat(单号||'/'||付款方式||'/'||实收||'/'||找零||'/'||收银员||'/'||"
+            "结账时间, ';') FROM 结账"),
+        "20250307140510/微信/100/82/经理/2025年3月7日14时5分9秒;"
+        "20250307140509/挂账/0/-99/经理/2025年3月7日14时5分9秒");
+}

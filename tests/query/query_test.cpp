@@ -470,3 +470,30 @@ TEST_F(QueryTest, ALongListReadsEachRowWhenShownAndActsOnTheVeryRecord) {
     EXPECT_EQ(sql("SELECT count(*) FROM 流水"), "402");
     EXPECT_EQ(list.rowCount(), 402);
 }
+
+TEST_F(QueryTest, EveryDeletedOrderLeavesATraceOrIsNotDeleted) {
+    q().按钮_查询全部.click();
+    int row = 0;
+    while (q().超级列表框_流水.cell(row, 1) != "20250306120000") ++row;
+    // The trace cannot be written: nothing is deleted.
+    exec("CREATE TRIGGER 不许记 BEFORE INSERT ON 删除记录 BEGIN SELECT RAISE(ABORT, 'no'); END");
+    q().超级列表框_流水.selectRow(row);
+    desktop.answers.push_back(ui::Answer::Ok);
+    q().按钮_删除.click();
+    EXPECT_EQ(lastMessage().text, "删除失败，请检查！");
+    EXPECT_EQ(lastMessage().icon, ui::Icon::Information);
+    EXPECT_EQ(sql("SELECT count(*) FROM 流水 WHERE 单号='20250306120000'"), "1");
+    EXPECT_EQ(sql("SELECT count(*) FROM 明细 WHERE 单号='20250306120000'"), "2");
+    EXPECT_EQ(sql("SELECT count(*) FROM 删除记录"), "0");
+    exec("DROP TRIGGER 不许记");
+    // Written with the order, its lines as text, who and when.
+    q().按钮_查询全部.click();
+    q().超级列表框_流水.selectRow(row);
+    desktop.answers.push_back(ui::Answer::Ok);
+    q().按钮_删除.click();
+    EXPECT_EQ(sql("SELECT count(*) FROM 流水 WHERE 单号='20250306120000'"), "0");
+    EXPECT_EQ(
+        sql("SELECT 单号||'/'||台号||'/'||人数||'/'||金额||'/'||状态||'/'||明细||'/'||操作员||"
+            "'/'||删除时间 FROM 删除记录"),
+        "20250306120000/大厅1号/2/30/1/酸辣汤×1=18；米饭×6=12/经理/2025年3月7日14时5分9秒");
+}
