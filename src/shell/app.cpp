@@ -4,6 +4,7 @@
 #include "backup/backup_window.h"
 #include "board/table_board_window.h"
 #include "checkout/checkout_window.h"
+#include "report/report_window.h"
 #include "ordering/order_window.h"
 #include "printing/print_queue.h"
 #include "printing/printer_settings_window.h"
@@ -90,6 +91,7 @@ ui::Window* App::window(const std::string& name) {
          {static_cast<ui::Window*>(m_main.get()), static_cast<ui::Window*>(m_login.get()),
           static_cast<ui::Window*>(m_order.get()), static_cast<ui::Window*>(m_checkout.get()),
           static_cast<ui::Window*>(m_query.get()), static_cast<ui::Window*>(m_board.get()),
+          static_cast<ui::Window*>(m_report.get()),
           static_cast<ui::Window*>(m_restaurantSettings.get()),
           static_cast<ui::Window*>(m_userSettings.get()),
           static_cast<ui::Window*>(m_displayScale.get()),
@@ -113,6 +115,10 @@ void App::openQueryWindow() {
 
 void App::openTableBoard() {
     load(m_board, false, m_main.get());
+}
+
+void App::openReportWindow() {
+    load(m_report, false, m_main.get());
 }
 
 void App::openRestaurantSettings() {
@@ -146,6 +152,7 @@ void App::placeWorkWindows() {
     if (m_checkout) placeWorkWindow(*m_checkout);
     if (m_query) placeWorkWindow(*m_query);
     if (m_board) placeWorkWindow(*m_board);
+    if (m_report) placeWorkWindow(*m_report);
 }
 
 std::string App::shownUserName() {

@@ -18,6 +18,9 @@ class BackupWindow;
 namespace tablora::board {
 class TableBoardWindow;
 }  // namespace tablora::board
+namespace tablora::report {
+class ReportWindow;
+}  // namespace tablora::report
 
 namespace tablora::shell {
 
@@ -73,6 +76,8 @@ class App : public core::AppContext {
     void openCheckoutWindow() override;
     void openQueryWindow();
     void openTableBoard();
+    void openReportWindow();
+    report::ReportWindow* reportWindow() { return m_report.get(); }
     // Modal: returns once the window is closed.
     void openRestaurantSettings();
     void openUserSettings();
@@ -105,6 +110,7 @@ class App : public core::AppContext {
     std::unique_ptr<checkout::CheckoutWindow> m_checkout;
     std::unique_ptr<query::QueryWindow> m_query;
     std::unique_ptr<board::TableBoardWindow> m_board;
+    std::unique_ptr<report::ReportWindow> m_report;
     std::unique_ptr<settings::RestaurantSettingsWindow> m_restaurantSettings;
     std::unique_ptr<settings::UserSettingsWindow> m_userSettings;
     std::unique_ptr<settings::DisplayScaleWindow> m_displayScale;

@@ -33,6 +33,7 @@ MainWindow::MainWindow(App& app)
         if (auto* w = m_app.checkoutWindow()) w->destroy();
         if (auto* w = m_app.queryWindow()) w->destroy();
         if (auto* w = m_app.window("TableBoardWindow")) w->destroy();
+        if (auto* w = m_app.window("ReportWindow")) w->destroy();
         if (auto* w = m_app.restaurantSettingsWindow()) w->destroy();
         if (auto* w = m_app.userSettingsWindow()) w->destroy();
         if (auto* w = m_app.window("DisplayScaleWindow")) w->destroy();
@@ -93,6 +94,9 @@ void MainWindow::onToolbar(int index) {
             break;
         case kBoard:
             m_app.openTableBoard();
+            break;
+        case kReport:
+            m_app.openReportWindow();
             break;
         default:
             break;  // separators

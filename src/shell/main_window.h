@@ -15,7 +15,7 @@ class MainWindow : public ui::Window {
 
     // Toolbar indexes.
     static constexpr int kSwitchUser = 1, kOrder = 3, kCheckout = 4, kQuery = 6, kSettings = 7,
-                         kBoard = 8;
+                         kBoard = 8, kReport = 9;
 
     ui::PictureBox 图片框1{*this, "图片框1", "app", {3, 3, 35, 35}};
     ui::Label 透明标签1{*this, "透明标签1", "Tablora", {47, 10, 113, 25}, nullptr, true};
@@ -35,7 +35,8 @@ class MainWindow : public ui::Window {
                          {"", "", true},
                          {"明细查询", "query", false},
                          {"系统设置", "settings", false},
-                         {"餐台总览", "board", false}},
+                         {"餐台总览", "board", false},
+                         {"营业报表", "report", false}},
                         {0, 43, 1024, 65}};
     ui::GroupBox 分组框1{*this, "分组框1", {696, 41, 323, 63}};
     ui::Label 透明标签4{*this, "透明标签4", "当前用户：", {15, 15, 70, 16}, &分组框1, true};

@@ -5,6 +5,7 @@
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
 #include "query/query_window.h"
+#include "report/report_window.h"
 #include "settings/restaurant_settings_window.h"
 #include "shell/app.h"
 #include "shell/main_window.h"
@@ -30,6 +31,7 @@ void applyLoggedInUser(App& app) {
     if (auto* w = app.checkoutWindow()) w->applyPermission(s.permissions);
     if (auto* w = app.queryWindow()) w->applyPermission(s.permissions);
     if (auto* w = app.restaurantSettingsWindow()) w->applyPermission(s.permissions);
+    if (auto* w = app.reportWindow()) w->applyPermission(s.permissions);
     main->工具菜单.setEntryEnabled(main->工具菜单.indexOf("用户设置"), s.permissions.设置用户 != 0);
     main->工具菜单.setEntryEnabled(main->工具菜单.indexOf("公告设置"), s.permissions.设置公告 != 0);
     // The display scale is the manager's, like the users.

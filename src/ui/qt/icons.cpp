@@ -96,6 +96,15 @@ QPixmap drawnImage(const QString& name, int size) {
             p.drawRoundedRect(QRectF(at, QSizeF(12, 12)), 2.5, 2.5);
             ++n;
         }
+    } else if (name == QStringLiteral("report")) {
+        // Bars of a day's sales.
+        p.setBrush(QColor(0x5b, 0x8f, 0xc9));
+        p.drawRect(QRectF(4, 18, 6, 11));
+        p.setBrush(QColor(0x8c, 0xc6, 0x7a));
+        p.drawRect(QRectF(13, 9, 6, 20));
+        p.setBrush(QColor(0xe8, 0xa1, 0x3a));
+        p.drawRect(QRectF(22, 14, 6, 15));
+        p.drawLine(QPointF(2, 29.5), QPointF(30, 29.5));
     } else if (name == QStringLiteral("query")) {
         p.setBrush(Qt::white);
         p.drawRect(QRectF(4, 3, 17, 23));
