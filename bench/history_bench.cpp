@@ -24,6 +24,7 @@
 #include "data/data_context.h"
 #include "ordering/order_window.h"
 #include "query/query_window.h"
+#include "report/report_window.h"
 #include "settings/restaurant_settings_window.h"
 #include "shell/app.h"
 #include "shell/login_window.h"
@@ -272,6 +273,28 @@ void boardEvening(shell::App& app, util::CalendarTime& clock, int rounds,
     }
 }
 
+// The owner's report over one day with orders and over a whole year.
+void reportEvening(shell::App& app, int rounds, const std::function<void()>& flush,
+                   Results& results) {
+    const Stopwatch timed{flush, results};
+    if (auto* w = app.window("ReportWindow")) w->destroy();
+    flush();
+    timed("report: open (today)", [&] { app.openReportWindow(); });
+    auto& w = *static_cast<report::ReportWindow*>(app.window("ReportWindow"));
+    for (int i = 0; i < rounds; ++i) {
+        timed("report: one day with orders", [&] {
+            w.日期框_开始.pick({2026, 12, 1 + i % 7, 0, 0, 0});
+            w.日期框_结束.pick({2026, 12, 1 + i % 7, 0, 0, 0});
+            w.按钮_查询.click();
+        });
+        timed("report: one year", [&] {
+            w.日期框_开始.pick({2025 - i % 3, 1, 1, 0, 0, 0});
+            w.日期框_结束.pick({2025 - i % 3, 12, 31, 0, 0, 0});
+            w.按钮_查询.click();
+        });
+    }
+}
+
 // A restaurant with a big menu on top of the demo one.
 void bigMenu(const std::string& path) {
     std::string sql = "BEGIN;";
@@ -341,6 +364,8 @@ void runScripted(const std::string& path, bool literal, int rounds, Results& r) 
         app, std::max(3, rounds / 3), [] {}, r);
     boardEvening(
         app, desktop.clock, rounds, [] {}, r);
+    reportEvening(
+        app, std::max(3, rounds / 3), [] {}, r);
 }
 
 void runQt(const std::string& path, bool literal, int rounds, Results& r) {
@@ -373,6 +398,7 @@ void runQt(const std::string& path, bool literal, int rounds, Results& r) {
     std::filesystem::remove(desktop.exportPath);
     settingsEvening(app, std::max(3, rounds / 3), flush, r);
     boardEvening(app, desktop.clock, rounds, flush, r);
+    reportEvening(app, std::max(3, rounds / 3), flush, r);
 }
 
 struct Config {

@@ -207,6 +207,10 @@ int main(int argc, char** argv) {
     auto* board = static_cast<board::TableBoardWindow*>(app.window("TableBoardWindow"));
     save(desktop, board, QStringLiteral("board"));
 
+    // The owner's report of today: the evening's orders, how they were paid, what sold.
+    main->工具条1.clickItem(shell::MainWindow::kReport);
+    save(desktop, app.window("ReportWindow"), QStringLiteral("report"));
+
     // The restaurant's settings with a category open and a dish picked.
     whenModalShown([&] {
         auto* s = app.restaurantSettingsWindow();

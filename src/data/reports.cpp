@@ -9,10 +9,11 @@ namespace {
 
 // The order numbers as a temporary table of this connection, for a join.
 bool loadNumbers(sqlite3* db, const std::vector<std::string>& numbers) {
-    if (sqlite3_exec(db,
-                     "CREATE TEMP TABLE IF NOT EXISTS 报表单号 (单号 TEXT PRIMARY KEY) WITHOUT ROWID;"
-                     "DELETE FROM temp.报表单号",
-                     nullptr, nullptr, nullptr) != SQLITE_OK)
+    if (sqlite3_exec(
+            db,
+            "CREATE TEMP TABLE IF NOT EXISTS 报表单号 (单号 TEXT PRIMARY KEY) WITHOUT ROWID;"
+            "DELETE FROM temp.报表单号",
+            nullptr, nullptr, nullptr) != SQLITE_OK)
         return false;
     sqlite3_stmt* insert = nullptr;
     if (sqlite3_prepare_v2(db, "INSERT OR IGNORE INTO temp.报表单号 VALUES (?)", -1, &insert,
@@ -54,10 +55,11 @@ bool sumLines(SqliteDB& database, const std::vector<std::string>& numbers,
         out.push_back({text(s, 0), withCategory ? text(s, 1) : "", sqlite3_column_int64(s, 2),
                        sqlite3_column_int64(s, 3)});
     };
-    return query(db,
-                 "SELECT d.菜品, d.分类, sum(CAST(d.数量 AS INTEGER)), sum(CAST(d.金额 AS INTEGER)) "
-                 "FROM temp.报表单号 n CROSS JOIN 明细 d ON d.单号 = n.单号 GROUP BY d.菜品",
-                 [&](sqlite3_stmt* s) { sum(s, byDish, true); }) &&
+    return query(
+               db,
+               "SELECT d.菜品, d.分类, sum(CAST(d.数量 AS INTEGER)), sum(CAST(d.金额 AS INTEGER)) "
+               "FROM temp.报表单号 n CROSS JOIN 明细 d ON d.单号 = n.单号 GROUP BY d.菜品",
+               [&](sqlite3_stmt* s) { sum(s, byDish, true); }) &&
            query(db,
                  "SELECT d.分类, '', sum(CAST(d.数量 AS INTEGER)), sum(CAST(d.金额 AS INTEGER)) "
                  "FROM temp.报表单号 n CROSS JOIN 明细 d ON d.单号 = n.单号 GROUP BY d.分类",

@@ -20,7 +20,7 @@ struct Report {
         std::string name;
         long long orders = 0, amount = 0;
     };
-    std::vector<Count> methods;  // of settled orders, in the cash desk's order
+    std::vector<Count> methods;                     // of settled orders, in the cash desk's order
     std::vector<data::LineSum> dishes, categories;  // largest amount first
     std::vector<Count> hours;                       // "18时", earliest first
     std::vector<Count> days;                        // "2025-03-07", for the chart

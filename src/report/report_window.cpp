@@ -84,8 +84,7 @@ void ReportWindow::query() {
     fill(超级列表框_时段, r.hours);
     ui::ReportRows dishes = 超级列表框_菜品排行.newRows();
     for (const auto& d : r.dishes)
-        dishes.addRow(
-            {d.name, d.category, std::to_string(d.quantity), std::to_string(d.amount)});
+        dishes.addRow({d.name, d.category, std::to_string(d.quantity), std::to_string(d.amount)});
     超级列表框_菜品排行.setRows(std::move(dishes));
     ui::ReportRows categories = 超级列表框_分类.newRows();
     for (const auto& c : r.categories)

@@ -28,10 +28,11 @@ class ReportWindow : public ui::Window {
         *this, "编辑框_现金清点", ui::EditMode::WholeNumber, {700, 8, 100, 26}};
     ui::Button 按钮_日结{*this, "按钮_日结", "日结", {812, 5, 100, 32}};
     ui::Label 标签_日结{*this, "标签_日结", "", {924, 10, 90, 24}, nullptr, true};
-    ui::ReportList 超级列表框_汇总{*this,
-                                   "超级列表框_汇总",
-                                   {{"项目", 110, ui::Align::Left}, {"数值", 110, ui::Align::Right}},
-                                   {4, 44, 240, 290}};
+    ui::ReportList 超级列表框_汇总{
+        *this,
+        "超级列表框_汇总",
+        {{"项目", 110, ui::Align::Left}, {"数值", 110, ui::Align::Right}},
+        {4, 44, 240, 290}};
     ui::ReportList 超级列表框_付款方式{*this,
                                        "超级列表框_付款方式",
                                        {{"付款方式", 100, ui::Align::Left},
