@@ -27,7 +27,7 @@ screenshots: build
 	@bash scripts/screenshots $(BIN)
 
 bench: build
-	@$(BIN)/cursor_bench && $(BIN)/evening_bench && $(BIN)/history_bench && $(BIN)/printing_bench && $(BIN)/backup_bench
+	@$(BIN)/cursor_bench && $(BIN)/evening_bench && $(BIN)/history_bench && $(BIN)/printing_bench && $(BIN)/backup_bench && $(BIN)/report_bench
 
 format:
 	@clang-format -i $$(git ls-files "*.cpp" "*.h")

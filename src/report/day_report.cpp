@@ -73,13 +73,15 @@ bool buildReport(data::DataContext& data, const util::CalendarTime& first,
         report.days.push_back(count);
     }
 
-    if (!data::sumLines(data.database, numbers, report.dishes, report.categories)) return false;
+    if (!data::setReportOrders(data.database, numbers) ||
+        !data::sumLines(data.database, report.dishes, report.categories))
+        return false;
     byAmount(report.dishes);
     byAmount(report.categories);
 
     // How the settled orders were paid; one settled before payments were kept was cash.
     std::vector<data::PaymentRow> payments;
-    if (!data::paymentsOf(data.database, settledNumbers, payments)) return false;
+    if (!data::paymentsOf(data.database, payments)) return false;
     std::map<std::string, const data::PaymentRow*> paymentOf;
     for (const auto& p : payments) paymentOf.emplace(p.number, &p);
     std::map<std::string, Report::Count> methods;

@@ -1,0 +1,47 @@
+// The owner's report over years of trade: a day with orders, a month and a year, on the history
+// file history_bench keeps (or one given), median of five runs each; the rows compared with a
+// walk by the report test.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "report/day_report.h"
+#include "support/temp_db.h"
+
+using namespace tablora;
+using Clock = std::chrono::steady_clock;
+
+int main(int argc, char** argv) {
+    std::error_code error;
+    auto folder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+    std::string source =
+        argc > 1 ? argv[1] : (folder / "bench-data/history-v2-1000000.db").string();
+    test::TempDir dir;
+    const std::string path = dir.path("cysj.db");
+    if (!std::filesystem::exists(source)) {
+        std::printf("no history file %s: run history_bench first, or give one\n", source.c_str());
+        data::createDemoDatabase(path, "经理", "888888");
+        data::addHistory(path, 200'000, {2026, 12, 8, 0, 0, 0});
+    } else {
+        std::filesystem::copy_file(source, path);
+    }
+    data::DataContext data(path);
+    if (data.openForLogin() != data::DataContext::LoginOpen::Ok) return 1;
+    const auto time = [&](const char* what, util::CalendarTime first, util::CalendarTime last) {
+        std::vector<double> ms;
+        report::Report r;
+        for (int i = 0; i < 5; ++i) {
+            const auto t0 = Clock::now();
+            report::buildReport(data, first, last, r);
+            ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        }
+        std::sort(ms.begin(), ms.end());
+        std::printf("%-28s %8.1f ms  (%lld orders)\n", what, ms[2], r.orders);
+    };
+    time("one day with orders", {2026, 12, 7, 0, 0, 0}, {2026, 12, 7, 0, 0, 0});
+    time("one month", {2026, 11, 1, 0, 0, 0}, {2026, 11, 30, 0, 0, 0});
+    time("one year", {2025, 1, 1, 0, 0, 0}, {2025, 12, 31, 0, 0, 0});
+    return 0;
+}
