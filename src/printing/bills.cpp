@@ -130,6 +130,17 @@ Ticket billTicket(int paperMm, const ShopText& shop, const BillOrder& order,
 }
 
 bool printBill(core::AppContext& app, const BillOrder& order, const Settlement* settled) {
+    return printOnBillPrinter(
+        app,
+        [&](int paperMm, const ShopText& shop) {
+            return billTicket(paperMm, shop, order, settled);
+        },
+        std::string(settled ? "结账单 " : "预结单 ") + order.number);
+}
+
+bool printOnBillPrinter(core::AppContext& app,
+                        const std::function<Ticket(int paperMm, const ShopText& shop)>& make,
+                        const std::string& what) {
     auto& database = app.data().database;
     std::vector<Printer> printers;
     readPrinters(database, printers);
@@ -137,9 +148,8 @@ bool printBill(core::AppContext& app, const BillOrder& order, const Settlement* 
     for (const Printer& p : printers)
         if (p.use == "账单" && !billPrinter) billPrinter = &p;
     if (!billPrinter) return false;
-    Ticket ticket = billTicket(billPrinter->paperMm, readShopText(database), order, settled);
-    PrintJob job = ticketJob(billPrinter->name, billPrinter->connection, ticket,
-                             std::string(settled ? "结账单 " : "预结单 ") + order.number);
+    Ticket ticket = make(billPrinter->paperMm, readShopText(database));
+    PrintJob job = ticketJob(billPrinter->name, billPrinter->connection, ticket, what);
     const std::int64_t kept = keepJob(database, job, util::dateText(app.desktop().now()));
     sendJob(app, std::move(job), kept);
     return true;

@@ -65,5 +65,10 @@ void sendJob(core::AppContext& app, PrintJob job, std::int64_t kept,
 // file until the printer took it; when it fails the person is told, and the job stays for a
 // person to print again. False (nothing sent) when no bill printer is set up.
 bool printBill(core::AppContext& app, const BillOrder& order, const Settlement* settled);
+// Any ticket on the bill printer, made for its paper and the shop's texts, kept and sent as a
+// bill is. False (nothing sent) when no bill printer is set up.
+bool printOnBillPrinter(core::AppContext& app,
+                        const std::function<Ticket(int paperMm, const ShopText& shop)>& make,
+                        const std::string& what);
 
 }  // namespace tablora::printing

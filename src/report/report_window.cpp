@@ -3,6 +3,7 @@
 #include "backup/backup_service.h"
 #include "core/app_context.h"
 #include "core/journal_days.h"
+#include "report/xlsx_export.h"
 #include "util/text.h"
 
 namespace tablora::report {
@@ -24,6 +25,8 @@ ReportWindow::ReportWindow(core::AppContext& app)
     : Window(app.desktop(), "ReportWindow", "营业报表", 1024, 630), m_app(app) {
     按钮_查询.onClick = [this] { query(); };
     按钮_日结.onClick = [this] { closeDay(); };
+    按钮_导出.onClick = [this] { exportWorkbook(); };
+    按钮_打印.onClick = [this] { print(); };
     onCloseRequested = [this] { destroy(); };
 }
 
@@ -38,8 +41,9 @@ void ReportWindow::created() {
 
 void ReportWindow::applyPermission(const core::PermissionSet& permissions) {
     for (ui::Control* c : std::initializer_list<ui::Control*>{
-             &日期框_开始, &日期框_结束, &按钮_查询, &编辑框_现金清点, &按钮_日结})
+             &日期框_开始, &日期框_结束, &按钮_查询, &编辑框_现金清点, &按钮_日结, &按钮_打印})
         c->setEnabled(permissions.查询 != 0);
+    按钮_导出.setEnabled(permissions.流水导出 != 0);
 }
 
 bool ReportWindow::oneDay() const {
@@ -90,6 +94,91 @@ void ReportWindow::query() {
     for (const auto& c : r.categories)
         categories.addRow({c.name, std::to_string(c.quantity), std::to_string(c.amount)});
     超级列表框_分类.setRows(std::move(categories));
+
+    std::vector<ui::ChartPoint> points;
+    for (const auto& h : r.hours) points.push_back({h.name, static_cast<double>(h.orders)});
+    图表_时段.setPoints(std::move(points));
+    points.clear();
+    for (const auto& c : r.categories) points.push_back({c.name, static_cast<double>(c.amount)});
+    图表_分类.setPoints(std::move(points));
+    points.clear();
+    for (const auto& d : r.days)  // "12-10"
+        points.push_back({d.name.substr(5), static_cast<double>(d.amount)});
+    图表_营业额.setPoints(std::move(points));
+}
+
+printing::Ticket ReportWindow::reportTicket(int paperMm, const printing::ShopText& shop,
+                                            const std::string& closeLines) const {
+    printing::Ticket t(paperMm);
+    if (!shop.name.empty()) t.title(shop.name);
+    t.title(closeLines.empty() ? "营业报表" : "日结单");
+    const std::string first = isoDay(日期框_开始.date()), last = isoDay(日期框_结束.date());
+    t.text("日期：" + first + (first == last ? "" : " 至 " + last));
+    t.rule();
+    const auto pairs = [&t](const ui::ReportList& list, int value) {
+        for (int r = 0; r < list.rowCount(); ++r) t.pair(list.cell(r, 0), list.cell(r, value));
+    };
+    pairs(超级列表框_汇总, 1);
+    t.rule();
+    t.text("付款方式", true);
+    pairs(超级列表框_付款方式, 2);
+    t.rule();
+    t.text("分类", true);
+    pairs(超级列表框_分类, 2);
+    t.rule();
+    t.dish("菜品", "数量", "", "金额", true);
+    for (int r = 0; r < 超级列表框_菜品排行.rowCount() && r < 20; ++r)
+        t.dish(超级列表框_菜品排行.cell(r, 0), 超级列表框_菜品排行.cell(r, 2), "",
+               超级列表框_菜品排行.cell(r, 3));
+    if (!closeLines.empty()) {
+        t.rule();
+        size_t at = 0;
+        while (at < closeLines.size()) {
+            const size_t end = closeLines.find('\n', at);
+            const std::string line = closeLines.substr(at, end - at);
+            const size_t colon = line.find('\t');
+            t.pair(line.substr(0, colon), colon == std::string::npos ? "" : line.substr(colon + 1));
+            if (end == std::string::npos) break;
+            at = end + 1;
+        }
+    }
+    return t;
+}
+
+void ReportWindow::print() {
+    if (!printing::printOnBillPrinter(
+            m_app,
+            [this](int mm, const printing::ShopText& shop) { return reportTicket(mm, shop, ""); },
+            "营业报表 " + isoDay(日期框_开始.date())))
+        m_app.message("没有设置账单打印机！", kWarn);
+}
+
+void ReportWindow::exportWorkbook() {
+    const std::string proposed = "Tablora_营业报表_" + isoDay(日期框_开始.date()) + "_" +
+                                 isoDay(日期框_结束.date()) + ".xlsx";
+    const auto chosen = m_app.desktop().saveDialog("保存文件", proposed, "Excel文件(*.xlsx)");
+    if (!chosen || chosen->empty()) return;
+    std::string path = *chosen;
+    std::string lower = path;
+    for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    if (lower.size() < 5 || lower.compare(lower.size() - 5, 5, ".xlsx") != 0) path += ".xlsx";
+    std::vector<Sheet> sheets;
+    const auto sheetOf = [&sheets](const std::string& name, const ui::ReportList& list,
+                                   std::vector<bool> numeric) {
+        Sheet sheet{name, {}, std::move(numeric), {}};
+        for (const auto& column : list.columns()) sheet.titles.push_back(column.title);
+        for (int r = 0; r < list.rowCount(); ++r) sheet.rows.push_back(list.row(r));
+        sheets.push_back(std::move(sheet));
+    };
+    sheetOf("汇总", 超级列表框_汇总, {false, true});
+    sheetOf("付款方式", 超级列表框_付款方式, {false, true, true});
+    sheetOf("菜品排行", 超级列表框_菜品排行, {false, false, true, true});
+    sheetOf("分类", 超级列表框_分类, {false, true, true});
+    sheetOf("时段", 超级列表框_时段, {false, true, true});
+    if (writeWorkbook(path, sheets))
+        m_app.message("保存成功！", ui::Icon::Information);
+    else
+        m_app.message("保存失败，请检查！", kWarn);
 }
 
 void ReportWindow::closeDay() {
@@ -135,6 +224,15 @@ void ReportWindow::closeDay() {
     m_app.message("日结成功！", ui::Icon::Information);
     编辑框_现金清点.setText("");
     query();
+    // The day's report with its cash count, on the bill printer when there is one.
+    const std::string closeLines =
+        "应有现金\t" + std::to_string(r.cashExpected) + "\n清点现金\t" + std::to_string(cash) +
+        "\n差额\t" + std::to_string(cash - r.cashExpected) + "\n操作员\t" +
+        m_app.session().currentUser + "\n日结时间\t" + util::dateText(m_app.desktop().now());
+    printing::printOnBillPrinter(
+        m_app,
+        [&](int mm, const printing::ShopText& shop) { return reportTicket(mm, shop, closeLines); },
+        "日结单 " + isoDay(日期框_开始.date()));
     // The closed day is copied at once.
     m_app.backups().copyNow();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printing/bills.h"
 #include "report/day_report.h"
 #include "ui/window.h"
 
@@ -18,46 +19,51 @@ class ReportWindow : public ui::Window {
     void created();
     void applyPermission(const core::PermissionSet& permissions);
 
-    ui::Label 透明标签1{*this, "透明标签1", "开始日期：", {10, 10, 80, 24}, nullptr, true};
-    ui::DatePicker 日期框_开始{*this, "日期框_开始", {90, 8, 140, 26}};
-    ui::Label 透明标签2{*this, "透明标签2", "结束日期：", {246, 10, 80, 24}, nullptr, true};
-    ui::DatePicker 日期框_结束{*this, "日期框_结束", {326, 8, 140, 26}};
-    ui::Button 按钮_查询{*this, "按钮_查询", "查询", {480, 5, 100, 32}};
-    ui::Label 透明标签3{*this, "透明标签3", "现金清点：", {620, 10, 80, 24}, nullptr, true};
+    ui::Label 透明标签1{*this, "透明标签1", "开始日期：", {8, 10, 72, 24}, nullptr, true};
+    ui::DatePicker 日期框_开始{*this, "日期框_开始", {80, 8, 130, 26}};
+    ui::Label 透明标签2{*this, "透明标签2", "结束日期：", {218, 10, 72, 24}, nullptr, true};
+    ui::DatePicker 日期框_结束{*this, "日期框_结束", {290, 8, 130, 26}};
+    ui::Button 按钮_查询{*this, "按钮_查询", "查询", {428, 5, 76, 32}};
+    ui::Label 透明标签3{*this, "透明标签3", "现金清点：", {516, 10, 72, 24}, nullptr, true};
     ui::EditBox 编辑框_现金清点{
-        *this, "编辑框_现金清点", ui::EditMode::WholeNumber, {700, 8, 100, 26}};
-    ui::Button 按钮_日结{*this, "按钮_日结", "日结", {812, 5, 100, 32}};
-    ui::Label 标签_日结{*this, "标签_日结", "", {924, 10, 90, 24}, nullptr, true};
-    ui::ReportList 超级列表框_汇总{
-        *this,
-        "超级列表框_汇总",
-        {{"项目", 110, ui::Align::Left}, {"数值", 110, ui::Align::Right}},
-        {4, 44, 240, 290}};
+        *this, "编辑框_现金清点", ui::EditMode::WholeNumber, {588, 8, 80, 26}};
+    ui::Button 按钮_日结{*this, "按钮_日结", "日结", {674, 5, 70, 32}};
+    ui::Label 标签_日结{*this, "标签_日结", "", {750, 10, 60, 24}, nullptr, true};
+    ui::Button 按钮_导出{*this, "按钮_导出", "导出Excel", {816, 5, 100, 32}};
+    ui::Button 按钮_打印{*this, "按钮_打印", "打印", {922, 5, 96, 32}};
+    ui::ReportList 超级列表框_汇总{*this,
+                                   "超级列表框_汇总",
+                                   {{"项目", 90, ui::Align::Left}, {"数值", 90, ui::Align::Right}},
+                                   {4, 44, 190, 290}};
     ui::ReportList 超级列表框_付款方式{*this,
                                        "超级列表框_付款方式",
-                                       {{"付款方式", 100, ui::Align::Left},
-                                        {"单数", 70, ui::Align::Right},
-                                        {"金额", 90, ui::Align::Right}},
-                                       {250, 44, 280, 290}};
+                                       {{"付款方式", 80, ui::Align::Left},
+                                        {"单数", 55, ui::Align::Right},
+                                        {"金额", 75, ui::Align::Right}},
+                                       {198, 44, 220, 290}};
     ui::ReportList 超级列表框_时段{*this,
                                    "超级列表框_时段",
-                                   {{"时段", 120, ui::Align::Left},
-                                    {"单数", 100, ui::Align::Right},
-                                    {"金额", 120, ui::Align::Right}},
-                                   {536, 44, 484, 290}};
+                                   {{"时段", 60, ui::Align::Left},
+                                    {"单数", 60, ui::Align::Right},
+                                    {"金额", 70, ui::Align::Right}},
+                                   {422, 44, 200, 290}};
+    ui::Chart 图表_时段{*this, "图表_时段", ui::ChartKind::Bars, "每小时单数", {626, 44, 394, 290}};
     ui::ReportList 超级列表框_菜品排行{*this,
                                        "超级列表框_菜品排行",
-                                       {{"菜品", 200, ui::Align::Left},
-                                        {"分类", 120, ui::Align::Left},
-                                        {"数量", 80, ui::Align::Right},
-                                        {"金额", 100, ui::Align::Right}},
-                                       {4, 340, 520, 286}};
+                                       {{"菜品", 120, ui::Align::Left},
+                                        {"分类", 70, ui::Align::Left},
+                                        {"数量", 50, ui::Align::Right},
+                                        {"金额", 66, ui::Align::Right}},
+                                       {4, 340, 310, 286}};
     ui::ReportList 超级列表框_分类{*this,
                                    "超级列表框_分类",
-                                   {{"分类", 150, ui::Align::Left},
-                                    {"数量", 90, ui::Align::Right},
-                                    {"金额", 110, ui::Align::Right}},
-                                   {530, 340, 490, 286}};
+                                   {{"分类", 80, ui::Align::Left},
+                                    {"数量", 50, ui::Align::Right},
+                                    {"金额", 70, ui::Align::Right}},
+                                   {318, 340, 210, 286}};
+    ui::Chart 图表_分类{*this, "图表_分类", ui::ChartKind::Pie, "分类占比", {532, 340, 260, 286}};
+    ui::Chart 图表_营业额{
+        *this, "图表_营业额", ui::ChartKind::Line, "每日营业额", {796, 340, 224, 286}};
 
   private:
     void query();
@@ -66,6 +72,12 @@ class ReportWindow : public ui::Window {
     bool findClose(data::SqliteTable& closes);
     bool oneDay() const;
     void showSummary(const std::vector<long long>& figures);
+    void exportWorkbook();
+    void print();
+    // The report as a ticket: the summary, the payment methods, the categories, the dishes;
+    // with the day close's cash count when one is given.
+    printing::Ticket reportTicket(int paperMm, const printing::ShopText& shop,
+                                  const std::string& closeLines) const;
 
     core::AppContext& m_app;
 };

@@ -533,6 +533,12 @@ bool RollMenu::clickItem(int group, int item) {
     return true;
 }
 
+void Chart::setPoints(std::vector<ChartPoint> points) {
+    if (points == m_points) return;
+    m_points = std::move(points);
+    changed();
+}
+
 void TileBoard::setTiles(std::vector<Tile> tiles) {
     if (tiles == m_tiles) return;
     m_tiles = std::move(tiles);

@@ -40,6 +40,7 @@ enum class ControlKind {
     StatusBar,
     Timer,
     TileBoard,
+    Chart,
 };
 
 enum class Align { Left, Center, Right };
@@ -452,6 +453,28 @@ class TileBoard : public Control {
 
   private:
     std::vector<Tile> m_tiles;
+};
+
+// A chart of labelled values: bars, a pie of shares, or a line over time.
+enum class ChartKind { Bars, Pie, Line };
+struct ChartPoint {
+    std::string label;
+    double value = 0;
+    bool operator==(const ChartPoint&) const = default;
+};
+class Chart : public Control {
+  public:
+    Chart(Window& w, std::string name, ChartKind kind, std::string title, Rect g,
+          Control* container = nullptr)
+        : Control(w, std::move(name), ControlKind::Chart, std::move(title), g, container),
+          m_kind(kind) {}
+    ChartKind chartKind() const { return m_kind; }
+    void setPoints(std::vector<ChartPoint> points);
+    const std::vector<ChartPoint>& points() const { return m_points; }
+
+  private:
+    ChartKind m_kind;
+    std::vector<ChartPoint> m_points;
 };
 
 struct ToolItem {

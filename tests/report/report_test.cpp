@@ -5,9 +5,14 @@
 #include <map>
 #include <random>
 
+#include <cstdio>
+#include <fstream>
 #include "core/journal_days.h"
 #include "report/day_report.h"
+#include "report/report_window.h"
+#include "support/app_fixture.h"
 #include "support/temp_db.h"
+#include "util/gbk.h"
 
 using namespace tablora;
 
@@ -108,4 +113,81 @@ TEST(Report, TheFiguresAreThoseOfAWalkOverRandomJournals) {
         for (const auto& h : r.hours) hours += h.orders;
         EXPECT_EQ(hours, r.orders);
     }
+}
+
+namespace {
+
+std::string unzipped(const std::string& archive, const std::string& member) {
+    std::string out;
+    if (FILE* p =
+            ::popen(("unzip -p '" + archive + "' '" + member + "' 2>/dev/null").c_str(), "r")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+        ::pclose(p);
+    }
+    return out;
+}
+
+class ReportWindowTest : public test::AppTest {
+  protected:
+    report::ReportWindow& open() {
+        main().工具条1.clickItem(shell::MainWindow::kReport);
+        return *static_cast<report::ReportWindow*>(app->window("ReportWindow"));
+    }
+};
+
+}  // namespace
+
+TEST_F(ReportWindowTest, TheReportIsSavedAsARealWorkbookAndTheCloseIsPrinted) {
+    const std::string bills = dir.path("bills.bin");
+    exec("INSERT INTO 打印机 VALUES ('前台','file:" + bills + "',58,'账单','')");
+    exec(
+        "INSERT INTO 流水 VALUES ('20250307120000','2025年3月7日12时','大厅1号',2,46,1,'经理','');"
+        "INSERT INTO 明细 VALUES ('20250307120000','宫保鸡丁',28,1,28,'热菜');"
+        "INSERT INTO 明细 VALUES ('20250307120000','酸辣汤',18,1,18,'汤羹');");
+    start();
+    auto& w = open();
+    EXPECT_EQ(w.caption(), "营业报表");
+    EXPECT_EQ(w.图表_分类.points(), (std::vector<ui::ChartPoint>{{"热菜", 28}, {"汤羹", 18}}));
+    EXPECT_EQ(w.图表_时段.points(), (std::vector<ui::ChartPoint>{{"12时", 1}}));
+    EXPECT_EQ(w.图表_营业额.points(), (std::vector<ui::ChartPoint>{{"03-07", 46}}));
+
+    desktop.saves.push_back(dir.path("报表"));
+    w.按钮_导出.click();
+    EXPECT_EQ(lastMessage().text, "保存成功！");
+    const std::string book = dir.path("报表.xlsx");
+    const std::string strings = unzipped(book, "xl/sharedStrings.xml");
+    for (const char* text : {"项目", "营业额", "宫保鸡丁", "酸辣汤", "热菜", "现金", "12时"})
+        EXPECT_NE(strings.find(text), std::string::npos) << text;
+    // Numbers are numbers: the turnover is a value cell, not a string.
+    const std::string summary = unzipped(book, "xl/worksheets/sheet1.xml");
+    EXPECT_NE(summary.find("<v>46</v>"), std::string::npos);
+    EXPECT_NE(unzipped(book, "xl/workbook.xml").find("菜品排行"), std::string::npos);
+
+    w.编辑框_现金清点.type("46");
+    w.按钮_日结.click();
+    EXPECT_EQ(lastMessage().text, "日结成功！");
+    app->printQueue().finishAll();
+    std::ifstream in(bills, std::ios::binary);
+    const std::string printed{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(printed.find(util::toGbk("日结单")), std::string::npos);
+    EXPECT_NE(printed.find(util::toGbk("应有现金")), std::string::npos);
+    // No bill printer: the report cannot be printed, and says so.
+    exec("DELETE FROM 打印机");
+    w.按钮_打印.click();
+    EXPECT_EQ(lastMessage().text, "没有设置账单打印机！");
+}
+
+TEST_F(ReportWindowTest, WithoutTheRightsTheControlsAreDisabled) {
+    addUser("服务员", "1", "1000000000");
+    start("服务员", "1");
+    auto& w = open();
+    EXPECT_FALSE(w.按钮_查询.enabled());
+    EXPECT_FALSE(w.按钮_日结.enabled());
+    EXPECT_FALSE(w.按钮_导出.enabled());
+    addUser("会计", "1", "0010100000");  // 查询 and 流水导出
+    switchUser("会计", "1");
+    EXPECT_TRUE(w.按钮_查询.enabled());
+    EXPECT_TRUE(w.按钮_导出.enabled());
 }

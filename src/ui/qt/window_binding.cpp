@@ -38,7 +38,16 @@
 #include <QVBoxLayout>
 #include <QValidator>
 #include <QWindow>
+#include <QtCharts/QBarCategoryAxis>
+#include <QtCharts/QBarSeries>
+#include <QtCharts/QBarSet>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QPieSeries>
+#include <QtCharts/QValueAxis>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -584,6 +593,14 @@ QWidget* WindowBinding::build(Control& c, QWidget* parent) {
         }
         case ControlKind::Timer:
             break;
+        case ControlKind::Chart: {
+            auto* view = new QChartView(parent);
+            view->setRenderHint(QPainter::Antialiasing);
+            view->chart()->legend()->setVisible(false);
+            view->chart()->setMargins(QMargins(2, 2, 2, 2));
+            view->chart()->setBackgroundRoundness(0);
+            return view;
+        }
         case ControlKind::TileBoard: {
             auto* area = new QScrollArea(parent);
             area->setFrameShape(QFrame::NoFrame);
@@ -842,6 +859,9 @@ void WindowBinding::sync(Control& c) {
         case ControlKind::TileBoard:
             syncTiles(static_cast<TileBoard&>(c), static_cast<QScrollArea*>(w));
             break;
+        case ControlKind::Chart:
+            syncChart(static_cast<Chart&>(c), static_cast<QChartView*>(w));
+            break;
         case ControlKind::GroupBox:
         case ControlKind::Line:
         case ControlKind::PictureBox:
@@ -850,6 +870,84 @@ void WindowBinding::sync(Control& c) {
             break;
     }
     m_syncing = false;
+}
+
+void WindowBinding::syncChart(Chart& chart, QChartView* view) {
+    // A chart is drawn afresh from its points: a handful of bars or slices.
+    auto* c = new QChart;
+    c->setTitle(q(chart.text()));
+    QFont title = c->titleFont();
+    title.setPixelSize(13);
+    c->setTitleFont(title);
+    c->setMargins(QMargins(2, 2, 2, 2));
+    c->setBackgroundRoundness(0);
+    const auto& points = chart.points();
+    if (chart.chartKind() == ChartKind::Pie) {
+        auto* pie = new QPieSeries;
+        for (const auto& p : points) pie->append(q(p.label), p.value);
+        // The shares are read in the legend below: labels beside a small pie would be cut.
+        for (QPieSlice* slice : pie->slices())
+            slice->setLabel(QStringLiteral("%1 %2%")
+                                .arg(slice->label())
+                                .arg(qRound(slice->percentage() * 100)));
+        c->addSeries(pie);
+        c->legend()->setVisible(true);
+        c->legend()->setAlignment(Qt::AlignRight);
+        QFont small = c->legend()->font();
+        small.setPixelSize(11);
+        c->legend()->setFont(small);
+    } else {
+        QStringList labels;
+        double top = 0;
+        for (const auto& p : points) {
+            labels << q(p.label);
+            top = std::max(top, p.value);
+        }
+        auto* x = new QBarCategoryAxis;
+        x->append(labels);
+        x->setLabelsAngle(labels.size() > 8 ? -90 : 0);
+        // A long span has too many days to name under a narrow chart.
+        x->setLabelsVisible(labels.size() <= 16);
+        auto* y = new QValueAxis;
+        // Whole steps: one a unit for small counts, round ones above.
+        if (top <= 10) {
+            const int units = std::max(1, static_cast<int>(std::ceil(top)));
+            y->setRange(0, units);
+            y->setTickCount(units + 1);
+        } else {
+            y->setRange(0, top);
+            y->applyNiceNumbers();
+        }
+        y->setLabelFormat(QStringLiteral("%d"));
+        c->addAxis(x, Qt::AlignBottom);
+        c->addAxis(y, Qt::AlignLeft);
+        if (chart.chartKind() == ChartKind::Bars) {
+            auto* set = new QBarSet(QString());
+            set->setColor(QColor(0x5b, 0x8f, 0xc9));
+            for (const auto& p : points) *set << p.value;
+            auto* bars = new QBarSeries;
+            bars->append(set);
+            c->addSeries(bars);
+            bars->attachAxis(x);
+            bars->attachAxis(y);
+        } else {
+            auto* line = new QLineSeries;
+            line->setPointsVisible(true);  // a single day is a point
+            for (int i = 0; i < static_cast<int>(points.size()); ++i)
+                line->append(i, points[static_cast<size_t>(i)].value);
+            c->addSeries(line);
+            line->attachAxis(y);
+            auto* index = new QValueAxis;
+            index->setRange(0, std::max<qreal>(1, static_cast<qreal>(points.size()) - 1));
+            index->setVisible(false);
+            c->addAxis(index, Qt::AlignTop);
+            line->attachAxis(index);
+        }
+        c->legend()->setVisible(false);
+    }
+    QChart* old = view->chart();
+    view->setChart(c);
+    delete old;
 }
 
 void WindowBinding::syncTiles(TileBoard& board, QScrollArea* area) {

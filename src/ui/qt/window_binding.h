@@ -14,6 +14,7 @@
 class QEventLoop;
 class QToolBox;
 class QScrollArea;
+class QChartView;
 class QTimer;
 
 namespace tablora::ui::qt {
@@ -61,6 +62,7 @@ class WindowBinding : public QObject {
     void markDirty(Control* c);
     // Makes the dish buttons of page g of a roll menu's box, unless it has them already.
     void syncTiles(TileBoard& board, QScrollArea* area);
+    void syncChart(Chart& chart, QChartView* view);
     void buildDishPage(RollMenu& menu, QToolBox* box, int g);
     // Runs a person's action unless the window is going or the binding is writing widgets.
     template <class F>
