@@ -49,7 +49,13 @@ std::string escaped(std::string_view text) {
 template <class Sink>
 void produce(const ui::ReportList& list, bool headerRow, const std::string& title, Sink&& sink) {
     const int columns = list.columnCount();
-    std::string piece;
+    // Without a declared character set LibreOffice reads the GBK text as Windows-1252; Excel
+    // honours the declaration as well.
+    std::string piece =
+        std::string("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">") + kEnd;
+    // Order numbers are 14 digits: as numbers a spreadsheet shows 2.0261E+13 and loses them.
+    std::vector<bool> asText;
+    for (const auto& column : list.columns()) asText.push_back(column.title == "系统单号");
     if (!title.empty()) {
         piece += std::string("<table border=\"0\">") + kEnd + "  <tr>" + kEnd + "<th  colspan='" +
                  std::to_string(columns) + "' style='font-family:宋体;font-size:30px;'>" +
@@ -67,8 +73,11 @@ void produce(const ui::ReportList& list, bool headerRow, const std::string& titl
     list.forEachRow([&](int r) {
         piece.assign("  <tr>\r\n");
         list.rowCells(r, cells);
-        for (const std::string_view cell : cells) {
-            piece += "    <td>";
+        for (size_t c = 0; c < cells.size(); ++c) {
+            const std::string_view cell = cells[c];
+            piece += c < asText.size() && asText[c]
+                         ? "    <td style=\"mso-number-format:'\\@'\" sdnum=\"2052;0;@\">"
+                         : "    <td>";
             appendEscaped(piece, cell);
             piece += "</td>\r\n";
         }
