@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD := build/$(PRESET)
 BIN := $(BUILD)/bin
 
-.PHONY: deps configure build run test test-asan screenshots bench format clean
+.PHONY: deps configure build run test test-asan screenshots bench format package clean
 
 deps:
 	@bash scripts/install-deps
@@ -18,6 +18,7 @@ run: build
 	@bash scripts/run-tablora $(BIN)
 
 test: build
+	@bash scripts/install-deps --tests
 	@ctest --preset $(PRESET)
 
 test-asan:
@@ -31,6 +32,9 @@ bench: build
 
 format:
 	@clang-format -i $$(git ls-files "*.cpp" "*.h")
+
+package: build
+	@cd $(BUILD) && cpack -G DEB >/dev/null && ls -1 $(CURDIR)/$(BUILD)/tablora_*.deb
 
 clean:
 	rm -rf build

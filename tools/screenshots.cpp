@@ -30,6 +30,7 @@
 #include "shell/app.h"
 #include "shell/login_window.h"
 #include "shell/main_window.h"
+#include "ui/qt/icons.h"
 #include "ui/qt/qt_desktop.h"
 #include "ui/qt/ticket_drawing.h"
 #include "util/date_time.h"
@@ -115,6 +116,17 @@ int main(int argc, char** argv) {
     }
     if (argc > 2) suffix = QString::fromLocal8Bit(argv[2]);
     QApplication application(argc, argv);
+    // --icons DIR: the program's icon in the icon theme's sizes, for installing.
+    if (QString::fromLocal8Bit(argv[1]) == QStringLiteral("--icons") && argc > 2) {
+        for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+            const QString dir = QStringLiteral("%1/%2x%2/apps").arg(suffix).arg(size);
+            QDir().mkpath(dir);
+            if (!ui::qt::drawnImage(QStringLiteral("app"), size)
+                     .save(dir + QStringLiteral("/tablora.png")))
+                return 1;
+        }
+        return 0;
+    }
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setQuitOnLastWindowClosed(false);
     QFont font(QStringLiteral("WenQuanYi Micro Hei"));

@@ -1,5 +1,6 @@
 // Tablora: start-up. Builds the Qt desktop, the application over cysj.db beside the executable,
 // and runs until the main window is gone.
+#include <unistd.h>
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
@@ -7,7 +8,9 @@
 #include <QLocale>
 #include <QStyleFactory>
 #include <QTranslator>
+
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -19,11 +22,34 @@
 
 namespace {
 
+// True for the folder of an installed copy: a system prefix's bin folder (which root could
+// write, but which holds no one's data) or any folder the person cannot write.
+bool installed(const std::filesystem::path& folder) {
+    const std::string f = folder.string();
+    for (const char* bin : {"/usr/bin", "/usr/local/bin", "/bin", "/opt/tablora/bin"})
+        if (f.size() >= std::strlen(bin) &&
+            f.compare(f.size() - std::strlen(bin), std::string::npos, bin) == 0)
+            return true;
+    return ::access(folder.c_str(), W_OK) != 0;
+}
+
+// cysj.db beside the executable when started from a build or any folder of the person's;
+// installed under a system prefix, in the person's data folder ($XDG_DATA_HOME/tablora).
 std::string databasePath() {
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     const auto folder = ec ? std::filesystem::current_path() : exe.parent_path();
-    return (folder / "cysj.db").string();
+    if (!installed(folder)) return (folder / "cysj.db").string();
+    std::filesystem::path data;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
+        data = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        data = std::filesystem::path(home) / ".local/share";
+    else
+        data = std::filesystem::temp_directory_path();
+    data /= "tablora";
+    std::filesystem::create_directories(data, ec);
+    return (data / "cysj.db").string();
 }
 
 }  // namespace
