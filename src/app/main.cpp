@@ -90,6 +90,9 @@ int main(int argc, char** argv) {
     tablora::shell::InstanceGuard guard(std::string(tablora::shell::InstanceGuard::kIdentifier) +
                                         (suffix ? suffix : ""));
     tablora::shell::App app(desktop, databasePath(), &guard);
+    std::error_code ec;
+    app.setOffersNewRestaurant(
+        installed(std::filesystem::read_symlink("/proc/self/exe", ec).parent_path()));
     app.start();
     if (!app.running() || desktop.quitRequested()) return app.exitCode();
     return QApplication::exec();

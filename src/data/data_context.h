@@ -59,6 +59,10 @@ inline constexpr int kDisplayScales[] = {100, 125, 150, 200};
 // empty on success.
 std::string createDemoDatabase(const std::string& path, const std::string& user,
                                const std::string& password);
+// The same without the demo: the tables and one manager with every permission, for a new
+// restaurant that makes its own tables and menu. Never overwrites a file.
+std::string createDatabase(const std::string& path, const std::string& user,
+                           const std::string& password, bool demo);
 
 // Adds `orders` settled orders of five years up to `end` to a cysj.db, with five lines each
 // on average from its own menu, tables and users: a restaurant's history for measuring.

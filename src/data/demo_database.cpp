@@ -68,6 +68,11 @@ bool insert(sqlite3* db, const std::string& sql, const std::vector<std::string>&
 
 std::string createDemoDatabase(const std::string& path, const std::string& user,
                                const std::string& password) {
+    return createDatabase(path, user, password, true);
+}
+
+std::string createDatabase(const std::string& path, const std::string& user,
+                           const std::string& password, bool demo) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) return "文件已存在，不会覆盖：" + path;
     sqlite3* db = nullptr;
@@ -84,13 +89,13 @@ std::string createDemoDatabase(const std::string& path, const std::string& user,
                      "单台导出, 设置用户, 设置餐台, 设置菜品, 设置公告, 公告内容) "
                      "VALUES (?, ?, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, '')",
                      {user, password}, error);
-    for (int i = 1; ok && i <= 12; ++i) {
+    for (int i = 1; ok && demo && i <= 12; ++i) {
         const std::string name =
             (i <= 8 ? "大厅" : "包间") + std::to_string(i <= 8 ? i : i - 8) + "号";
         ok = insert(db, "INSERT INTO 餐台 (餐台) VALUES (?)", {name}, error);
     }
     for (const auto& [category, dishes] : kMenu) {
-        if (!ok) break;
+        if (!ok || !demo) break;
         ok = insert(db, "INSERT INTO 分类 (分类) VALUES (?)", {category}, error);
         for (const char* dish : dishes) {
             if (!ok) break;

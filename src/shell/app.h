@@ -54,6 +54,10 @@ class App : public core::AppContext {
     void refreshBoard() override;
     core::Session& session() override { return m_session; }
     InstanceGuard* guard() { return m_guard; }
+    // An installed copy offers to start a new restaurant (or the demo) when it finds no
+    // cysj.db; one started from a build says the file is missing, as described.
+    void setOffersNewRestaurant(bool offers) { m_offersNewRestaurant = offers; }
+    bool offersNewRestaurant() const { return m_offersNewRestaurant; }
 
     MainWindow* mainWindow() { return m_main.get(); }
     LoginWindow* loginWindow() { return m_login.get(); }
@@ -99,6 +103,7 @@ class App : public core::AppContext {
     InstanceGuard* m_guard;
     int m_exitCode = 0;
     bool m_loginAccepted = false;
+    bool m_offersNewRestaurant = false;
 
     // Destroyed after the windows; it finishes the copy begun as the program closed.
     std::unique_ptr<backup::BackupService> m_backups;

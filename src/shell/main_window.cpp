@@ -12,6 +12,8 @@
 #include "shell/user_apply.h"
 #include "util/date_time.h"
 
+#include <filesystem>
+
 namespace tablora::shell {
 
 MainWindow::MainWindow(App& app)
@@ -67,12 +69,38 @@ void MainWindow::created() {
                 m_app.desktop().bringToFront(*this);
         });
     }
+    if (m_app.offersNewRestaurant()) offerNewRestaurant();
     // A damaged file is offered its newest good copy before anyone logs in.
     m_app.backups().checkAtStartUp();
     if (!m_app.showLogin()) return;
     // Before the first write of the day (the user's skin is stored next).
     m_app.backups().afterLogin();
     applyLoggedInUser(m_app);
+}
+
+void MainWindow::offerNewRestaurant() {
+    const std::string path = m_app.data().databasePath();
+    std::error_code error;
+    if (std::filesystem::exists(path, error)) return;
+    auto& desktop = m_app.desktop();
+    const ui::Answer answer = desktop.messageBox(
+        "没有找到数据文件。要开始一家新餐厅吗？\n选“是”新建空白餐厅，选“否”先用演示数据试一试。",
+        "信息：", ui::Icon::Question, ui::Buttons::YesNo);
+    std::string made;
+    if (answer == ui::Answer::Yes) {
+        const auto user = desktop.inputBox("请输入经理的用户名：", "新建餐厅", "经理");
+        if (!user || user->empty()) return;  // the missing file is told as described
+        const auto password = desktop.inputBox("请输入经理的密码：", "新建餐厅", "");
+        if (!password || password->empty()) return;
+        made = data::createDatabase(path, *user, *password, false);
+        if (made.empty())
+            m_app.message("新建餐厅成功！请用经理的用户名和密码登录。", ui::Icon::Information);
+    } else {
+        made = data::createDemoDatabase(path, "经理", "888888");
+        if (made.empty())
+            m_app.message("创建演示餐厅成功！用户“经理”，密码“888888”。", ui::Icon::Information);
+    }
+    if (!made.empty()) m_app.message(made, ui::Icon::Exclamation);
 }
 
 void MainWindow::onToolbar(int index) {

@@ -53,6 +53,8 @@ class MainWindow : public ui::Window {
                             "数据备份", "", "显示比例"}};
 
   private:
+    // No cysj.db in an installed copy's data folder: a new restaurant, or the demo.
+    void offerNewRestaurant();
     void onToolbar(int index);
     void onMenu(int index);
     void switchUser();

@@ -40,3 +40,10 @@ run_installed
 run_installed XDG_DATA_HOME="$out/xdg"
 [ -d "$out/xdg/tablora" ] || { echo "XDG_DATA_HOME not followed"; exit 1; }
 echo "data folder ok"
+
+# A new restaurant from the command line: the tables and its manager, no demo menu.
+"$out/root/usr/bin/tablora-initdb" "$out/empty.db" --empty --user 老板 --password 2468 >/dev/null
+[ "$(sqlite3 "$out/empty.db" 'SELECT count(*) FROM 菜品')" = 0 ]
+[ "$(sqlite3 "$out/empty.db" 'SELECT 用户 || 设置用户 FROM 用户')" = 老板1 ]
+! "$out/root/usr/bin/tablora-initdb" "$out/empty.db" --empty --user a --password b 2>/dev/null
+echo "new restaurant ok"
