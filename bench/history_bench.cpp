@@ -24,7 +24,7 @@
 #include "data/data_context.h"
 #include "ordering/order_window.h"
 #include "query/query_window.h"
-#include "report/report_window.h"
+#include "reports/report_window.h"
 #include "settings/restaurant_settings_window.h"
 #include "shell/app.h"
 #include "shell/login_window.h"

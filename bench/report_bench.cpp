@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "report/day_report.h"
+#include "reports/day_report.h"
 #include "support/temp_db.h"
 
 using namespace tablora;

@@ -8,7 +8,7 @@
 #include "printing/print_queue.h"
 #include "printing/printer_settings_window.h"
 #include "query/query_window.h"
-#include "report/report_window.h"
+#include "reports/report_window.h"
 #include "settings/display_scale_window.h"
 #include "settings/restaurant_settings_window.h"
 #include "settings/user_settings_window.h"

@@ -5,7 +5,7 @@
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
 #include "query/query_window.h"
-#include "report/report_window.h"
+#include "reports/report_window.h"
 #include "settings/restaurant_settings_window.h"
 #include "shell/app.h"
 #include "shell/main_window.h"

@@ -1,4 +1,4 @@
-#include "report/day_report.h"
+#include "reports/day_report.h"
 
 #include <algorithm>
 #include <cstdio>

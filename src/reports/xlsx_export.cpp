@@ -1,4 +1,4 @@
-#include "report/xlsx_export.h"
+#include "reports/xlsx_export.h"
 
 #include <xlsxwriter.h>
 

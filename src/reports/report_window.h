@@ -1,7 +1,7 @@
 #pragma once
 
 #include "printing/bills.h"
-#include "report/day_report.h"
+#include "reports/day_report.h"
 #include "ui/window.h"
 
 namespace tablora::core {

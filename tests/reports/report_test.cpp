@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <fstream>
 #include "core/journal_days.h"
-#include "report/day_report.h"
-#include "report/report_window.h"
+#include "reports/day_report.h"
+#include "reports/report_window.h"
 #include "support/app_fixture.h"
 #include "support/temp_db.h"
 #include "util/gbk.h"

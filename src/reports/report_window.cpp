@@ -1,9 +1,9 @@
-#include "report/report_window.h"
+#include "reports/report_window.h"
 
 #include "backup/backup_service.h"
 #include "core/app_context.h"
 #include "core/journal_days.h"
-#include "report/xlsx_export.h"
+#include "reports/xlsx_export.h"
 #include "util/text.h"
 
 namespace tablora::report {
