@@ -119,6 +119,13 @@ TEST_F(OnAScreen, TheMainWindowFitsTheScreenAndTheWorkWindowsCoverItsBodyExactly
     EXPECT_TRUE(reportedAt(board, {50, 105}))
         << placeOf(widget(board)).x() << "," << placeOf(widget(board)).y();
     EXPECT_EQ(netWmName(widget(board)), "_NET_WM_NAME(UTF8_STRING) = \"餐台总览\"");
+    app.openReportWindow();
+    desktop.syncAll();
+    ui::Window* report = app.window("ReportWindow");
+    ASSERT_NE(report, nullptr);
+    EXPECT_TRUE(reportedAt(report, {50, 105}))
+        << placeOf(widget(report)).x() << "," << placeOf(widget(report)).y();
+    EXPECT_EQ(netWmName(widget(report)), "_NET_WM_NAME(UTF8_STRING) = \"营业报表\"");
     auto* tile = widget(board)->findChild<QWidget*>(QStringLiteral("包间4号"));
     ASSERT_NE(tile, nullptr);
     EXPECT_TRUE(
