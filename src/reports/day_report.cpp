@@ -34,31 +34,50 @@ bool buildReport(data::DataContext& data, const util::CalendarTime& first,
     std::map<std::string, long long> settledAmount;
     std::map<int, Report::Count> hours;
     std::map<std::string, Report::Count> days;
-    for (int n : found) {
-        if (!journal.moveTo(n)) break;
-        const std::string number = journal.readText("单号");
-        const long long amount = journal.readInt("金额");
-        const bool settled = journal.readInt("状态") != 0;
+    std::map<int, Report::Count> dayCounts;  // by yyyymmdd
+    const auto count = [&](std::string_view number, std::string_view time, long long guests,
+                           long long amount, bool settled) {
         ++report.orders;
-        report.guests += journal.readInt("人数");
+        report.guests += guests;
         report.turnover += amount;
         (settled ? report.settled : report.unsettled) += amount;
         if (!settled) ++report.unpaid;
-        numbers.push_back(number);
+        numbers.emplace_back(number);
         if (settled) {
-            settledNumbers.push_back(number);
-            settledAmount[number] += amount;
+            settledNumbers.emplace_back(number);
+            settledAmount[std::string(number)] += amount;
         }
-        if (const auto opened = util::readDateText(journal.readText("时间"))) {
+        if (const auto opened = util::readDateText(time)) {
             auto& hour = hours[opened->hour];
             ++hour.orders;
             hour.amount += amount;
-            auto& day = days[isoDay(*opened)];
+            auto& day = dayCounts[core::dayNumber(*opened)];
             ++day.orders;
             day.amount += amount;
         }
+    };
+    // Records found one after another are read in one statement, between their rowids: a
+    // year's orders are one such run.
+    bool read = !journal.readFailed();
+    for (size_t i = 0; read && i < found.size();) {
+        size_t j = i;
+        while (j + 1 < found.size() && found[j + 1] == found[j] + 1) ++j;
+        std::int64_t from = 0, to = 0;
+        read = journal.moveTo(found[i]) && (from = journal.rowid(), journal.moveTo(found[j])) &&
+               (to = journal.rowid(), true) &&
+               journal.forEachRowBetween(
+                   {"单号", "时间", "人数", "金额", "状态"}, from, to,
+                   [&](const data::SqliteTable::RowValues& row) {
+                       count(row.text(0), row.text(1), row.integer(2), row.integer(3),
+                             row.integer(4) != 0);
+                   });
+        i = j + 1;
     }
-    const bool read = !journal.readFailed();
+    for (auto& [day, c] : dayCounts) {
+        c.name = isoDay({day / 10000, day / 100 % 100, day % 100, 0, 0, 0});
+        days[c.name] = c;
+    }
+    read = read && !journal.readFailed();
     journal.close();
     if (!read) return false;
     report.perGuest = report.guests > 0 ? report.turnover / report.guests : 0;
