@@ -1,28 +1,44 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace tablora::data {
 
 class SqliteDB;
 
-// The orders a report is about, kept on the connection (a temporary table) for the two below.
-bool setReportOrders(SqliteDB& database, const std::vector<std::string>& numbers);
-
-// The lines of those orders, each order's found through the index on 明细.单号, summed by dish
-// name (with the category of its first line) and by category.
 struct LineSum {
     std::string name, category;
     long long quantity = 0, amount = 0;
 };
-bool sumLines(SqliteDB& database, std::vector<LineSum>& byDish, std::vector<LineSum>& byCategory);
-
-// The 结账 rows of those orders (the first of each order), through the index on 结账.单号.
 struct PaymentRow {
     std::string number, method;
     long long received = 0, change = 0;
 };
-bool paymentsOf(SqliteDB& database, std::vector<PaymentRow>& payments);
+
+// The orders a report is about, and their lines and payments read through the indexes on 单号.
+// When the orders fill the span of numbers from the least to the greatest (a day's or a
+// year's do: numbers are opening times), that span of each index is read in order; otherwise
+// each order is looked up, from a temporary table of the connection.
+class ReportOrders {
+  public:
+    bool set(SqliteDB& database, const std::vector<std::string>& numbers);
+    // Their lines summed by dish name (with the category of a first line) and by category.
+    bool sumLines(std::vector<LineSum>& byDish, std::vector<LineSum>& byCategory);
+    // Their 结账 rows, the first of each order.
+    bool payments(std::vector<PaymentRow>& rows);
+
+  private:
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    SqliteDB* m_db = nullptr;
+    bool m_span = false;
+    std::string m_least, m_greatest;
+    std::unordered_set<std::string, Hash, std::equal_to<>> m_wanted;
+};
 
 }  // namespace tablora::data

@@ -65,12 +65,11 @@ bool buildReport(data::DataContext& data, const util::CalendarTime& first,
         std::int64_t from = 0, to = 0;
         read = journal.moveTo(found[i]) && (from = journal.rowid(), journal.moveTo(found[j])) &&
                (to = journal.rowid(), true) &&
-               journal.forEachRowBetween(
-                   {"单号", "时间", "人数", "金额", "状态"}, from, to,
-                   [&](const data::SqliteTable::RowValues& row) {
-                       count(row.text(0), row.text(1), row.integer(2), row.integer(3),
-                             row.integer(4) != 0);
-                   });
+               journal.forEachRowBetween({"单号", "时间", "人数", "金额", "状态"}, from, to,
+                                         [&](const data::SqliteTable::RowValues& row) {
+                                             count(row.text(0), row.text(1), row.integer(2),
+                                                   row.integer(3), row.integer(4) != 0);
+                                         });
         i = j + 1;
     }
     for (auto& [day, c] : dayCounts) {
@@ -92,15 +91,15 @@ bool buildReport(data::DataContext& data, const util::CalendarTime& first,
         report.days.push_back(count);
     }
 
-    if (!data::setReportOrders(data.database, numbers) ||
-        !data::sumLines(data.database, report.dishes, report.categories))
+    data::ReportOrders orders;
+    if (!orders.set(data.database, numbers) || !orders.sumLines(report.dishes, report.categories))
         return false;
     byAmount(report.dishes);
     byAmount(report.categories);
 
     // How the settled orders were paid; one settled before payments were kept was cash.
     std::vector<data::PaymentRow> payments;
-    if (!data::paymentsOf(data.database, payments)) return false;
+    if (!orders.payments(payments)) return false;
     std::map<std::string, const data::PaymentRow*> paymentOf;
     for (const auto& p : payments) paymentOf.emplace(p.number, &p);
     std::map<std::string, Report::Count> methods;
