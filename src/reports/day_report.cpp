@@ -33,8 +33,7 @@ bool buildReport(data::DataContext& data, const util::CalendarTime& first,
     std::vector<std::string> numbers, settledNumbers;
     std::map<std::string, long long> settledAmount;
     std::map<int, Report::Count> hours;
-    std::map<std::string, Report::Count> days;
-    std::map<int, Report::Count> dayCounts;  // by yyyymmdd
+    std::map<int, Report::Count> days;  // by yyyymmdd, so they come in order
     const auto count = [&](std::string_view number, std::string_view time, long long guests,
                            long long amount, bool settled) {
         ++report.orders;
@@ -51,7 +50,7 @@ bool buildReport(data::DataContext& data, const util::CalendarTime& first,
             auto& hour = hours[opened->hour];
             ++hour.orders;
             hour.amount += amount;
-            auto& day = dayCounts[core::dayNumber(*opened)];
+            auto& day = days[core::dayNumber(*opened)];
             ++day.orders;
             day.amount += amount;
         }
@@ -72,10 +71,6 @@ bool buildReport(data::DataContext& data, const util::CalendarTime& first,
                                          });
         i = j + 1;
     }
-    for (auto& [day, c] : dayCounts) {
-        c.name = isoDay({day / 10000, day / 100 % 100, day % 100, 0, 0, 0});
-        days[c.name] = c;
-    }
     read = read && !journal.readFailed();
     journal.close();
     if (!read) return false;
@@ -87,7 +82,7 @@ bool buildReport(data::DataContext& data, const util::CalendarTime& first,
         report.hours.push_back(count);
     }
     for (auto& [day, count] : days) {
-        count.name = day;
+        count.name = isoDay({day / 10000, day / 100 % 100, day % 100, 0, 0, 0});
         report.days.push_back(count);
     }
 

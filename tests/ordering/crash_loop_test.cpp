@@ -30,6 +30,28 @@ pid_t spawnDriver(const std::string& db, int& readyFd, const char* mode = nullpt
     return pid;
 }
 
+// Starts the driver, lets it work `afterMs`, kills it, and opens the file again as the
+// program would (rolling back what was left half done): it must be sound.
+void runAndKill(const std::string& db, const char* mode, int afterMs) {
+    int readyFd = -1;
+    const pid_t pid = spawnDriver(db, readyFd, mode);
+    ASSERT_GT(pid, 0);
+    char ready[8] = {};
+    ASSERT_GT(read(readyFd, ready, sizeof ready), 0);  // logged in, its window up
+    close(readyFd);
+    std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the driver ended by itself";
+    ASSERT_TRUE(tablora::test::execSql(db, "SELECT count(*) FROM 流水"));
+    ASSERT_EQ(tablora::test::querySql(db, "PRAGMA integrity_check"), "ok");
+}
+
+constexpr const char* kTotalsDisagreeing =
+    "SELECT count(*) FROM 流水 j WHERE 金额 <> (SELECT coalesce(sum(金额), 0) FROM 明细 d "
+    "WHERE d.单号 = j.单号)";
+
 }  // namespace
 
 TEST(CrashLoop, KilledMidChangeTheTotalsStillAgreeWithTheLines) {
@@ -38,26 +60,8 @@ TEST(CrashLoop, KilledMidChangeTheTotalsStillAgreeWithTheLines) {
     std::mt19937 random(7);
     int changesSeen = 0;
     for (int kill = 0; kill < 30; ++kill) {
-        int readyFd = -1;
-        const pid_t pid = spawnDriver(db, readyFd);
-        ASSERT_GT(pid, 0);
-        char ready[8] = {};
-        ASSERT_GT(read(readyFd, ready, sizeof ready), 0);  // logged in, order current
-        close(readyFd);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 40));
-        ::kill(pid, SIGKILL);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the driver ended by itself";
-        // The next opening rolls back what the killed process left half done, as the program's.
-        ASSERT_TRUE(tablora::test::execSql(db, "SELECT count(*) FROM 流水"));
-        ASSERT_EQ(tablora::test::querySql(db, "PRAGMA integrity_check"), "ok");
-        ASSERT_EQ(tablora::test::querySql(
-                      db,
-                      "SELECT count(*) FROM 流水 j WHERE 金额 <> (SELECT coalesce(sum(金额), 0) "
-                      "FROM 明细 d WHERE d.单号 = j.单号)"),
-                  "0")
-            << "after kill " << kill;
+        ASSERT_NO_FATAL_FAILURE(runAndKill(db, nullptr, 5 + static_cast<int>(random() % 40)));
+        ASSERT_EQ(tablora::test::querySql(db, kTotalsDisagreeing), "0") << "after kill " << kill;
         changesSeen = std::stoi(tablora::test::querySql(db, "SELECT count(*) FROM 明细"));
     }
     EXPECT_GT(changesSeen, 0);  // the driver did change lines between kills
@@ -68,24 +72,8 @@ TEST(CrashLoop, KilledMidMoveOrMergeNoOrderLosesItsLinesAndNoTableHasTwoBills) {
     const std::string db = tablora::test::makeDemoDatabase(dir);
     std::mt19937 random(13);
     for (int kill = 0; kill < 30; ++kill) {
-        int readyFd = -1;
-        const pid_t pid = spawnDriver(db, readyFd, "board");
-        ASSERT_GT(pid, 0);
-        char ready[8] = {};
-        ASSERT_GT(read(readyFd, ready, sizeof ready), 0);
-        close(readyFd);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10 + random() % 60));
-        ::kill(pid, SIGKILL);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the driver ended by itself";
-        ASSERT_TRUE(tablora::test::execSql(db, "SELECT count(*) FROM 流水"));
-        ASSERT_EQ(tablora::test::querySql(db, "PRAGMA integrity_check"), "ok");
-        ASSERT_EQ(tablora::test::querySql(
-                      db,
-                      "SELECT count(*) FROM 流水 j WHERE 金额 <> (SELECT coalesce(sum(金额), 0) "
-                      "FROM 明细 d WHERE d.单号 = j.单号)"),
-                  "0")
+        ASSERT_NO_FATAL_FAILURE(runAndKill(db, "board", 10 + static_cast<int>(random() % 60)));
+        ASSERT_EQ(tablora::test::querySql(db, kTotalsDisagreeing), "0")
             << "a total that disagrees with its lines after kill " << kill;
         ASSERT_EQ(tablora::test::querySql(db,
                                           "SELECT count(*) FROM 明细 d WHERE NOT EXISTS (SELECT 1 "
