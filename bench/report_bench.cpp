@@ -12,6 +12,7 @@
 
 using namespace tablora;
 using Clock = std::chrono::steady_clock;
+constexpr util::CalendarTime kToday{2026, 12, 9, 12, 0, 0};
 
 int main(int argc, char** argv) {
     std::error_code error;
@@ -32,16 +33,20 @@ int main(int argc, char** argv) {
     const auto time = [&](const char* what, util::CalendarTime first, util::CalendarTime last) {
         std::vector<double> ms;
         report::Report r;
-        for (int i = 0; i < 5; ++i) {
+        for (int i = 0; i < 6; ++i) {
             const auto t0 = Clock::now();
-            report::buildReport(data, first, last, r);
+            report::buildReport(data, first, last, kToday, r);
             ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
         }
-        std::sort(ms.begin(), ms.end());
-        std::printf("%-28s %8.1f ms  (%lld orders)\n", what, ms[2], r.orders);
+        // The first run works the days out and keeps them; the others read what was kept.
+        const double worked = ms.front();
+        std::sort(ms.begin() + 1, ms.end());
+        std::printf("%-28s %8.1f ms first, %6.1f ms kept  (%lld orders)\n", what, worked, ms[3],
+                    r.orders);
     };
     time("one day with orders", {2026, 12, 7, 0, 0, 0}, {2026, 12, 7, 0, 0, 0});
     time("one month", {2026, 11, 1, 0, 0, 0}, {2026, 11, 30, 0, 0, 0});
     time("one year", {2025, 1, 1, 0, 0, 0}, {2025, 12, 31, 0, 0, 0});
+    time("five years to today", {2022, 1, 1, 0, 0, 0}, {2026, 12, 9, 0, 0, 0});
     return 0;
 }

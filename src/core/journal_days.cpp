@@ -70,6 +70,29 @@ int dayNumber(const util::CalendarTime& t) {
     return t.year * 10000 + t.month * 100 + t.day;
 }
 
+std::vector<int> daysFrom(const util::CalendarTime& first, const util::CalendarTime& last) {
+    std::vector<int> days;
+    util::CalendarTime day{first.year, first.month, first.day, 0, 0, 0};
+    if (day.month < 1 || day.month > 12 || day.day < 1) return days;
+    while (dayNumber(day) <= dayNumber(last)) {
+        days.push_back(dayNumber(day));
+        const bool leap = (day.year % 4 == 0 && day.year % 100 != 0) || day.year % 400 == 0;
+        static const int kLength[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        if (++day.day > kLength[day.month - 1] + (day.month == 2 && leap ? 1 : 0)) {
+            day.day = 1;
+            if (++day.month > 12) {
+                day.month = 1;
+                ++day.year;
+            }
+        }
+    }
+    return days;
+}
+
+util::CalendarTime dayOf(int dayNumber) {
+    return {dayNumber / 10000, dayNumber / 100 % 100, dayNumber % 100, 0, 0, 0};
+}
+
 std::vector<int> ordersOnDays(data::SqliteTable& journal, const util::CalendarTime& first,
                               const util::CalendarTime& last) {
     const int from = dayNumber(first), to = dayNumber(last);

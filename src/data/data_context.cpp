@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "data/report_cache.h"
+
 namespace tablora::data {
 
 DataContext::DataContext(std::string databasePath) : m_path(std::move(databasePath)) {}
@@ -73,6 +75,7 @@ void addOwnTables(SqliteDB& database) {
         "INTEGER, "
         "人均消费 INTEGER, 删除单数 INTEGER, 删除金额 INTEGER, 应有现金 INTEGER, 清点现金 INTEGER, "
         "差额 INTEGER, 操作员 TEXT, 日结时间 TEXT");
+    addReportCache(database);
 }
 
 int readDisplayScale(const std::string& databasePath) {

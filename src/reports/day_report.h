@@ -28,9 +28,10 @@ struct Report {
     long long unpaid = 0;        // orders not settled yet
 };
 
-// False when the journal or the lines could not be read whole.
+// False when the journal or the lines could not be read whole. Days before `today` are kept
+// in the file once worked out, and read from there while none of their orders changes.
 bool buildReport(data::DataContext& data, const util::CalendarTime& first,
-                 const util::CalendarTime& last, Report& report);
+                 const util::CalendarTime& last, const util::CalendarTime& today, Report& report);
 
 // "2025-03-07".
 std::string isoDay(const util::CalendarTime& day);

@@ -65,7 +65,8 @@ void ReportWindow::showSummary(const std::vector<long long>& figures) {
 
 void ReportWindow::query() {
     Report r;
-    if (!buildReport(m_app.data(), 日期框_开始.date(), 日期框_结束.date(), r)) {
+    if (!buildReport(m_app.data(), 日期框_开始.date(), 日期框_结束.date(), m_app.desktop().now(),
+                     r)) {
         m_app.tellReadFailed();
         return;
     }
@@ -192,7 +193,8 @@ void ReportWindow::closeDay() {
         return;
     }
     Report r;
-    if (!buildReport(m_app.data(), 日期框_开始.date(), 日期框_结束.date(), r)) {
+    if (!buildReport(m_app.data(), 日期框_开始.date(), 日期框_结束.date(), m_app.desktop().now(),
+                     r)) {
         m_app.tellReadFailed();
         return;
     }

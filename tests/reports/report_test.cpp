@@ -95,37 +95,96 @@ TEST(Report, TheFiguresAreThoseOfAWalkOverRandomJournals) {
     }
     ASSERT_TRUE(test::execSql(path, sql + "COMMIT;"));
 
-    for (const auto& [first, last] : std::vector<std::pair<util::CalendarTime, util::CalendarTime>>{
-             {{2026, 12, 7, 0, 0, 0}, {2026, 12, 7, 0, 0, 0}},
-             {{2020, 1, 1, 0, 0, 0}, {2020, 1, 1, 0, 0, 0}},
-             {{2026, 11, 1, 0, 0, 0}, {2026, 11, 30, 0, 0, 0}},
-             {{2025, 1, 1, 0, 0, 0}, {2025, 12, 31, 0, 0, 0}},
-             {{2020, 1, 1, 0, 0, 0}, {2026, 12, 31, 0, 0, 0}}}) {
-        report::Report r;
-        ASSERT_TRUE(report::buildReport(data, first, last, r));
-        const Walked w = walk(data, first, last);
-        const std::string span = std::to_string(core::dayNumber(first));
-        EXPECT_GT(r.orders, 0) << span;
-        EXPECT_EQ(r.orders, w.r.orders) << span;
-        EXPECT_EQ(r.guests, w.r.guests) << span;
-        EXPECT_EQ(r.turnover, w.r.turnover) << span;
-        EXPECT_EQ(r.settled, w.r.settled) << span;
-        ASSERT_EQ(r.dishes.size(), w.dishes.size()) << span;
-        for (const auto& d : r.dishes) {
-            EXPECT_EQ(d.quantity, w.dishes.at(d.name).first) << d.name;
-            EXPECT_EQ(d.amount, w.dishes.at(d.name).second) << d.name;
+    // Worked out, then read as kept, then after another program changed past days, again.
+    const util::CalendarTime today{2026, 12, 7, 15, 0, 0};
+    const auto compare = [&](const std::string& when) {
+        for (const auto& [first, last] :
+             std::vector<std::pair<util::CalendarTime, util::CalendarTime>>{
+                 // The year first: it reads the days another program changed.
+                 {{2025, 1, 1, 0, 0, 0}, {2025, 12, 31, 0, 0, 0}},
+                 {{2026, 12, 7, 0, 0, 0}, {2026, 12, 7, 0, 0, 0}},
+                 {{2020, 1, 1, 0, 0, 0}, {2020, 1, 1, 0, 0, 0}},
+                 {{2026, 11, 1, 0, 0, 0}, {2026, 11, 30, 0, 0, 0}},
+                 {{2020, 1, 1, 0, 0, 0}, {2026, 12, 31, 0, 0, 0}}}) {
+            report::Report r;
+            ASSERT_TRUE(report::buildReport(data, first, last, today, r));
+            const Walked w = walk(data, first, last);
+            const std::string span = when + " " + std::to_string(core::dayNumber(first));
+            EXPECT_GT(r.orders, 0) << span;
+            EXPECT_EQ(r.orders, w.r.orders) << span;
+            EXPECT_EQ(r.guests, w.r.guests) << span;
+            EXPECT_EQ(r.turnover, w.r.turnover) << span;
+            EXPECT_EQ(r.settled, w.r.settled) << span;
+            ASSERT_EQ(r.dishes.size(), w.dishes.size()) << span;
+            for (const auto& d : r.dishes) {
+                EXPECT_EQ(d.quantity, w.dishes.at(d.name).first) << span << d.name;
+                EXPECT_EQ(d.amount, w.dishes.at(d.name).second) << span << d.name;
+            }
+            for (size_t i = 1; i < r.dishes.size(); ++i)
+                EXPECT_GE(r.dishes[i - 1].amount, r.dishes[i].amount);
+            ASSERT_EQ(r.categories.size(), w.categories.size()) << span;
+            for (const auto& c : r.categories)
+                EXPECT_EQ(c.amount, w.categories.at(c.name).second) << span << c.name;
+            std::map<std::string, long long> methodsFound;
+            for (const auto& m : r.methods) methodsFound[m.name] = m.amount;
+            for (const auto& m : w.r.methods)
+                EXPECT_EQ(methodsFound[m.name], m.amount) << span << m.name;
+            long long hours = 0, days = 0;
+            for (const auto& h : r.hours) hours += h.orders;
+            for (const auto& d : r.days) days += d.orders;
+            EXPECT_EQ(hours, r.orders) << span;
+            EXPECT_EQ(days, r.orders) << span;
         }
-        for (size_t i = 1; i < r.dishes.size(); ++i)
-            EXPECT_GE(r.dishes[i - 1].amount, r.dishes[i].amount);
-        ASSERT_EQ(r.categories.size(), w.categories.size());
-        for (const auto& c : r.categories) EXPECT_EQ(c.amount, w.categories.at(c.name).second);
-        std::map<std::string, long long> methodsFound;
-        for (const auto& m : r.methods) methodsFound[m.name] = m.amount;
-        for (const auto& m : w.r.methods) EXPECT_EQ(methodsFound[m.name], m.amount) << m.name;
-        long long hours = 0;
-        for (const auto& h : r.hours) hours += h.orders;
-        EXPECT_EQ(hours, r.orders);
+    };
+    compare("worked out");
+    // Every past day of the spans asked, today's not: 2020-01-01 to 2026-12-06.
+    EXPECT_EQ(test::querySql(path, "SELECT count(*) FROM 报表缓存"), "2532");
+    compare("kept");
+    ASSERT_TRUE(test::execSql(
+        path,
+        "INSERT INTO 明细 SELECT 单号, '新菜', 10, 3, 30, '新分类' FROM 流水 "
+        "WHERE 时间 LIKE '2025年6月%' LIMIT 1;"
+        "UPDATE 明细 SET 分类 = '改过的分类' WHERE rowid IN (SELECT d.rowid FROM 明细 d JOIN 流水 "
+        "j "
+        "ON d.单号 = j.单号 WHERE j.时间 LIKE '2025年3月%' LIMIT 2);"
+        "UPDATE 流水 SET 时间 = '2026年11月15日12时' WHERE rowid = (SELECT rowid FROM 流水 "
+        "WHERE 时间 LIKE '2025年8月%' LIMIT 1);"
+        "DELETE FROM 明细 WHERE 单号 = (SELECT 单号 FROM 流水 WHERE 时间 LIKE '2026年11月2日%' "
+        "LIMIT 1);"
+        "DELETE FROM 流水 WHERE rowid = (SELECT rowid FROM 流水 WHERE 时间 LIKE '2026年11月2日%' "
+        "LIMIT 1);"
+        "UPDATE 结账 SET 付款方式 = '微信' WHERE rowid IN (SELECT k.rowid FROM 结账 k JOIN 流水 j "
+        "ON k.单号 = j.单号 WHERE j.时间 LIKE '2025年%' AND k.付款方式 <> '微信' LIMIT 3);"
+        "UPDATE 流水 SET 状态 = 0 WHERE rowid = (SELECT rowid FROM 流水 WHERE 时间 LIKE "
+        "'2025年12月%' AND 状态 = 1 LIMIT 1);"));
+    compare("changed by another program");
+    compare("kept again");
+}
+
+TEST(Report, FiguresKeptWithoutTheTriggersInPlaceAreForgotten) {
+    test::TempDir dir;
+    const std::string path = test::makeDemoDatabase(dir);
+    ASSERT_TRUE(data::addHistory(path, 300, {2026, 12, 8, 0, 0, 0}, 1).empty());
+    const util::CalendarTime first{2026, 1, 1, 0, 0, 0}, last{2026, 12, 31, 0, 0, 0},
+        today{2026, 12, 9, 0, 0, 0};
+    report::Report before;
+    {
+        data::DataContext data(path);
+        ASSERT_EQ(data.openForLogin(), data::DataContext::LoginOpen::Ok);
+        ASSERT_TRUE(report::buildReport(data, first, last, today, before));
     }
+    // A program that dropped a trigger, then changed a past day while it was gone.
+    ASSERT_TRUE(
+        test::execSql(path,
+                      "DROP TRIGGER 报表变动_明细_增;"
+                      "INSERT INTO 明细 SELECT 单号, '新菜', 10, 1, 9999999, '热菜' FROM 流水 "
+                      "WHERE 时间 LIKE '2026年%' LIMIT 1;"));
+    data::DataContext data(path);
+    ASSERT_EQ(data.openForLogin(), data::DataContext::LoginOpen::Ok);
+    report::Report after;
+    ASSERT_TRUE(report::buildReport(data, first, last, today, after));
+    EXPECT_EQ(after.dishes.front().name, "新菜");
+    EXPECT_EQ(after.dishes.front().amount, 9999999);
 }
 
 namespace {
