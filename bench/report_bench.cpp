@@ -2,17 +2,20 @@
 // file history_bench keeps (or one given), median of five runs each; the rows compared with a
 // walk by the report test.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <vector>
 
 #include "reports/day_report.h"
+#include "reports/past_days.h"
 #include "support/temp_db.h"
 
 using namespace tablora;
 using Clock = std::chrono::steady_clock;
 constexpr util::CalendarTime kToday{2026, 12, 9, 12, 0, 0};
+constexpr util::CalendarTime kNextDay{2026, 12, 10, 12, 0, 0};
 
 int main(int argc, char** argv) {
     std::error_code error;
@@ -48,5 +51,18 @@ int main(int argc, char** argv) {
     time("one month", {2026, 11, 1, 0, 0, 0}, {2026, 11, 30, 0, 0, 0});
     time("one year", {2025, 1, 1, 0, 0, 0}, {2025, 12, 31, 0, 0, 0});
     time("five years to today", {2022, 1, 1, 0, 0, 0}, {2026, 12, 9, 0, 0, 0});
+
+    // What the program does on a thread of its own after the day's first login: on a file
+    // whose days were never kept, every past day; on the next day, the one day more.
+    const std::string fresh = dir.path("fresh.db");
+    std::filesystem::copy_file(source, fresh);
+    const std::atomic<bool> stop{false};
+    for (const auto& [what, today] :
+         {std::pair{"keep every past day", kToday}, std::pair{"keep the next day", kNextDay}}) {
+        const auto t0 = Clock::now();
+        report::keepPastDays(fresh, today, stop);
+        std::printf("%-28s %8.1f ms\n", what,
+                    std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    }
     return 0;
 }

@@ -44,6 +44,8 @@ class AppContext {
     virtual printing::PrintQueue& printQueue() = 0;
     // The copies of the database; made on first use.
     virtual backup::BackupService& backups() = 0;
+    // After the day's first login: the past days' report figures are worked out and kept.
+    virtual void keepPastReportDays() = 0;
     // The data was replaced under the windows (a restore): every loaded work window is made
     // again so it shows the data as it now is.
     virtual void reloadWindows() = 0;

@@ -431,22 +431,38 @@ bool SqliteTable::rangeFind(int column, const std::function<bool(std::string_vie
     // In a text column that compares bytes, numbers are stored as text, so the texts in the
     // ranges are all that can pass; blobs (above every text) are read too.
     const std::string name = quoted(m_columns[static_cast<size_t>(column - 1)]);
-    std::string where;
-    for (size_t i = 0; i < only.size(); ++i)
-        where += "(" + name + " >= ?" + std::to_string(2 * i + 1) + " AND " + name + " < ?" +
-                 std::to_string(2 * i + 2) + ") OR ";
-    where += name + " >= CAST(X'' AS BLOB)";
-    sqlite3_stmt* stmt =
-        statement("SELECT _ROWID_, " + name + " FROM " + quoted(m_table) + " WHERE " + where);
-    if (!stmt) return false;
-    for (size_t i = 0; i < only.size(); ++i) {
-        sqlite3_bind_text(stmt, static_cast<int>(2 * i + 1), only[i].from.data(),
-                          static_cast<int>(only[i].from.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(stmt, static_cast<int>(2 * i + 2), only[i].to.data(),
-                          static_cast<int>(only[i].to.size()), SQLITE_TRANSIENT);
+    sqlite3_stmt* range = statement("SELECT _ROWID_, " + name + " FROM " + quoted(m_table) +
+                                    " WHERE " + name + " >= ?1 AND " + name + " < ?2");
+    sqlite3_stmt* blobs = statement("SELECT _ROWID_, " + name + " FROM " + quoted(m_table) +
+                                    " WHERE " + name + " >= CAST(X'' AS BLOB)");
+    if (!range || !blobs) return false;
+    // Overlapping ranges (a day's "2022-1-1" holds the "2022-1-10" of nine more) are joined,
+    // so no row is read twice; then each is asked for on its own: hundreds of ranges in one
+    // OR (a month of single-digit days) made the planner read the whole table instead.
+    std::vector<TextRange> ranges(only);
+    std::sort(ranges.begin(), ranges.end(),
+              [](const TextRange& a, const TextRange& b) { return a.from < b.from; });
+    std::vector<TextRange> joined;
+    for (auto& r : ranges) {
+        if (r.from >= r.to) continue;
+        if (!joined.empty() && r.from <= joined.back().to)
+            joined.back().to = std::max(joined.back().to, r.to);
+        else
+            joined.push_back(std::move(r));
     }
-    return collect(
-        stmt, [&] { return test(readableText(stmt, 1)); }, numbers);
+    const auto passes = [&] { return test(readableText(range, 1)); };
+    numbers.clear();
+    for (const TextRange& r : joined) {
+        sqlite3_bind_text(range, 1, r.from.data(), static_cast<int>(r.from.size()),
+                          SQLITE_TRANSIENT);
+        sqlite3_bind_text(range, 2, r.to.data(), static_cast<int>(r.to.size()), SQLITE_TRANSIENT);
+        if (!collectMore(range, passes, numbers)) return false;
+    }
+    if (!collectMore(
+            blobs, [&] { return test(readableText(blobs, 1)); }, numbers))
+        return false;
+    std::sort(numbers.begin(), numbers.end());
+    return true;
 }
 
 std::vector<int> SqliteTable::find(int column, const Key& key) {
@@ -527,6 +543,14 @@ bool SqliteTable::indexedFind(int column, const Key& key, std::vector<int>& numb
 bool SqliteTable::collect(sqlite3_stmt* stmt, const std::function<bool()>& passes,
                           std::vector<int>& numbers) {
     numbers.clear();
+    const bool read = collectMore(stmt, passes, numbers);
+    // Sorted here rather than by SQL, so the planner never trades the index for a rowid scan.
+    std::sort(numbers.begin(), numbers.end());
+    return read;
+}
+
+bool SqliteTable::collectMore(sqlite3_stmt* stmt, const std::function<bool()>& passes,
+                              std::vector<int>& numbers) {
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         if (!passes()) continue;
@@ -539,8 +563,6 @@ bool SqliteTable::collect(sqlite3_stmt* stmt, const std::function<bool()>& passe
         m_readFailed = true;
         numbers.clear();
     }
-    // Sorted here rather than by SQL, so the planner never trades the index for a rowid scan.
-    std::sort(numbers.begin(), numbers.end());
     return rc == SQLITE_DONE;
 }
 

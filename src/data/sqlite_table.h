@@ -157,6 +157,9 @@ class SqliteTable {
     // Steps a statement of (rowid, value) rows: the record numbers of those that pass, sorted.
     bool collect(sqlite3_stmt* stmt, const std::function<bool()>& passes,
                  std::vector<int>& numbers);
+    // The same, added to `numbers` as they come.
+    bool collectMore(sqlite3_stmt* stmt, const std::function<bool()>& passes,
+                     std::vector<int>& numbers);
     bool rangeFind(int column, const std::function<bool(std::string_view)>& test,
                    const std::vector<TextRange>& only, std::vector<int>& numbers);
     int resolve(const Field& field) const;

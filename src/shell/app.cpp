@@ -8,6 +8,7 @@
 #include "printing/print_queue.h"
 #include "printing/printer_settings_window.h"
 #include "query/query_window.h"
+#include "reports/past_days.h"
 #include "reports/report_window.h"
 #include "settings/display_scale_window.h"
 #include "settings/restaurant_settings_window.h"
@@ -18,7 +19,10 @@
 namespace tablora::shell {
 
 App::App(ui::Desktop& desktop, std::string databasePath, InstanceGuard* guard)
-    : m_desktop(desktop), m_data(std::move(databasePath)), m_guard(guard) {}
+    : m_desktop(desktop),
+      m_data(std::move(databasePath)),
+      m_guard(guard),
+      m_keepReportsFrom(report::PastDaysKeeper::kWorthKeeping) {}
 
 App::~App() {
     if (m_main) m_main->destroy();
@@ -29,6 +33,15 @@ App::~App() {
 printing::PrintQueue& App::printQueue() {
     if (!m_printQueue) m_printQueue = std::make_unique<printing::PrintQueue>(m_desktop);
     return *m_printQueue;
+}
+
+void App::keepPastReportDays() {
+    if (!m_pastDays) m_pastDays = std::make_unique<report::PastDaysKeeper>(m_desktop);
+    m_pastDays->keep(m_data.databasePath(), m_desktop.now(), m_keepReportsFrom);
+}
+
+void App::finishKeepingReportDays() {
+    if (m_pastDays) m_pastDays->finishAll();
 }
 
 backup::BackupService& App::backups() {

@@ -20,6 +20,7 @@ class TableBoardWindow;
 }  // namespace tablora::board
 namespace tablora::report {
 class ReportWindow;
+class PastDaysKeeper;
 }  // namespace tablora::report
 
 namespace tablora::shell {
@@ -50,6 +51,11 @@ class App : public core::AppContext {
     data::DataContext& data() override { return m_data; }
     printing::PrintQueue& printQueue() override;
     backup::BackupService& backups() override;
+    void keepPastReportDays() override;
+    // Waits for the keeping of past report days under way.
+    void finishKeepingReportDays();
+    // From how many journal records past report days are kept (tests keep small journals').
+    void setReportKeepingFrom(int orders) { m_keepReportsFrom = orders; }
     void reloadWindows() override;
     void refreshBoard() override;
     core::Session& session() override { return m_session; }
@@ -104,9 +110,11 @@ class App : public core::AppContext {
     int m_exitCode = 0;
     bool m_loginAccepted = false;
     bool m_offersNewRestaurant = false;
+    int m_keepReportsFrom;
 
     // Destroyed after the windows; it finishes the copy begun as the program closed.
     std::unique_ptr<backup::BackupService> m_backups;
+    std::unique_ptr<report::PastDaysKeeper> m_pastDays;
     // Destroyed after the windows; it sends what still waits before it goes.
     std::unique_ptr<printing::PrintQueue> m_printQueue;
     std::unique_ptr<MainWindow> m_main;

@@ -76,6 +76,7 @@ void MainWindow::created() {
     // Before the first write of the day (the user's skin is stored next).
     m_app.backups().afterLogin();
     applyLoggedInUser(m_app);
+    m_app.keepPastReportDays();
 }
 
 void MainWindow::offerNewRestaurant() {
@@ -153,6 +154,7 @@ void MainWindow::switchUser() {
     if (m_app.running() && m_app.session().switchUser) {
         m_app.backups().afterLogin();
         applyLoggedInUser(m_app);
+        m_app.keepPastReportDays();
     }
 }
 

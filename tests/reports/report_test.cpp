@@ -251,6 +251,30 @@ TEST_F(ReportWindowTest, TheReportIsSavedAsARealWorkbookAndTheCloseIsPrinted) {
     EXPECT_EQ(lastMessage().text, "没有设置账单打印机！");
 }
 
+TEST_F(ReportWindowTest, ThePastDaysAreKeptAfterTheDaysFirstLoginAndTheReportReadsThem) {
+    ASSERT_TRUE(data::addHistory(db, 2000, {2025, 3, 7, 0, 0, 0}, 1).empty());
+    queueLogin("经理", "888888");
+    app = std::make_unique<shell::App>(desktop, db);
+    app->setReportKeepingFrom(2000);  // a journal this size is kept
+    app->start();
+    app->finishKeepingReportDays();
+    // Every day from the first order's to yesterday, 2025-03-06; today's not.
+    EXPECT_EQ(sql("SELECT max(日期) FROM 报表缓存"), "20250306");
+    EXPECT_EQ(sql("SELECT count(*) FROM 报表缓存 WHERE 日期 >= 20250307"), "0");
+    EXPECT_GT(std::stoi(sql("SELECT count(*) FROM 报表缓存")), 300);
+    // A day changed by another program afterwards is read as it now is.
+    exec(
+        "UPDATE 流水 SET 金额 = 金额 + 1000 WHERE rowid = (SELECT min(rowid) FROM 流水 WHERE "
+        "时间 LIKE '2025年3月6日%')");
+    auto& w = open();
+    w.日期框_开始.setDate({2025, 3, 6, 0, 0, 0});
+    w.日期框_结束.setDate({2025, 3, 6, 0, 0, 0});
+    w.按钮_查询.click();
+    const long long turnover =
+        std::stoll(sql("SELECT sum(金额) FROM 流水 WHERE 时间 LIKE '2025年3月6日%'"));
+    EXPECT_EQ(w.超级列表框_汇总.cell(2, 1), std::to_string(turnover));
+}
+
 TEST_F(ReportWindowTest, WithoutTheRightsTheControlsAreDisabled) {
     addUser("服务员", "1", "1000000000");
     start("服务员", "1");

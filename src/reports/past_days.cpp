@@ -1,0 +1,40 @@
+#include "reports/past_days.h"
+
+#include <algorithm>
+
+#include "core/journal_days.h"
+#include "reports/day_report.h"
+
+namespace tablora::report {
+
+void PastDaysKeeper::keep(const std::string& databasePath, const util::CalendarTime& today,
+                          int fromOrders) {
+    if (core::dayNumber(today) == m_keptOn) return;
+    m_keptOn = core::dayNumber(today);
+    m_worker.post([this, databasePath, today,
+                   fromOrders] { keepPastDays(databasePath, today, m_stop, fromOrders); },
+                  {});
+}
+
+void keepPastDays(const std::string& databasePath, const util::CalendarTime& today,
+                  const std::atomic<bool>& stop, int fromOrders) {
+    data::DataContext data(databasePath);
+    if (data.openForLogin() != data::DataContext::LoginOpen::Ok) return;
+    auto& journal = data.openOnDemand(data.journalCursor);
+    if (journal.recordCount() < fromOrders) return;
+    const auto first =
+        journal.moveFirst() ? util::readDateText(journal.readText("时间")) : std::nullopt;
+    journal.close();
+    if (!first) return;
+    const std::vector<int> days = core::daysFrom(*first, today);
+    Report report;
+    for (size_t i = 0; i + 1 < days.size() && !stop;) {
+        // A month at a time (today not), each read at one moment of the file.
+        size_t j = i;
+        while (j + 2 < days.size() && days[j + 1] / 100 == days[i] / 100) ++j;
+        buildReport(data, core::dayOf(days[i]), core::dayOf(days[j]), today, report);
+        i = j + 1;
+    }
+}
+
+}  // namespace tablora::report
