@@ -115,6 +115,14 @@ SqliteTable& DataContext::openOnDemand(SqliteTable& cursor) {
     return cursor;
 }
 
+void DataContext::prepareForWork() {
+    for (SqliteTable* cursor : {&journalCursor, &detailCursor})
+        if (cursor->isOpen())
+            cursor->takeInChanges();
+        else
+            openOnDemand(*cursor);
+}
+
 void DataContext::closeUserAndDatabase() {
     userCursor.close();
     database.close();

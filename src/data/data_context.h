@@ -24,6 +24,10 @@ class DataContext {
     // Makes sure the database and this cursor are open; when either is not, reopens both.
     // Failures are silent: the cursor then reads as empty.
     SqliteTable& openOnDemand(SqliteTable& cursor);
+    // Opens the journal and lines cursors, or takes in other programs' changes to them: at an
+    // idle moment (after login), so the first order or query of a session is as fast as the
+    // next one even over millions of lines.
+    void prepareForWork();
     // Closes userCursor, then the database (end of the main window, cancelled login).
     void closeUserAndDatabase();
 

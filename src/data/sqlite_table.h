@@ -61,6 +61,9 @@ class SqliteTable {
     // Makes the record with this rowid current, after taking in what other connections have
     // changed; false (no record current) when it is gone or the table could not be read.
     bool moveToRowid(std::int64_t rowid);
+    // Takes in now what other connections changed, so the next action need not: done at idle
+    // moments, it spares a person the recount of a large table after another program's write.
+    bool takeInChanges() { return isOpen() && syncRowids(true); }
     // Whether the last walk or find could not read all it asked for (the file locked by another
     // program, damaged, or the cursor not open): its result is then not "nothing found".
     // Cleared by moveFirst, moveToRowid and every find.

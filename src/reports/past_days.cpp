@@ -8,12 +8,12 @@
 namespace tablora::report {
 
 void PastDaysKeeper::keep(const std::string& databasePath, const util::CalendarTime& today,
-                          int fromOrders) {
+                          int fromOrders, std::function<void()> then) {
     if (core::dayNumber(today) == m_keptOn) return;
     m_keptOn = core::dayNumber(today);
     m_worker.post([this, databasePath, today,
                    fromOrders] { keepPastDays(databasePath, today, m_stop, fromOrders); },
-                  {});
+                  std::move(then));
 }
 
 void keepPastDays(const std::string& databasePath, const util::CalendarTime& today,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 #include "core/worker.h"
@@ -20,8 +21,9 @@ class PastDaysKeeper {
 
     // Once a day; later calls of the same day do nothing. Below `fromOrders` records in the
     // journal nothing is kept: a year of a small journal is read in a few tens of milliseconds.
-    void keep(const std::string& databasePath, const util::CalendarTime& today,
-              int fromOrders = kWorthKeeping);
+    // `then` runs on the window thread once the keeping is done.
+    void keep(const std::string& databasePath, const util::CalendarTime& today, int fromOrders,
+              std::function<void()> then);
     static constexpr int kWorthKeeping = 20'000;
     // Waits for the keeping under way (scripts and tests).
     void finishAll() { m_worker.finishAll(); }

@@ -37,7 +37,10 @@ printing::PrintQueue& App::printQueue() {
 
 void App::keepPastReportDays() {
     if (!m_pastDays) m_pastDays = std::make_unique<report::PastDaysKeeper>(m_desktop);
-    m_pastDays->keep(m_data.databasePath(), m_desktop.now(), m_keepReportsFrom);
+    // What was kept was written by another connection: the cursors take that in before the
+    // next action has to.
+    m_pastDays->keep(m_data.databasePath(), m_desktop.now(), m_keepReportsFrom,
+                     [this] { m_data.prepareForWork(); });
 }
 
 void App::finishKeepingReportDays() {

@@ -77,6 +77,7 @@ void MainWindow::created() {
     m_app.backups().afterLogin();
     applyLoggedInUser(m_app);
     m_app.keepPastReportDays();
+    m_app.data().prepareForWork();
 }
 
 void MainWindow::offerNewRestaurant() {
@@ -155,6 +156,7 @@ void MainWindow::switchUser() {
         m_app.backups().afterLogin();
         applyLoggedInUser(m_app);
         m_app.keepPastReportDays();
+        m_app.data().prepareForWork();
     }
 }
 
