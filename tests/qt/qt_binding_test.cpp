@@ -30,7 +30,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolBox>
-#include <QTreeView>
+#include <QTableView>
 
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
@@ -216,7 +216,7 @@ TEST_F(QtBindingTest, ClickingADishInTheRollMenuAddsALine) {
     EXPECT_GE(dish->minimumHeight(), 36);
     QTest::mouseClick(dish, Qt::LeftButton);
     desktop.syncAll();
-    auto* lines = find<QTreeView>(order, "超级列表框_点菜");
+    auto* lines = find<QTableView>(order, "超级列表框_点菜");
     ASSERT_EQ(lines->model()->rowCount(), 1);
     EXPECT_EQ(lines->model()->index(0, 2).data().toString(), q("宫保鸡丁"));
     EXPECT_EQ(lines->model()->headerData(6, Qt::Horizontal).toString(), q("菜品分类"));
@@ -352,7 +352,7 @@ TEST_F(QtBindingTest, SelectingAnOrderWithTheKeyboardShowsItsLines) {
     startAndLogIn();
     clickToolbar("买单结账");
     auto* checkout = app.checkoutWindow();
-    auto* orders = find<QTreeView>(checkout, "超级列表框_流水");
+    auto* orders = find<QTableView>(checkout, "超级列表框_流水");
     ASSERT_EQ(orders->model()->rowCount(), 2);
     orders->setFocus();
     QTest::keyClick(orders, Qt::Key_Down);  // onto the first row
@@ -362,7 +362,7 @@ TEST_F(QtBindingTest, SelectingAnOrderWithTheKeyboardShowsItsLines) {
     EXPECT_EQ(checkout->超级列表框_流水.currentRow(), 1);
     EXPECT_EQ(find<QLabel>(checkout, "标签_台号")->text(), q("大厅2号"));
     EXPECT_EQ(find<QLabel>(checkout, "标签_金额")->text(), q("56"));
-    auto* lines = find<QTreeView>(checkout, "超级列表框_明细");
+    auto* lines = find<QTableView>(checkout, "超级列表框_明细");
     ASSERT_EQ(lines->model()->rowCount(), 1);
     EXPECT_EQ(lines->model()->index(0, 4).data().toString(), q("2"));
 
@@ -462,7 +462,7 @@ TEST_F(QtBindingTest, TheCashDeskOpensAndStaysWithNoOrderChosenUntilAPersonChoos
     startAndLogIn();
     clickToolbar("买单结账");
     auto* checkout = app.checkoutWindow();
-    auto* orders = find<QTreeView>(checkout, "超级列表框_流水");
+    auto* orders = find<QTableView>(checkout, "超级列表框_流水");
     // The list gets the keyboard, which makes a row current in the view: that chooses nothing.
     desktop.widgetOf(*checkout)->activateWindow();
     orders->setFocus(Qt::TabFocusReason);
@@ -508,7 +508,7 @@ TEST_F(QtBindingTest, ANewOrderLineIsScrolledIntoSight) {
             order->卷帘式菜单_点菜.clickItem(g, i);
     desktop.syncAll();
     QApplication::processEvents();
-    auto* lines = find<QTreeView>(order, "超级列表框_点菜");
+    auto* lines = find<QTableView>(order, "超级列表框_点菜");
     const int last = lines->model()->rowCount() - 1;
     ASSERT_GT(last, 20);
     EXPECT_TRUE(
@@ -588,7 +588,7 @@ TEST_F(QtBindingTest, TheAnnouncementKeepsEveryCharacterOfALongText) {
 TEST_F(QtBindingTest, AListTellsItsViewOnlyWhatChanged) {
     startAndLogIn();
     auto* order = openFirstTable({{1, 0}, {1, 1}, {1, 2}, {1, 3}, {1, 4}});
-    auto* model = find<QTreeView>(order, "超级列表框_点菜")->model();
+    auto* model = find<QTableView>(order, "超级列表框_点菜")->model();
     QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
     QSignalSpy removed(model, &QAbstractItemModel::rowsRemoved);
     QSignalSpy reset(model, &QAbstractItemModel::modelReset);
