@@ -183,6 +183,20 @@ void journal(shell::App& app, int rounds, const std::function<void()>& flush, Re
         timed("query: export one order", [&] { q.按钮_单台导出.click(); });
         timed("query: delete an order, the day again", [&] { q.按钮_删除.click(); });
     }
+    // The lists that grow with the history: a year, and 全部, each repeated after a delete.
+    for (int i = 0; i < std::max(2, rounds / 5); ++i) {
+        timed("query: one year, with totals", [&] {
+            q.日期框1.pick({2025, 1, 1, 0, 0, 0});
+            q.日期框2.pick({2025, 12, 31, 0, 0, 0});
+            q.按钮_查询时间.click();
+        });
+        q.超级列表框_流水.selectRow(1 + i);
+        timed("query: delete an order, the year again", [&] { q.按钮_删除.click(); });
+        q.按钮_查询全部.click();
+        flush();
+        q.超级列表框_流水.selectRow(1 + i);
+        timed("query: delete an order, 全部 again", [&] { q.按钮_删除.click(); });
+    }
 }
 
 // The manager's settings over a big menu: 100 tables, 30 categories, 1,000 dishes and 200
