@@ -73,6 +73,18 @@ bool addReportCache(SqliteDB& database) {
     return false;
 }
 
+int newestKeptDay(SqliteDB& database) {
+    sqlite3* db = database.handle();
+    sqlite3_stmt* stmt = nullptr;
+    int day = 0;
+    if (db &&
+        sqlite3_prepare_v2(db, "SELECT max(日期) FROM 报表缓存", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        day = sqlite3_column_int(stmt, 0);
+    sqlite3_finalize(stmt);
+    return day;
+}
+
 ReportCache::~ReportCache() {
     if (m_db) finish({}, {});
 }

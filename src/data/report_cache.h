@@ -13,6 +13,9 @@ class SqliteDB;
 // made (a read-only file): figures are then always worked out afresh.
 bool addReportCache(SqliteDB& database);
 
+// The newest day kept (yyyymmdd); 0 when none is, or it cannot be read.
+int newestKeptDay(SqliteDB& database);
+
 // Each past day's report figures, kept in 报表缓存 so a year is read as a few hundred rows,
 // not a million lines. Once anything is kept, triggers on 流水, 明细 and 结账 note in 报表变动
 // the opening time of every order changed by any program; a day so noted is worked out afresh.

@@ -3,14 +3,27 @@
 #include <algorithm>
 
 #include "core/journal_days.h"
+#include "data/report_cache.h"
 #include "reports/day_report.h"
 
 namespace tablora::report {
 
-void PastDaysKeeper::keep(const std::string& databasePath, const util::CalendarTime& today,
-                          int fromOrders, std::function<void()> then) {
+void PastDaysKeeper::keep(data::DataContext& data, const util::CalendarTime& today, int fromOrders,
+                          std::function<void()> then) {
     if (core::dayNumber(today) == m_keptOn) return;
     m_keptOn = core::dayNumber(today);
+    if (const int newest = data::newestKeptDay(data.database); newest > 0) {
+        // From the newest kept day to today, both not to be kept again.
+        const std::vector<int> days = core::daysFrom(core::dayOf(newest), today);
+        if (days.size() <= kAtOnce + 2) {
+            Report report;
+            if (days.size() > 2)
+                buildReport(data, core::dayOf(days[1]), core::dayOf(days[days.size() - 2]), today,
+                            report);
+            return;
+        }
+    }
+    const std::string databasePath = data.databasePath();
     m_worker.post([this, databasePath, today,
                    fromOrders] { keepPastDays(databasePath, today, m_stop, fromOrders); },
                   std::move(then));

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/worker.h"
+#include "data/data_context.h"
 #include "util/date_time.h"
 
 namespace tablora::report {
@@ -21,10 +22,14 @@ class PastDaysKeeper {
 
     // Once a day; later calls of the same day do nothing. Below `fromOrders` records in the
     // journal nothing is kept: a year of a small journal is read in a few tens of milliseconds.
-    // `then` runs on the window thread once the keeping is done.
-    void keep(const std::string& databasePath, const util::CalendarTime& today, int fromOrders,
+    // The few days since the newest kept one (yesterday, as a rule) are kept at once through
+    // `data`'s own connection, whose cursors then need not take in another connection's write;
+    // longer spans (the first time: years) on the thread, and `then` runs on the window thread
+    // once they are kept.
+    void keep(data::DataContext& data, const util::CalendarTime& today, int fromOrders,
               std::function<void()> then);
     static constexpr int kWorthKeeping = 20'000;
+    static constexpr size_t kAtOnce = 7;  // days kept at once on the window thread, at most
     // Waits for the keeping under way (scripts and tests).
     void finishAll() { m_worker.finishAll(); }
 

@@ -39,7 +39,7 @@ void App::keepPastReportDays() {
     if (!m_pastDays) m_pastDays = std::make_unique<report::PastDaysKeeper>(m_desktop);
     // What was kept was written by another connection: the cursors take that in before the
     // next action has to.
-    m_pastDays->keep(m_data.databasePath(), m_desktop.now(), m_keepReportsFrom,
+    m_pastDays->keep(m_data, m_desktop.now(), m_keepReportsFrom,
                      [this] { m_data.prepareForWork(); });
 }
 

@@ -273,6 +273,11 @@ TEST_F(ReportWindowTest, ThePastDaysAreKeptAfterTheDaysFirstLoginAndTheReportRea
     const long long turnover =
         std::stoll(sql("SELECT sum(金额) FROM 流水 WHERE 时间 LIKE '2025年3月6日%'"));
     EXPECT_EQ(w.超级列表框_汇总.cell(2, 1), std::to_string(turnover));
+    // Two days on, the next login keeps the two days since at once, on the window's connection.
+    desktop.clock = {2025, 3, 9, 9, 0, 0};
+    switchUser("经理", "888888");
+    EXPECT_EQ(sql("SELECT max(日期) FROM 报表缓存"), "20250308");
+    EXPECT_EQ(sql("SELECT count(*) FROM 报表缓存 WHERE 日期 >= 20250307"), "2");
 }
 
 TEST_F(ReportWindowTest, WithoutTheRightsTheControlsAreDisabled) {
