@@ -12,6 +12,9 @@ void PastDaysKeeper::keep(data::DataContext& data, const util::CalendarTime& tod
                           std::function<void()> then) {
     if (core::dayNumber(today) == m_keptOn) return;
     m_keptOn = core::dayNumber(today);
+    // Counted on the window's connection, which opens the journal at login anyway: a small
+    // journal costs no thread and no second connection.
+    if (data.openOnDemand(data.journalCursor).recordCount() < fromOrders) return;
     if (const int newest = data::newestKeptDay(data.database); newest > 0) {
         // From the newest kept day to today, both not to be kept again.
         const std::vector<int> days = core::daysFrom(core::dayOf(newest), today);

@@ -27,6 +27,8 @@ bool execSql(const std::string& dbPath, const std::string& sql) {
         sqlite3_close(db);
         return false;
     }
+    // As a well-behaved other program: it waits a moment for a write of the program's.
+    sqlite3_busy_timeout(db, 2000);
     const bool ok = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;
