@@ -10,6 +10,7 @@
 #include <map>
 
 #include "data/sqlite_db.h"
+#include "data/statements.h"
 
 namespace tablora::data {
 namespace fs = std::filesystem;
@@ -26,19 +27,6 @@ std::string stamp(const util::CalendarTime& t) {
     std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour,
                   t.minute, t.second);
     return text;
-}
-
-// The single text a statement gives, or empty.
-std::string single(sqlite3* db, const char* sql) {
-    sqlite3_stmt* stmt = nullptr;
-    std::string value;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW) {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-        if (text) value = text;
-    }
-    sqlite3_finalize(stmt);
-    return value;
 }
 
 long long count(sqlite3* db) {

@@ -2,7 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <cstdlib>
+
 #include "data/sqlite_db.h"
+#include "data/statements.h"
 
 namespace tablora::data {
 namespace {
@@ -44,16 +47,10 @@ std::string triggerSql() {
 }
 
 int ownTriggers(sqlite3* db) {
-    sqlite3_stmt* stmt = nullptr;
-    int n = -1;
-    if (sqlite3_prepare_v2(db,
-                           "SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND name "
-                           "LIKE '报表变动\\_%' ESCAPE '\\'",
-                           -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        n = sqlite3_column_int(stmt, 0);
-    sqlite3_finalize(stmt);
-    return n;
+    return std::atoi(single(db,
+                            "SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND name "
+                            "LIKE '报表变动\\_%' ESCAPE '\\'")
+                         .c_str());
 }
 
 }  // namespace
@@ -74,15 +71,7 @@ bool addReportCache(SqliteDB& database) {
 }
 
 int newestKeptDay(SqliteDB& database) {
-    sqlite3* db = database.handle();
-    sqlite3_stmt* stmt = nullptr;
-    int day = 0;
-    if (db &&
-        sqlite3_prepare_v2(db, "SELECT max(日期) FROM 报表缓存", -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        day = sqlite3_column_int(stmt, 0);
-    sqlite3_finalize(stmt);
-    return day;
+    return std::atoi(single(database.handle(), "SELECT max(日期) FROM 报表缓存").c_str());
 }
 
 ReportCache::~ReportCache() {
@@ -95,37 +84,26 @@ bool ReportCache::begin(SqliteDB& database, std::vector<std::string>& changedTim
     if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) return false;
     m_db = &database;
     // The first read fixes the moment every figure of this report is read at.
-    sqlite3_stmt* stmt = nullptr;
-    bool ok = sqlite3_prepare_v2(db, "SELECT 时间 FROM 报表变动", -1, &stmt, nullptr) == SQLITE_OK;
-    int rc = SQLITE_DONE;
-    while (ok && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-        changedTimes.emplace_back(t ? t : "");
-    }
-    sqlite3_finalize(stmt);
+    const bool read = forEachRow(db, "SELECT 时间 FROM 报表变动", [&](sqlite3_stmt* stmt) {
+        changedTimes.emplace_back(columnView(stmt, 0));
+    });
     m_noted = !changedTimes.empty();
-    if (ok && rc == SQLITE_DONE) return true;
+    if (read) return true;
     sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     m_db = nullptr;
     return false;
 }
 
 bool ReportCache::load(int from, int to, std::map<int, std::string>& kept) {
-    sqlite3* db = m_db ? m_db->handle() : nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    if (!db || sqlite3_prepare_v2(db, "SELECT 日期, 内容 FROM 报表缓存 WHERE 日期 BETWEEN ? AND ?",
-                                  -1, &stmt, nullptr) != SQLITE_OK)
-        return false;
-    sqlite3_bind_int(stmt, 1, from);
-    sqlite3_bind_int(stmt, 2, to);
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        const auto* blob = static_cast<const char*>(sqlite3_column_blob(stmt, 1));
-        kept[sqlite3_column_int(stmt, 0)] =
-            std::string(blob ? blob : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 1)));
-    }
-    sqlite3_finalize(stmt);
-    return rc == SQLITE_DONE;
+    // Day numbers bound as text take the column's integer affinity.
+    return forEachRow(m_db ? m_db->handle() : nullptr,
+                      "SELECT 日期, 内容 FROM 报表缓存 WHERE 日期 BETWEEN ?1 AND ?2",
+                      [&](sqlite3_stmt* stmt) {
+                          const auto* blob = static_cast<const char*>(sqlite3_column_blob(stmt, 1));
+                          kept[sqlite3_column_int(stmt, 0)] = std::string(
+                              blob ? blob : "", static_cast<size_t>(sqlite3_column_bytes(stmt, 1)));
+                      },
+                      {std::to_string(from), std::to_string(to)});
 }
 
 void ReportCache::finish(const std::vector<int>& forget, const std::map<int, std::string>& keep) {
@@ -133,7 +111,7 @@ void ReportCache::finish(const std::vector<int>& forget, const std::map<int, std
     m_db = nullptr;
     if (!db) return;
     if (sqlite3_get_autocommit(db)) return;  // SQLite already ended it
-    const auto run = [db](sqlite3_stmt* stmt) {
+    const auto run = [](sqlite3_stmt* stmt) {
         const bool done = sqlite3_step(stmt) == SQLITE_DONE;
         sqlite3_reset(stmt);
         return done;

@@ -7,30 +7,9 @@
 #include <string_view>
 
 #include "data/sqlite_db.h"
+#include "data/statements.h"
 
 namespace tablora::data {
-namespace {
-
-std::string_view view(sqlite3_stmt* s, int c) {
-    const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
-    return t ? std::string_view(t, static_cast<size_t>(sqlite3_column_bytes(s, c)))
-             : std::string_view();
-}
-
-template <class Row>
-bool query(sqlite3* db, const char* sql, Row&& row, const std::vector<std::string>& texts = {}) {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) return false;
-    for (size_t i = 0; i < texts.size(); ++i)
-        sqlite3_bind_text(stmt, static_cast<int>(i + 1), texts[i].data(),
-                          static_cast<int>(texts[i].size()), SQLITE_STATIC);
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) row(stmt);
-    sqlite3_finalize(stmt);
-    return rc == SQLITE_DONE;
-}
-
-}  // namespace
 
 bool ReportOrders::set(SqliteDB& database, const std::vector<std::string>& numbers) {
     m_db = &database;
@@ -44,8 +23,9 @@ bool ReportOrders::set(SqliteDB& database, const std::vector<std::string>& numbe
     m_greatest = *greatest;
     // The span is read when it holds few orders besides these.
     long long inSpan = -1;
-    query(db, "SELECT count(*) FROM 流水 WHERE 单号 >= ?1 AND 单号 <= ?2",
-          [&](sqlite3_stmt* s) { inSpan = sqlite3_column_int64(s, 0); }, {m_least, m_greatest});
+    forEachRow(db, "SELECT count(*) FROM 流水 WHERE 单号 >= ?1 AND 单号 <= ?2",
+               [&](sqlite3_stmt* s) { inSpan = sqlite3_column_int64(s, 0); },
+               {m_least, m_greatest});
     const auto wanted = static_cast<long long>(numbers.size());
     if (inSpan >= 0 && inSpan <= wanted + wanted / 4 + 100) {
         m_span = true;
@@ -73,40 +53,38 @@ bool ReportOrders::set(SqliteDB& database, const std::vector<std::string>& numbe
 }
 
 bool ReportOrders::forEachLine(const Line& line) {
-    sqlite3* db = m_db ? m_db->handle() : nullptr;
-    if (!db) return false;
-    if (!m_any) return true;
-    const char* sql =
-        m_span ? "SELECT 单号, 菜品, 分类, CAST(数量 AS INTEGER), CAST(金额 AS INTEGER) FROM 明细 "
-                 "WHERE 单号 >= ?1 AND 单号 <= ?2"
-               : "SELECT d.单号, d.菜品, d.分类, CAST(d.数量 AS INTEGER), CAST(d.金额 AS INTEGER) "
-                 "FROM temp.报表单号 n CROSS JOIN 明细 d ON d.单号 = n.单号";
-    return query(
-        db, sql,
+    return read(
+        "SELECT 单号, 菜品, 分类, CAST(数量 AS INTEGER), CAST(金额 AS INTEGER) FROM 明细 "
+        "WHERE 单号 >= ?1 AND 单号 <= ?2",
+        "SELECT d.单号, d.菜品, d.分类, CAST(d.数量 AS INTEGER), CAST(d.金额 AS INTEGER) "
+        "FROM temp.报表单号 n CROSS JOIN 明细 d ON d.单号 = n.单号",
         [&](sqlite3_stmt* s) {
-            line(view(s, 0), view(s, 1), view(s, 2), sqlite3_column_int64(s, 3),
+            line(columnView(s, 0), columnView(s, 1), columnView(s, 2), sqlite3_column_int64(s, 3),
                  sqlite3_column_int64(s, 4));
-        },
-        m_span ? std::vector<std::string>{m_least, m_greatest} : std::vector<std::string>{});
+        });
 }
 
 bool ReportOrders::forEachPayment(const Payment& payment) {
+    return read(
+        "SELECT k.单号, k.付款方式, CAST(k.实收 AS INTEGER), CAST(k.找零 AS INTEGER) "
+        "FROM 结账 k WHERE k.单号 >= ?1 AND k.单号 <= ?2 "
+        "AND k.rowid = (SELECT min(rowid) FROM 结账 WHERE 单号 = k.单号)",
+        "SELECT k.单号, k.付款方式, CAST(k.实收 AS INTEGER), CAST(k.找零 AS INTEGER) "
+        "FROM temp.报表单号 n CROSS JOIN 结账 k ON k.单号 = n.单号 "
+        "WHERE k.rowid = (SELECT min(rowid) FROM 结账 WHERE 单号 = n.单号)",
+        [&](sqlite3_stmt* s) {
+            payment(columnView(s, 0), columnView(s, 1), sqlite3_column_int64(s, 2),
+                    sqlite3_column_int64(s, 3));
+        });
+}
+
+bool ReportOrders::read(const char* spanSql, const char* listedSql,
+                        const std::function<void(sqlite3_stmt*)>& row) {
     sqlite3* db = m_db ? m_db->handle() : nullptr;
     if (!db) return false;
     if (!m_any) return true;
-    const char* sql =
-        m_span ? "SELECT k.单号, k.付款方式, CAST(k.实收 AS INTEGER), CAST(k.找零 AS INTEGER) "
-                 "FROM 结账 k WHERE k.单号 >= ?1 AND k.单号 <= ?2 "
-                 "AND k.rowid = (SELECT min(rowid) FROM 结账 WHERE 单号 = k.单号)"
-               : "SELECT k.单号, k.付款方式, CAST(k.实收 AS INTEGER), CAST(k.找零 AS INTEGER) "
-                 "FROM temp.报表单号 n CROSS JOIN 结账 k ON k.单号 = n.单号 "
-                 "WHERE k.rowid = (SELECT min(rowid) FROM 结账 WHERE 单号 = n.单号)";
-    return query(
-        db, sql,
-        [&](sqlite3_stmt* s) {
-            payment(view(s, 0), view(s, 1), sqlite3_column_int64(s, 2), sqlite3_column_int64(s, 3));
-        },
-        m_span ? std::vector<std::string>{m_least, m_greatest} : std::vector<std::string>{});
+    return m_span ? forEachRow(db, spanSql, row, {m_least, m_greatest})
+                  : forEachRow(db, listedSql, row);
 }
 
 }  // namespace tablora::data

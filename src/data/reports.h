@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+struct sqlite3_stmt;
+
 namespace tablora::data {
 
 class SqliteDB;
@@ -33,6 +35,9 @@ class ReportOrders {
     bool forEachPayment(const Payment& payment);
 
   private:
+    // The span's statement (its least and greatest numbers as ?1 and ?2), or the listed one.
+    bool read(const char* spanSql, const char* listedSql,
+              const std::function<void(sqlite3_stmt*)>& row);
     SqliteDB* m_db = nullptr;
     bool m_any = false;
     bool m_span = false;
