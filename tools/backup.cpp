@@ -13,7 +13,11 @@ int main(int argc, char** argv) {
                      "把数据库做一份经过校验的副本 cysj-年月日-时分秒.db 放进备份文件夹。\n");
         return 2;
     }
-    const auto result = tablora::data::backupDatabase(argv[1], argv[2], tablora::util::localNow());
+    const auto now = tablora::util::localNow();
+    const auto result = tablora::data::backupDatabase(argv[1], argv[2], now);
+    // Kept as the program keeps its own folder: the newest copies and one a month, and what a
+    // run cut short left behind once it is a day old. Run from cron, nothing else would.
+    tablora::data::pruneBackups(argv[2], now);
     if (!result.ok) {
         std::fprintf(stderr, "%s\n", result.error.c_str());
         return 1;

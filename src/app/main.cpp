@@ -55,9 +55,14 @@ std::string databasePath() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A test may run its copies under their own marker, beside a copy someone is using.
+    const char* suffix = std::getenv("TABLORA_INSTANCE_SUFFIX");
+    tablora::shell::InstanceGuard guard(std::string(tablora::shell::InstanceGuard::kIdentifier) +
+                                        (suffix ? suffix : ""));
     // The display scale chosen in the program; the window system takes it only at start-up.
-    // A scale set from outside (the environment) is left alone.
-    const int scale = tablora::data::readDisplayScale(databasePath());
+    // A scale set from outside (the environment) is left alone. A second copy, which the guard
+    // sends away, never touches the file the first one is working in.
+    const int scale = guard.claim() ? tablora::data::readDisplayScale(databasePath()) : 100;
     if (scale != 100 && !std::getenv("QT_SCALE_FACTOR"))
         ::setenv("QT_SCALE_FACTOR", std::to_string(scale / 100.0).c_str(), 1);
     QApplication application(argc, argv);
@@ -85,10 +90,6 @@ int main(int argc, char** argv) {
     // Unattended runs (tests of whole processes) set how long a message box waits for nobody.
     const char* unattended = std::getenv("TABLORA_UNATTENDED_MS");
     tablora::ui::qt::QtDesktop desktop(unattended ? std::atoi(unattended) : 0);
-    // A test may run its copies under their own marker, beside a copy someone is using.
-    const char* suffix = std::getenv("TABLORA_INSTANCE_SUFFIX");
-    tablora::shell::InstanceGuard guard(std::string(tablora::shell::InstanceGuard::kIdentifier) +
-                                        (suffix ? suffix : ""));
     tablora::shell::App app(desktop, databasePath(), &guard);
     std::error_code ec;
     app.setOffersNewRestaurant(

@@ -64,7 +64,7 @@ void BackupService::afterLogin() {
     copyNow();
 }
 
-void BackupService::copyNow(Done then) {
+void BackupService::copyNow(Done then, const std::string& spared) {
     const util::CalendarTime now = m_app.desktop().now();
     // The moment is fixed here, before the next write of the program's.
     auto copy = std::make_shared<data::BackupCopy>();
@@ -81,12 +81,12 @@ void BackupService::copyNow(Done then) {
     auto outcome = std::make_shared<Outcome>();
     outcome->ok = begun;
     m_worker.post(
-        [copy, targets, now, outcome, begun] {
+        [copy, targets, now, outcome, begun, spared] {
             if (!begun) return;
             for (const auto& folder : targets) {
                 const data::BackupResult made = copy->copyInto(folder, now);
                 if (made.ok) {
-                    data::pruneBackups(folder, now);
+                    data::pruneBackups(folder, now, 14, 12, spared);
                     if (outcome->mainCopy.empty() && folder == targets.front())
                         outcome->mainCopy = made.path;
                 } else {
@@ -108,9 +108,9 @@ void BackupService::atClose() {
     if (fs::is_regular_file(databasePath())) copyNow();
 }
 
-void BackupService::checkAtStartUp() {
+bool BackupService::checkAtStartUp() {
     const std::string path = databasePath();
-    if (data::checkDatabaseFile(path) != data::FileCheck::Damaged) return;
+    if (data::checkDatabaseFile(path) != data::FileCheck::Damaged) return true;
     // The second folder is kept in the damaged file: read if it still can be.
     std::vector<std::string> places{mainFolder()};
     {
@@ -121,28 +121,34 @@ void BackupService::checkAtStartUp() {
             places.push_back(table.readText("第二文件夹"));
     }
     const std::string copy = data::newestGoodBackup(places);
-    if (copy.empty()) return;
+    if (copy.empty()) {
+        m_app.message("数据库文件已损坏，且没有可用的备份，请检查！", ui::Icon::Error);
+        return false;
+    }
     if (m_app.desktop().messageBox("数据库文件已损坏，是否从最近的备份恢复？", "信息：",
                                    ui::Icon::Question, ui::Buttons::YesNo) != ui::Answer::Yes)
-        return;
+        return true;
     data::replaceWithBackup(path, copy, m_app.desktop().now());
+    return true;
 }
 
 void BackupService::restore(const std::string& copy, std::function<void(bool ok)> then) {
-    copyNow([this, copy, then = std::move(then)](bool ok, const std::string& mainCopy) {
-        // Without a copy of what is there now, nothing is replaced.
-        if (!ok && mainCopy.empty()) {
-            then(false);
-            return;
-        }
-        auto& data = m_app.data();
-        data.openOnDemand(data.displayCursor);
-        const bool restored = data::restoreInto(data.database, copy).empty();
-        // Every cursor reads afresh from a connection opened again.
-        data.database.close();
-        m_app.reloadWindows();
-        then(restored);
-    });
+    copyNow(
+        [this, copy, then = std::move(then)](bool ok, const std::string& mainCopy) {
+            // Without a copy of what is there now, nothing is replaced.
+            if (!ok && mainCopy.empty()) {
+                then(false);
+                return;
+            }
+            auto& data = m_app.data();
+            data.openOnDemand(data.displayCursor);
+            const bool restored = data::restoreInto(data.database, copy).empty();
+            // Every cursor reads afresh from a connection opened again.
+            data.database.close();
+            m_app.reloadWindows();
+            then(restored);
+        },
+        copy);
 }
 
 }  // namespace tablora::backup

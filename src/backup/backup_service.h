@@ -34,15 +34,21 @@ class BackupService {
     // A copy now. Automatic copies report a failure once per run; `then` (on the window
     // thread) is given whether every folder got its copy, and the copy of the main folder.
     using Done = std::function<void(bool ok, const std::string& mainCopy)>;
-    void copyNow(Done then = {});
+    // `spared`: a copy the folders' pruning must keep (the one about to be restored).
+    void copyNow(Done then = {}, const std::string& spared = {});
     // The copy as the program closes: the thread finishes it before the program ends.
     void atClose();
     bool busy() { return m_worker.busy(); }
+    // `then` runs on the window thread once the copies under way are done.
+    void afterCopies(std::function<void()> then) {
+        m_worker.post([] {}, std::move(then));
+    }
     // Waits for copies under way and hands their outcomes back now.
     void finishAll() { m_worker.finishAll(); }
 
-    // Before the login window: a damaged cysj.db is offered the newest good copy.
-    void checkAtStartUp();
+    // Before the login window: a damaged cysj.db is offered the newest good copy. False when it
+    // is damaged and there is no copy (the person was told): nothing may be written into it.
+    bool checkAtStartUp();
     // Replaces the data with a copy's, once the current data is itself copied (so a restore can
     // be undone); every loaded window then shows it. `then` is told the outcome.
     void restore(const std::string& copy, std::function<void(bool ok)> then);

@@ -29,19 +29,29 @@ std::string timeText(const util::CalendarTime& t) {
 }  // namespace
 
 BackupWindow::BackupWindow(core::AppContext& app)
-    : Window(app.desktop(), "BackupWindow", "数据备份", 640, 410), m_app(app) {
+    : Window(app.desktop(), "BackupWindow", "数据备份", 640, 460), m_app(app) {
     按钮_立即备份.onClick = [this] { copyNow(); };
     按钮_恢复.onClick = [this] { restore(); };
     按钮_保存.onClick = [this] { saveFolder(); };
+    按钮_关闭.onClick = [this] { destroy(); };
     onCloseRequested = [this] { destroy(); };
+    closeOnEscape();
 }
 
 void BackupWindow::created() {
     auto& service = m_app.backups();
     标签_备份文件夹.setText(service.mainFolder());
     编辑框_第二文件夹.setText(service.secondFolder());
-    setWorking(service.busy() ? "正在备份……" : "");
     refresh();
+    if (service.busy()) {
+        // A copy of the program's own is under way: the buttons come back when it is done.
+        setWorking("正在备份……");
+        service.afterCopies([this, alive = m_alive] {
+            if (!*alive) return;
+            setWorking("");
+            refresh();
+        });
+    }
 }
 
 void BackupWindow::refresh() {

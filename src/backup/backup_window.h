@@ -19,7 +19,11 @@ class BackupWindow : public ui::Window {
     ~BackupWindow() override { *m_alive = false; }
     void created();
 
-    ui::GroupBox 分组框1{*this, "分组框1", {4, -2, 632, 312}};
+    // A header band with the way out, as the settings windows have.
+    ui::GroupBox 分组框0{*this, "分组框0", {4, -2, 632, 56}};
+    ui::Label 透明标签0{*this, "透明标签0", "数据备份", {16, 18, 88, 24}, &分组框0, true};
+    ui::Button 按钮_关闭{*this, "按钮_关闭", "关闭", {521, 16, 95, 25}, &分组框0};
+    ui::GroupBox 分组框1{*this, "分组框1", {4, 52, 632, 312}};
     ui::Label 透明标签1{*this, "透明标签1", "备份文件：", {10, 8, 140, 22}, &分组框1, true};
     ui::ReportList 超级列表框_备份{*this,
                                    "超级列表框_备份",
@@ -33,7 +37,7 @@ class BackupWindow : public ui::Window {
     ui::Button 按钮_恢复{*this, "按钮_恢复", "恢复", {124, 266, 100, 34}, &分组框1};
     ui::Label 标签_状态{*this, "标签_状态", "", {240, 274, 382, 20}, &分组框1, true};
 
-    ui::GroupBox 分组框2{*this, "分组框2", {4, 308, 632, 98}};
+    ui::GroupBox 分组框2{*this, "分组框2", {4, 358, 632, 98}};
     ui::Label 透明标签2{*this, "透明标签2", "备份文件夹：", {10, 16, 90, 24}, &分组框2, true};
     ui::Label 标签_备份文件夹{*this, "标签_备份文件夹", "", {104, 16, 518, 24}, &分组框2, true};
     ui::Label 透明标签3{*this, "透明标签3", "第二文件夹：", {10, 56, 90, 24}, &分组框2, true};

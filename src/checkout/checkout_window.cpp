@@ -23,6 +23,13 @@ CheckoutWindow::CheckoutWindow(core::AppContext& app)
         组合框_付款方式.addItem(method);
     组合框_付款方式.select(0);
     超级列表框_流水.onCurrentRowChanged = [this] { showSelectedOrder(); };
+    // An amount typed while the order list has the keyboard is the amount received: the
+    // cashier starts typing, the keyboard moves to the amount box.
+    超级列表框_流水.onKeyDown = [this](int key) {
+        if ((key < '0' || key > '9') && key != '-') return;
+        编辑框_金额.type(std::string(1, static_cast<char>(key)));
+        编辑框_金额.focus();
+    };
     按钮_计算.onClick = [this] { computeChange(); };
     编辑框_金额.onKeyDown = [this](int key) {
         if (key == ui::EditBox::kEnter) computeChange();

@@ -224,7 +224,7 @@ long long journalRecordsOf(const std::string& copy) {
 }
 
 std::vector<std::string> pruneBackups(const std::string& folder, const util::CalendarTime& now,
-                                      int keep, int months) {
+                                      int keep, int months, const std::string& spared) {
     const auto files = listBackups(folder);  // newest first
     std::vector<bool> kept(files.size(), false);
     for (size_t i = 0; i < files.size() && static_cast<int>(i) < keep; ++i) kept[i] = true;
@@ -235,8 +235,10 @@ std::vector<std::string> pruneBackups(const std::string& folder, const util::Cal
     const int thisMonth = now.year * 12 + now.month - 1;
     for (const auto& [month, index] : firstOfMonth)
         if (month <= thisMonth && month > thisMonth - months) kept[index] = true;
-    std::vector<std::string> deleted;
     std::error_code error;
+    for (size_t i = 0; i < files.size(); ++i)
+        if (!spared.empty() && fs::equivalent(files[i].path, spared, error)) kept[i] = true;
+    std::vector<std::string> deleted;
     for (size_t i = 0; i < files.size(); ++i)
         if (!kept[i] && fs::remove(files[i].path, error)) deleted.push_back(files[i].path);
     // A copy cut short (the program killed while copying) leaves its part; another copy may be
@@ -255,6 +257,9 @@ std::vector<std::string> pruneBackups(const std::string& folder, const util::Cal
 FileCheck checkDatabaseFile(const std::string& path) {
     std::error_code error;
     if (!fs::is_regular_file(path, error)) return FileCheck::Missing;
+    // SQLite takes an empty file for an empty database and would write its tables into it; a
+    // cysj.db that lost its content is damaged all the same.
+    if (fs::file_size(path, error) == 0 && !error) return FileCheck::Damaged;
     Connection c;
     if (!openReadOnly(path, c)) return FileCheck::Good;  // not ours to judge: it is not readable
     const std::string check = single(c.db, "PRAGMA quick_check");

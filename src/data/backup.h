@@ -60,13 +60,14 @@ long long journalRecordsOf(const std::string& copy);
 
 // Deletes the copies of a folder but the newest `keep` and the first copy of each of the last
 // `months` months up to `now`; also what a copy cut short left behind, once a day old.
-// Returns the copies deleted.
+// `spared` (a copy about to be restored) is never deleted. Returns the copies deleted.
 std::vector<std::string> pruneBackups(const std::string& folder, const util::CalendarTime& now,
-                                      int keep = 14, int months = 12);
+                                      int keep = 14, int months = 12,
+                                      const std::string& spared = {});
 
 enum class FileCheck { Good, Missing, Damaged };
-// PRAGMA quick_check on the file. A file that is busy or cannot be opened for another reason
-// (permissions) is not called damaged.
+// PRAGMA quick_check on the file; an empty file or one that is not a database is damaged. A
+// file that is busy or cannot be opened for another reason (permissions) is not called damaged.
 FileCheck checkDatabaseFile(const std::string& path);
 
 // The newest copy in the folders that passes quick_check; empty when there is none.

@@ -1,6 +1,10 @@
 #include "data/data_context.h"
 
+#include <sys/vfs.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "data/report_cache.h"
 
@@ -34,8 +38,12 @@ const char* DataContext::tableOf(const SqliteTable& cursor, const DataContext& c
 bool DataContext::openDatabase() {
     if (!database.open(m_path, false)) return false;
     // A copy of the file is made while the restaurant works (backups, by the program or from
-    // the command line): in this mode it reads one moment of the file while writes go on.
-    database.useWriteAheadLog();
+    // the command line): in this mode it reads one moment of the file while writes go on. Not
+    // on a network filesystem: the log's shared memory is not shared between computers there.
+    if (onNetworkFolder())
+        database.useRollbackJournal();
+    else
+        database.useWriteAheadLog();
     // The finds of the order, checkout and query windows are answered from these (the journal's
     // days from the one on 时间). They add
     // no table or field, so any other reader of the file sees it as before.
@@ -59,6 +67,17 @@ void addOwnTables(SqliteDB& database) {
     // What of each order the kitchen has been sent, dish by dish.
     database.createTableIfMissing("送厨记录", "单号 TEXT, 菜品 TEXT, 分类 TEXT, 数量 INTEGER");
     database.createIndexIfMissing("索引_送厨记录_单号", "送厨记录", "单号");
+    // One record a dish of an order: what older copies left twice (a merge) is added up first.
+    database.createIfMissing(
+        "index", "索引_送厨记录_菜品",
+        "BEGIN IMMEDIATE;"
+        "UPDATE 送厨记录 SET 数量 = (SELECT sum(s.数量) FROM 送厨记录 s WHERE s.单号 = "
+        "送厨记录.单号 AND s.菜品 = 送厨记录.菜品) WHERE rowid IN (SELECT min(rowid) FROM 送厨记录 "
+        "GROUP BY 单号, 菜品 HAVING count(*) > 1);"
+        "DELETE FROM 送厨记录 WHERE rowid NOT IN (SELECT min(rowid) FROM 送厨记录 GROUP BY 单号, "
+        "菜品);"
+        "CREATE UNIQUE INDEX 索引_送厨记录_菜品 ON 送厨记录 (单号, 菜品);"
+        "COMMIT");
     // Backups: a second folder the copies also go to (a USB stick, a network share).
     database.createTableIfMissing("备份设置", "第二文件夹 TEXT");
     // The owner's numbers: how each bill was paid, a trace of every deleted order, the day
@@ -76,6 +95,37 @@ void addOwnTables(SqliteDB& database) {
         "人均消费 INTEGER, 删除单数 INTEGER, 删除金额 INTEGER, 应有现金 INTEGER, 清点现金 INTEGER, "
         "差额 INTEGER, 操作员 TEXT, 日结时间 TEXT");
     addReportCache(database);
+}
+
+bool carryCategoryToPrinters(SqliteDB& database, const std::string& old,
+                             const std::string& renamed) {
+    SqliteTable printers;
+    if (!printers.open("打印机", database)) return true;  // a file without printing
+    std::vector<std::int64_t> rowids;
+    for (bool more = printers.moveFirst(); more; more = printers.skip())
+        rowids.push_back(printers.rowid());
+    if (printers.readFailed()) return false;
+    for (const std::int64_t rowid : rowids) {
+        if (!printers.moveToRowid(rowid)) return false;
+        const std::string list = printers.readText("分类");
+        std::vector<std::string> names;
+        bool found = false;
+        for (size_t from = 0; from <= list.size();) {
+            const size_t bar = std::min(list.find('|', from), list.size());
+            std::string name = list.substr(from, bar - from);
+            if (name == old) {
+                found = true;
+                name = renamed;
+            }
+            if (!name.empty()) names.push_back(std::move(name));
+            from = bar + 1;
+        }
+        if (!found || names.empty()) continue;
+        std::string joined;
+        for (const auto& name : names) joined += (joined.empty() ? "" : "|") + name;
+        if (!printers.edit() || !printers.write("分类", joined) || !printers.update()) return false;
+    }
+    return true;
 }
 
 int readDisplayScale(const std::string& databasePath) {
@@ -125,7 +175,32 @@ void DataContext::prepareForWork() {
 
 void DataContext::closeUserAndDatabase() {
     userCursor.close();
+    // A closed program leaves one complete file, whoever else still has it open.
+    database.closeCursors();
+    database.checkpoint();
     database.close();
+}
+
+bool DataContext::onNetworkFolder() const {
+    struct statfs fs {};
+    const std::string folder = std::filesystem::path(m_path).parent_path().string();
+    if (::statfs(folder.empty() ? "." : folder.c_str(), &fs) != 0) return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+        case 0x6969:      // NFS
+        case 0x517B:      // SMB
+        case 0xFF534D42:  // CIFS
+        case 0xFE534D42:  // SMB2
+        case 0x65735546:  // FUSE (sshfs and the like)
+        case 0x01021997:  // 9p
+        case 0x5346414F:  // AFS
+        case 0x00C36400:  // Ceph
+        case 0x47504653:  // GPFS
+        case 0x013111A8:  // IBRIX
+        case 0x0BD00BD0:  // Lustre
+            return true;
+        default:
+            return false;
+    }
 }
 
 }  // namespace tablora::data

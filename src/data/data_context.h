@@ -32,6 +32,9 @@ class DataContext {
     void closeUserAndDatabase();
 
     const std::string& databasePath() const { return m_path; }
+    // True when the file lies on a network filesystem (NFS, SMB, FUSE, 9p, ...): it is kept in
+    // the rollback journal there, and must not be used by two computers at once.
+    bool onNetworkFolder() const;
     static const char* tableOf(const SqliteTable& cursor, const DataContext& context);
 
     SqliteDB database;
@@ -51,6 +54,12 @@ class DataContext {
 // Adds the tables of the program's own that the file lacks (the six described ones are never
 // changed), so an older copy still opens it. A read-only file is left as it is.
 void addOwnTables(SqliteDB& database);
+
+// A category renamed (`renamed` the new name) or deleted (`renamed` empty) in the kitchen
+// printers' 分类 lists, on the open connection (inside the caller's transaction). A printer
+// whose only category is deleted keeps the name: an empty list would take every dish.
+bool carryCategoryToPrinters(SqliteDB& database, const std::string& old,
+                             const std::string& renamed);
 
 // The display scale in percent kept in the file (100, 125, 150 or 200); 100 when there is
 // none or the file cannot be read. Read before the windows exist, without opening the

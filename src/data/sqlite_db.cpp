@@ -3,10 +3,10 @@
 #include <sqlite3.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 
 #include "data/sql_text.h"
 #include "data/sqlite_table.h"
@@ -28,11 +28,11 @@ bool SqliteDB::open(std::string_view path, bool createIfMissing) {
         p = ":memory:";
     } else if (!createIfMissing) {
         // sqlite3_open by itself would create a missing file; a FIFO or a folder is no database
-        // (and opening a FIFO for reading would wait for a writer).
-        if (::stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-        std::FILE* f = std::fopen(p.c_str(), "r");
-        if (!f) return false;
-        std::fclose(f);
+        // (and opening a FIFO for reading would wait for a writer). Asked of the path, never by
+        // opening the file: closing any descriptor of it would drop every lock this process
+        // holds on it, and another program could then delete the log still being written.
+        if (::stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || ::access(p.c_str(), R_OK) != 0)
+            return false;
     }
     // One window thread uses the connection: SQLite's own mutex would only cost time.
     const int flags =
@@ -127,7 +127,9 @@ bool SqliteDB::createIfMissing(const char* type, std::string_view name, const st
     }
     sqlite3_finalize(stmt);
     if (exists) return true;
-    return sqlite3_exec(m_handle, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (sqlite3_exec(m_handle, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+    rollbackTransaction();
+    return false;
 }
 
 bool SqliteDB::createIndexIfMissing(std::string_view index, std::string_view table,
@@ -143,17 +145,36 @@ bool SqliteDB::createTableIfMissing(std::string_view table, std::string_view col
         "CREATE TABLE IF NOT EXISTS " + quoted(table) + " (" + std::string(columns) + ")");
 }
 
-bool SqliteDB::useWriteAheadLog() {
-    if (!m_handle) return false;
+namespace {
+
+// Sets the journal mode; true when the file is in `mode` afterwards.
+bool setJournalMode(sqlite3* handle, const char* mode) {
+    if (!handle) return false;
     sqlite3_stmt* stmt = nullptr;
-    bool wal = false;
-    if (sqlite3_prepare_v2(m_handle, "PRAGMA journal_mode=WAL", -1, &stmt, nullptr) == SQLITE_OK &&
+    bool set = false;
+    const std::string sql = std::string("PRAGMA journal_mode=") + mode;
+    if (sqlite3_prepare_v2(handle, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
         sqlite3_step(stmt) == SQLITE_ROW) {
-        const auto* mode = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-        wal = mode && std::string_view(mode) == "wal";
+        const auto* now = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        set = now && sqlite3_stricmp(now, mode) == 0;
     }
     sqlite3_finalize(stmt);
-    return wal;
+    return set;
+}
+
+}  // namespace
+
+bool SqliteDB::useWriteAheadLog() {
+    return setJournalMode(m_handle, "wal");
+}
+
+bool SqliteDB::useRollbackJournal() {
+    return setJournalMode(m_handle, "delete");
+}
+
+void SqliteDB::checkpoint() {
+    if (m_handle)
+        sqlite3_wal_checkpoint_v2(m_handle, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
 }
 
 std::int64_t SqliteDB::dataVersion() {

@@ -44,12 +44,21 @@ class SqliteDB {
     // a missing table or column: nothing happens, and finds are only slower.
     bool createIndexIfMissing(std::string_view index, std::string_view table,
                               std::string_view column);
+    // Runs `sql` (any statements) when no schema object of that type and name exists; a
+    // transaction it began and left open by failing is rolled back.
+    bool createIfMissing(const char* type, std::string_view name, const std::string& sql);
     // Creates a table of the program's own (columns as SQL) when none of that name exists.
     bool createTableIfMissing(std::string_view table, std::string_view columns);
     // Puts the file in write-ahead-log mode (kept in the file): readers, such as a backup being
     // made, then never hold up a write, nor a write a reader. False when the file stays in its
     // old mode (read-only, or another program has it open in that mode); it works as before.
     bool useWriteAheadLog();
+    // Back to the rollback journal (a file on a network filesystem, where the log's shared
+    // memory does not work between computers). False when the file stays in its mode.
+    bool useRollbackJournal();
+    // Copies what the log holds into the file itself without waiting for anyone, so the file
+    // alone is complete (a copy taken by hand after the program closed).
+    void checkpoint();
 
     // Walks every table as the cursor did before it asked SQLite: finds walk, the rowid list
     // is reloaded at every open and write, the connection reopened for every operation. For
@@ -61,7 +70,6 @@ class SqliteDB {
 
   private:
     friend class SqliteTable;
-    bool createIfMissing(const char* type, std::string_view name, const std::string& sql);
     void attach(SqliteTable* cursor);
     void detach(SqliteTable* cursor);
 

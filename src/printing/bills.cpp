@@ -1,9 +1,14 @@
 #include "printing/bills.h"
 
+#include <algorithm>
+#include <filesystem>
+
+#include "backup/backup_service.h"
 #include "core/app_context.h"
 #include "data/sqlite_db.h"
 #include "data/sqlite_table.h"
 #include "printing/print_queue.h"
+#include "printing/transport.h"
 #include "util/date_time.h"
 
 namespace tablora::printing {
@@ -155,8 +160,30 @@ bool printOnBillPrinter(core::AppContext& app,
     return true;
 }
 
+bool namesDataFile(core::AppContext& app, const std::string& connection) {
+    namespace fs = std::filesystem;
+    const std::string file = connectionFile(connection);
+    if (file.empty()) return false;
+    std::error_code error;
+    // Paths compared as the system resolves them: links, "..", a folder named twice.
+    const auto resolved = [&error](const fs::path& p) { return fs::weakly_canonical(p, error); };
+    const fs::path target = resolved(file);
+    const std::string database = resolved(app.data().databasePath()).string();
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        if (target == fs::path(database + suffix)) return true;
+    for (const std::string& folder : app.backups().folders()) {
+        const fs::path kept = resolved(folder);
+        if (kept.empty()) continue;
+        auto [end, at] = std::mismatch(kept.begin(), kept.end(), target.begin(), target.end());
+        if (end == kept.end()) return true;
+    }
+    return false;
+}
+
 void sendJob(core::AppContext& app, PrintJob job, std::int64_t kept,
              std::function<void(bool printed)> after) {
+    // A printer set up before such paths were refused, or changed in the file by hand.
+    if (namesDataFile(app, job.connection)) job.connection.clear();
     app.printQueue().submit(std::move(job), [&app, kept, after = std::move(after)](
                                                 const PrintJob& done, bool printed) {
         if (printed)

@@ -55,6 +55,10 @@ PrintJob ticketJob(std::string printer, std::string connection, Ticket& ticket, 
 // A job kept in the file, as ticketJob made it.
 PrintJob keptJob(std::string printer, std::string connection, std::string stored, std::string what);
 
+// Whether a connection writes into cysj.db, its log or journal, or a backup folder: no
+// printer may, whatever a person typed.
+bool namesDataFile(core::AppContext& app, const std::string& connection);
+
 // Sends a job off the window thread. `kept` is its record among the jobs kept in the file,
 // removed once the printer took it (0 for a job not kept). A failure is told to the person;
 // `after` hears the outcome either way.

@@ -105,6 +105,22 @@ long long dishesWaitingForKitchen(core::AppContext& app, const KitchenOrder& ord
     return waiting;
 }
 
+std::vector<std::string> categoriesNoKitchenTakes(core::AppContext& app) {
+    auto& data = app.data();
+    const std::vector<Printer> kitchen = kitchenPrinters(data.database);
+    std::vector<std::string> untaken;
+    if (kitchen.empty()) return untaken;
+    data::SqliteTable categories;
+    if (!categories.open("分类", data.database)) return untaken;
+    for (bool more = categories.moveFirst(); more; more = categories.skip()) {
+        const std::string name = categories.readText("分类");
+        bool taken = false;
+        for (const Printer& p : kitchen) taken = taken || takes(p, name);
+        if (!taken) untaken.push_back(name);
+    }
+    return untaken;
+}
+
 KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
                           std::function<void()> recorded) {
     auto& database = app.data().database;

@@ -24,6 +24,10 @@ struct KitchenOrder {
 // since the last send); -1 when no kitchen printer is set up.
 long long dishesWaitingForKitchen(core::AppContext& app, const KitchenOrder& order);
 
+// The menu's categories that no kitchen printer takes (their dishes print nowhere); empty when
+// there is no kitchen printer at all.
+std::vector<std::string> categoriesNoKitchenTakes(core::AppContext& app);
+
 enum class KitchenSend { NoPrinter, NothingWaits, Sent };
 // Sends what changed since the order's last send, each dish to the kitchen printers that take
 // its category: the first send as a "厨房单" of every line, later ones as "加菜" and "退菜".

@@ -6,6 +6,7 @@
 #include "data/sqlite_db.h"
 #include "data/sqlite_table.h"
 #include "printing/bills.h"
+#include "printing/kitchen.h"
 #include "printing/transport.h"
 #include "util/date_time.h"
 
@@ -18,7 +19,7 @@ enum PrinterColumn { kName, kConnection, kPaper, kUse, kCategories };
 }  // namespace
 
 PrinterSettingsWindow::PrinterSettingsWindow(core::AppContext& app)
-    : Window(app.desktop(), "PrinterSettingsWindow", "打印设置", 640, 566), m_app(app) {
+    : Window(app.desktop(), "PrinterSettingsWindow", "打印设置", 640, 616), m_app(app) {
     组合框_纸宽.addItem("58");
     组合框_纸宽.addItem("80");
     组合框_用途.addItem("账单");
@@ -31,13 +32,16 @@ PrinterSettingsWindow::PrinterSettingsWindow(core::AppContext& app)
     按钮_保存.onClick = [this] { saveShopText(); };
     按钮_重新打印.onClick = [this] { printAgain(); };
     按钮_删除单据.onClick = [this] { deleteJob(); };
+    按钮_关闭.onClick = [this] { destroy(); };
     onCloseRequested = [this] { destroy(); };
+    closeOnEscape();
 }
 
 void PrinterSettingsWindow::created() {
     const bool allowed = m_app.session().permissions.设置餐台 != 0;
-    for (ui::Button* b :
-         {&按钮_添加, &按钮_修改, &按钮_删除, &按钮_保存, &按钮_重新打印, &按钮_删除单据})
+    // Whatever prints or changes something is the manager's: a connection may name any file.
+    for (ui::Button* b : {&按钮_添加, &按钮_修改, &按钮_删除, &按钮_测试打印, &按钮_保存,
+                          &按钮_重新打印, &按钮_删除单据})
         b->setEnabled(allowed);
     组合框_纸宽.select(1);
     组合框_用途.select(0);
@@ -75,6 +79,14 @@ void PrinterSettingsWindow::refresh() {
     }
     超级列表框_打印机.setRows(std::move(printers));
     超级列表框_任务.setRows(std::move(jobs));
+    showUntakenCategories();
+}
+
+void PrinterSettingsWindow::showUntakenCategories() {
+    std::string untaken;
+    for (const auto& name : categoriesNoKitchenTakes(m_app))
+        untaken += (untaken.empty() ? "" : "、") + name;
+    标签_未送厨分类.setText(untaken.empty() ? "" : "没有厨房打印机的分类：" + untaken);
 }
 
 void PrinterSettingsWindow::showSelected() {
@@ -95,6 +107,10 @@ bool PrinterSettingsWindow::typedUsable() {
     if (!isKnownConnection(编辑框_连接.text())) {
         m_app.message(
             "连接格式不正确，请填写 tcp://地址:端口、file:路径、cups:队列 或 system:队列！", kWarn);
+        return false;
+    }
+    if (namesDataFile(m_app, 编辑框_连接.text())) {
+        m_app.message("不能打印到数据文件，请检查！", kWarn);
         return false;
     }
     return true;
@@ -190,6 +206,13 @@ void PrinterSettingsWindow::printAgain() {
     if (!kept.open("打印任务", m_app.data().database) || !kept.moveToRowid(id)) {
         refresh();
         m_app.message("打印失败，请检查！", kWarn);
+        return;
+    }
+    // A kept bill is the cash desk's to give out again.
+    const std::string what = kept.readText("说明");
+    if ((what.rfind("结账单", 0) == 0 || what.rfind("预结单", 0) == 0) &&
+        m_app.session().permissions.结账 == 0) {
+        m_app.message("没有结账权限，不能重新打印账单！", kWarn);
         return;
     }
     const data::SqliteTable::Stored stored = kept.readStored("内容");

@@ -21,7 +21,11 @@ class PrinterSettingsWindow : public ui::Window {
     ~PrinterSettingsWindow() override { *m_alive = false; }
     void created();
 
-    ui::GroupBox 分组框1{*this, "分组框1", {4, -2, 632, 300}};
+    // A header band with the way out, as the settings windows have.
+    ui::GroupBox 分组框0{*this, "分组框0", {4, -2, 632, 56}};
+    ui::Label 透明标签0{*this, "透明标签0", "打印设置", {16, 18, 88, 24}, &分组框0, true};
+    ui::Button 按钮_关闭{*this, "按钮_关闭", "关闭", {521, 16, 95, 25}, &分组框0};
+    ui::GroupBox 分组框1{*this, "分组框1", {4, 52, 632, 300}};
     ui::ReportList 超级列表框_打印机{*this,
                                      "超级列表框_打印机",
                                      {{"名称", 90, ui::Align::Left},
@@ -49,27 +53,31 @@ class PrinterSettingsWindow : public ui::Window {
     ui::Button 按钮_删除{*this, "按钮_删除", "删除", {290, 254, 100, 34}, &分组框1};
     ui::Button 按钮_测试打印{*this, "按钮_测试打印", "测试打印", {404, 254, 100, 34}, &分组框1};
 
-    ui::GroupBox 分组框2{*this, "分组框2", {4, 296, 632, 92}};
+    ui::GroupBox 分组框2{*this, "分组框2", {4, 346, 632, 92}};
     ui::Label 透明标签6{*this, "透明标签6", "店名：", {10, 14, 50, 24}, &分组框2, true};
     ui::EditBox 编辑框_店名{*this, "编辑框_店名", ui::EditMode::Plain, {62, 12, 430, 26}, &分组框2};
     ui::Label 透明标签7{*this, "透明标签7", "页脚：", {10, 52, 50, 24}, &分组框2, true};
     ui::EditBox 编辑框_页脚{*this, "编辑框_页脚", ui::EditMode::Plain, {62, 50, 430, 26}, &分组框2};
     ui::Button 按钮_保存{*this, "按钮_保存", "保存", {512, 30, 100, 34}, &分组框2};
 
-    ui::GroupBox 分组框3{*this, "分组框3", {4, 386, 632, 176}};
+    ui::GroupBox 分组框3{*this, "分组框3", {4, 436, 632, 176}};
     ui::Label 透明标签8{*this, "透明标签8", "未打印的单据：", {10, 8, 140, 22}, &分组框3, true};
     ui::ReportList 超级列表框_任务{*this,
                                    "超级列表框_任务",
                                    {{"时间", 190, ui::Align::Left},
                                     {"打印机", 90, ui::Align::Left},
                                     {"单据", 200, ui::Align::Left}},
-                                   {10, 32, 490, 134},
+                                   {10, 32, 490, 108},
                                    &分组框3};
+    // With kitchen printers set up: the categories none of them takes (their dishes print
+    // nowhere).
+    ui::Label 标签_未送厨分类{*this, "标签_未送厨分类", "", {10, 146, 612, 22}, &分组框3, true};
     ui::Button 按钮_重新打印{*this, "按钮_重新打印", "重新打印", {512, 32, 100, 34}, &分组框3};
     ui::Button 按钮_删除单据{*this, "按钮_删除单据", "删除单据", {512, 76, 100, 34}, &分组框3};
 
   private:
     void refresh();
+    void showUntakenCategories();
     void showSelected();
     void addPrinter();
     void modifyPrinter();

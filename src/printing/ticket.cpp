@@ -35,6 +35,21 @@ int Columns::width(std::string_view utf8) {
     return width;
 }
 
+std::string Columns::printable(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        const size_t len = characterLength(utf8, i);
+        const std::string_view c = utf8.substr(i, len);
+        if (static_cast<unsigned char>(c[0]) < 0x80 || characterWidth(c) == 2)
+            out.append(c);
+        else
+            out += '?';
+        i += len;
+    }
+    return out;
+}
+
 std::vector<std::string> Columns::wrap(std::string_view utf8, int width) {
     std::vector<std::string> pieces;
     std::string piece;
@@ -69,7 +84,7 @@ std::string Ticket::padRight(std::string_view text, int width) {
 }
 
 void Ticket::add(std::string text, bool bold, bool big, bool centred) {
-    m_lines.push_back({std::move(text), bold, big, centred});
+    m_lines.push_back({m_measure.printable(text), bold, big, centred});
 }
 
 void Ticket::title(std::string_view text) {

@@ -16,6 +16,10 @@ class Columns {
     int width(std::string_view utf8);
     // Cuts a text into pieces of at most `width` columns, at character boundaries.
     std::vector<std::string> wrap(std::string_view utf8, int width);
+    // The text with every character a receipt printer cannot print as one GBK character (none
+    // in GBK, or the one-byte "€") made "?": the width counted, the bytes sent and the drawn
+    // copy then agree.
+    std::string printable(std::string_view utf8);
     // The text in GBK, appended.
     void appendGbk(std::string& out, std::string_view utf8) { m_gbk.append(out, utf8); }
 

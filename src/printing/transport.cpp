@@ -113,10 +113,17 @@ bool sendCups(const std::string& queue, const std::string& bytes) {
 bool isKnownConnection(const std::string& connection) {
     std::string host, port;
     if (connection.rfind("tcp://", 0) == 0)
-        return splitHostPort(std::string_view(connection).substr(6), host, port);
+        return splitHostPort(std::string_view(connection).substr(6), host, port) &&
+               port.size() <= 5 && std::stoi(port) >= 1 && std::stoi(port) <= 65535;
     if (connection.rfind("system:", 0) == 0) return connection.size() > 7;
     if (connection.rfind("cups:", 0) == 0) return connection.size() > 5;
     return connection.rfind("file:", 0) == 0 && connection.size() > 5;
+}
+
+std::string connectionFile(const std::string& connection) {
+    if (connection.rfind("file:", 0) == 0) return connection.substr(5);
+    if (connection.rfind("system:pdf:", 0) == 0) return connection.substr(11);
+    return {};
 }
 
 bool sendToPrinter(const std::string& connection, const std::string& bytes) {

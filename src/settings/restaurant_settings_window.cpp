@@ -271,6 +271,8 @@ void RestaurantSettingsWindow::renameCategory() {
         ok = ok && !dishes.readFailed();
     }
     dishes.close();
+    // The kitchen printers keep taking the category under its new name.
+    ok = ok && data::carryCategoryToPrinters(data.database, old, name);
     ok = ok && data.database.commitTransaction();
     if (!ok) {
         // Nothing changed: the menu, the open category and the typed name stay as they were.
@@ -311,6 +313,7 @@ void RestaurantSettingsWindow::deleteCategory() {
     for (auto it = found.rbegin(); ok && it != found.rend(); ++it)
         ok = dishes.moveTo(*it) && dishes.deleteCurrent();
     dishes.close();
+    ok = ok && data::carryCategoryToPrinters(data.database, title, "");
     ok = ok && data.database.commitTransaction();
     if (ok) {
         m_app.message("分类删除成功！", ui::Icon::Information);

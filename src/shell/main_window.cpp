@@ -71,11 +71,16 @@ void MainWindow::created() {
     }
     if (m_app.offersNewRestaurant()) offerNewRestaurant();
     // A damaged file is offered its newest good copy before anyone logs in.
-    m_app.backups().checkAtStartUp();
+    if (!m_app.backups().checkAtStartUp()) {
+        m_app.endProgram(1);
+        return;
+    }
     if (!m_app.showLogin()) return;
     // Before the first write of the day (the user's skin is stored next).
     m_app.backups().afterLogin();
     applyLoggedInUser(m_app);
+    if (m_app.data().onNetworkFolder())
+        m_app.message("数据文件位于网络文件夹，请勿在多台电脑上同时使用！", ui::Icon::Exclamation);
     m_app.keepPastReportDays();
     m_app.data().prepareForWork();
 }

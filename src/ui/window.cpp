@@ -40,6 +40,12 @@ void Window::destroy() {
     if (onDestroyed) onDestroyed(*this);
 }
 
+void Window::closeOnEscape() {
+    onKeyDown = [this](int key) {
+        if (key == kEscape) requestClose();
+    };
+}
+
 void Window::requestClose() {
     if (m_destroyed) return;
     if (onCloseRequested)

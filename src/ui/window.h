@@ -41,6 +41,9 @@ class Window {
     void destroy();
     // The system's close command; a window may treat it as its own cancel.
     void requestClose();
+    // Esc closes the window as its close command does (a window with no other use for keys).
+    void closeOnEscape();
+    static constexpr int kEscape = 27;
 
     Desktop& desktop() const { return m_desktop; }
     const std::vector<Control*>& controls() const { return m_controls; }

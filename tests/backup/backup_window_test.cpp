@@ -2,12 +2,19 @@
 // offered at start-up for a damaged file, and a folder that takes none told once.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "backup/backup_service.h"
 #include "backup/backup_window.h"
 #include "data/backup.h"
+#include "data/data_context.h"
+#include "reports/past_days.h"
 #include "support/app_fixture.h"
 
 using namespace tablora;
@@ -15,6 +22,25 @@ using backup::BackupWindow;
 using test::AppTest;
 
 namespace {
+
+// True while this process holds a lock on the file, as /proc/locks shows the system's view.
+bool processLocks(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    std::ifstream locks("/proc/locks");
+    const std::string inode = ":" + std::to_string(st.st_ino);
+    for (std::string line; std::getline(locks, line);) {
+        std::istringstream fields(line);
+        std::string number, kind, advisory, mode, pid, where;
+        fields >> number >> kind;
+        if (kind == "->") fields >> kind;  // a waiter
+        fields >> advisory >> mode >> pid >> where;
+        if (pid == std::to_string(::getpid()) && where.size() > inode.size() &&
+            where.compare(where.size() - inode.size(), inode.size(), inode) == 0)
+            return true;
+    }
+    return false;
+}
 
 class BackupTest : public AppTest {
   protected:
@@ -180,6 +206,32 @@ TEST_F(BackupTest, ADamagedFileAtStartUpIsOfferedTheNewestGoodCopyAndKept) {
     EXPECT_NE(desktop.messages.front().text, question.text);
 }
 
+TEST_F(BackupTest, AnEmptyOrForeignFileIsDamagedAndNothingIsWrittenIntoIt) {
+    for (const std::string content : {"", "not a database, just some text of somebody's"}) {
+        std::filesystem::remove_all(folder());
+        std::ofstream(db, std::ios::trunc) << content;
+        desktop.messages.clear();
+        app = std::make_unique<shell::App>(desktop, db);
+        app->start();
+        ASSERT_EQ(desktop.messages.size(), 1u);
+        EXPECT_EQ(desktop.messages[0].text, "数据库文件已损坏，且没有可用的备份，请检查！");
+        EXPECT_EQ(desktop.messages[0].icon, ui::Icon::Error);
+        EXPECT_FALSE(app->running());
+        app.reset();
+        EXPECT_EQ(std::filesystem::file_size(db), content.size());
+    }
+    // With a copy, the empty file is offered it.
+    std::filesystem::create_directory(folder());
+    const std::string good = test::makeDemoDatabase(dir, "good.db");
+    ASSERT_TRUE(data::backupDatabase(good, folder(), {2025, 3, 6, 22, 0, 0}).ok);
+    std::ofstream(db, std::ios::trunc).flush();
+    desktop.messages.clear();
+    desktop.answers.push_back(ui::Answer::Yes);
+    start();
+    EXPECT_EQ(desktop.messages.front().text, "数据库文件已损坏，是否从最近的备份恢复？");
+    EXPECT_EQ(main().标签_用户.text(), "经理");
+}
+
 TEST_F(BackupTest, AFolderThatTakesNoCopyIsToldOnceAndWorkGoesOn) {
     start();
     app->backups().finishAll();
@@ -221,7 +273,60 @@ TEST_F(BackupTest, OnlyAUserWhoKeepsTheUsersMayOpenTheBackups) {
     start("服务员", "1");
     auto& menu = main().工具菜单;
     EXPECT_FALSE(menu.entryEnabled(menu.indexOf("数据备份")));
-    EXPECT_TRUE(menu.entryEnabled(menu.indexOf("打印设置")));
+    EXPECT_FALSE(menu.entryEnabled(menu.indexOf("打印设置")));
+}
+
+TEST_F(BackupTest, NoOtherConnectionOfTheProgramLetsGoOfItsLockOnTheFile) {
+    start();
+    app->backups().finishAll();
+    ASSERT_TRUE(processLocks(db));
+    // What the program opens beside its window connection: the keeper of report days, a copy,
+    // the start-up check, the display scale, a restore (which reopens its own connection).
+    std::atomic<bool> stop{false};
+    report::keepPastDays(db, desktop.clock, stop);
+    EXPECT_TRUE(processLocks(db)) << "keeper";
+    app->backups().copyNow();
+    app->backups().finishAll();
+    EXPECT_TRUE(processLocks(db)) << "copy";
+    EXPECT_EQ(data::checkDatabaseFile(db), data::FileCheck::Good);
+    EXPECT_EQ(data::readDisplayScale(db), 100);
+    EXPECT_TRUE(processLocks(db)) << "check, scale";
+    bool restored = false;
+    app->backups().restore(data::listBackups(folder()).back().path,
+                           [&](bool ok) { restored = ok; });
+    app->backups().finishAll();
+    EXPECT_TRUE(restored);
+    EXPECT_EQ(openTable("大厅3号", "2"), "开台成功！");
+    EXPECT_TRUE(processLocks(db)) << "restore";
+}
+
+TEST_F(BackupTest, AClosedProgramLeavesEverythingInTheFileItself) {
+    // A database tool keeps the file open, so the program's connection is not the last.
+    test::OutsideLock tool(db, false);
+    start();
+    app->backups().finishAll();
+    EXPECT_EQ(openTable("大厅3号", "2"), "开台成功！");
+    app->endProgram(0);
+    app.reset();
+    // cysj.db alone, as copied by hand without its log.
+    std::filesystem::copy_file(db, dir.path("hand.db"));
+    EXPECT_EQ(test::querySql(dir.path("hand.db"), "SELECT count(*) FROM 流水 WHERE 台号='大厅3号'"),
+              "1");
+}
+
+TEST_F(BackupTest, TheCopyChosenForARestoreIsNeverPrunedAway) {
+    std::filesystem::create_directory(folder());
+    // Fourteen copies: the one before the restore makes fifteen, one more than kept.
+    for (int minute = 0; minute < 14; ++minute)
+        ASSERT_TRUE(data::backupDatabase(db, folder(), {2025, 3, 7, 13, minute, 0}).ok);
+    start();
+    app->backups().finishAll();
+    const std::string oldest = data::listBackups(folder()).back().path;
+    bool restored = false;
+    app->backups().restore(oldest, [&](bool ok) { restored = ok; });
+    app->backups().finishAll();
+    EXPECT_TRUE(restored);
+    EXPECT_TRUE(std::filesystem::exists(oldest));
 }
 
 }  // namespace

@@ -119,6 +119,25 @@ TEST_F(BoardTest, DishesSentToTheKitchenAreNotSentAgainAfterAMerge) {
     EXPECT_EQ(order().超级列表框_点菜.rowCount(), 2);
     EXPECT_EQ(order().标签_待送厨.text(), "待送厨：0");
     EXPECT_EQ(sql("SELECT count(*) FROM 送厨记录 WHERE 单号='20250307140530'"), "0");
+    // Both had sent 宫保鸡丁: one record of two. One more goes as one more, and nothing waits.
+    EXPECT_EQ(sql("SELECT group_concat(菜品 || '×' || 数量) FROM 送厨记录 WHERE 菜品='宫保鸡丁'"),
+              "宫保鸡丁×2");
+    order().超级列表框_点菜.selectRow(0);
+    order().按钮_数量加.click();
+    EXPECT_EQ(order().标签_待送厨.text(), "待送厨：1");
+    order().按钮_送厨.click();
+    app->printQueue().finishAll();
+    EXPECT_EQ(order().标签_待送厨.text(), "待送厨：0");
+    order().按钮_送厨.click();
+    EXPECT_EQ(lastMessage().text, "没有需要送厨的菜品！");
+    // A file an older copy merged in keeps its sends, added up, under one record a dish.
+    app.reset();
+    exec(
+        "DROP INDEX 索引_送厨记录_菜品; INSERT INTO 送厨记录 VALUES ('X', '米饭', '主食', 1); "
+        "INSERT INTO 送厨记录 VALUES ('X', '米饭', '主食', 2)");
+    start();
+    EXPECT_EQ(sql("SELECT group_concat(数量) FROM 送厨记录 WHERE 单号='X'"), "3");
+    EXPECT_FALSE(test::execSql(db, "INSERT INTO 送厨记录 VALUES ('X', '米饭', '主食', 1)"));
 }
 
 TEST_F(BoardTest, TheBoardFollowsTheOtherWindowsAndTheClock) {

@@ -1,11 +1,14 @@
 // A waiter who never stops: changes the lines of one order over and over on the database
 // named, until the process is killed; with "board", opens, moves and merges tables on the
-// table board instead. The crash-loop test kills it at random moments.
+// table board instead; with "settle", opens a table, orders and settles it at the cash desk,
+// printing each order number the program confirmed. The crash-loop test kills it at random
+// moments.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "board/table_board_window.h"
+#include "checkout/checkout_window.h"
 
 #include "ordering/order_window.h"
 #include "shell/app.h"
@@ -53,6 +56,52 @@ namespace {
     }
 }
 
+void nextSecond(test::ScriptedDesktop& desktop) {
+    auto& c = desktop.clock;
+    if (++c.second < 60) return;
+    c.second = 0;
+    if (++c.minute < 60) return;
+    c.minute = 0;
+    c.hour = (c.hour + 1) % 24;
+}
+
+// A cashier's evening: every order confirmed by "开台成功！" and "结账成功！" is told on stdout
+// at once, so whoever kills this process knows what must be in the file.
+[[noreturn]] void settlingEvening(shell::App& app, test::ScriptedDesktop& desktop) {
+    app.openOrderWindow();
+    app.openCheckoutWindow();
+    auto& order = *app.orderWindow();
+    auto& checkout = *app.checkoutWindow();
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const auto said = [&desktop](const char* text) {
+        return !desktop.messages.empty() && desktop.messages.back().text == text;
+    };
+    for (unsigned i = 0;; ++i) {
+        nextSecond(desktop);
+        desktop.messages.clear();
+        order.组合框_餐台.choose(static_cast<int>(i % order.组合框_餐台.items().size()));
+        order.组合框_人数.type("2");
+        order.按钮_开台.click();
+        if (!said("开台成功！")) continue;
+        const std::string number = order.标签_单号.text();
+        std::printf("opened %s\n", number.c_str());
+        std::fflush(stdout);
+        auto& menu = order.卷帘式菜单_点菜;
+        menu.clickItem(1, static_cast<int>(i % static_cast<unsigned>(menu.itemCount(1))));
+        auto& list = checkout.超级列表框_流水;
+        for (int row = 0; row < list.rowCount(); ++row)
+            if (list.cell(row, 1) == number) list.selectRow(row);
+        checkout.编辑框_金额.type("500");
+        desktop.messages.clear();
+        checkout.按钮_结账.click();
+        if (said("结账成功！")) {
+            std::printf("settled %s\n", number.c_str());
+            std::fflush(stdout);
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -66,6 +115,7 @@ int main(int argc, char** argv) {
     shell::App app(desktop, argv[1]);
     app.start();
     if (argc == 3 && std::string(argv[2]) == "board") boardEvening(app, desktop);
+    if (argc == 3 && std::string(argv[2]) == "settle") settlingEvening(app, desktop);
     app.openOrderWindow();
     auto& order = *app.orderWindow();
     if (order.组合框_切换.itemCount() > 0) {

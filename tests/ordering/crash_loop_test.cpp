@@ -6,9 +6,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <memory>
 #include <random>
+#include <set>
+#include <sstream>
 #include <thread>
 
+#include "data/data_context.h"
 #include "support/temp_db.h"
 
 namespace {
@@ -88,4 +93,73 @@ TEST(CrashLoop, KilledMidMoveOrMergeNoOrderLosesItsLinesAndNoTableHasTwoBills) {
     }
     // The driver did open, move and merge between kills.
     EXPECT_GT(std::stoi(tablora::test::querySql(db, "SELECT count(*) FROM 明细")), 0);
+}
+
+// Another program beside the till: tablora-backup, as cron runs it, opening and closing the file
+// while the till (with the keeper of report days on a second connection) works. Whatever the
+// till confirmed must be in the file after every kill.
+TEST(CrashLoop, BesideABackupFromCronNoConfirmedSaleIsLost) {
+    tablora::test::TempDir dir;
+    const std::string db = tablora::test::makeDemoDatabase(dir);
+    ASSERT_EQ(tablora::data::addHistory(db, 20000, {2025, 3, 6, 0, 0, 0}), "");
+    const std::string folder = dir.path("备份");
+    std::filesystem::create_directory(folder);
+    std::mt19937 random(29);
+    size_t settledInAll = 0;
+    for (int kill = 0; kill < 40; ++kill) {
+        // The keeper opens its connection only while the past days are not kept yet.
+        ASSERT_TRUE(tablora::test::execSql(db, "DELETE FROM 报表缓存"));
+        int out = -1;
+        const pid_t pid = spawnDriver(db, out, "settle");
+        ASSERT_GT(pid, 0);
+        // However this round ends, the till does not outlive it.
+        const std::unique_ptr<const pid_t, void (*)(const pid_t*)> reaper(&pid, [](const pid_t* p) {
+            ::kill(*p, SIGKILL);
+            waitpid(*p, nullptr, 0);
+        });
+        std::string said;
+        char buffer[4096];
+        while (said.find("ready\n") == std::string::npos) {
+            const ssize_t n = read(out, buffer, sizeof buffer);
+            ASSERT_GT(n, 0) << "the driver ended before it was ready";
+            said.append(buffer, static_cast<size_t>(n));
+        }
+        for (int copy = 0; copy < 2; ++copy) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20 + random() % 80));
+            const std::string command =
+                std::string(TABLORA_BACKUP_BIN) + " '" + db + "' '" + folder + "' >/dev/null 2>&1";
+            ASSERT_EQ(std::system(command.c_str()), 0);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 + random() % 80));
+        ::kill(pid, SIGKILL);
+        for (ssize_t n; (n = read(out, buffer, sizeof buffer)) > 0;)
+            said.append(buffer, static_cast<size_t>(n));
+        close(out);
+        std::set<std::string> opened, settled;
+        std::istringstream lines(said);
+        for (std::string what, number; lines >> what;) {
+            if (what == "ready") continue;
+            lines >> number;
+            // A line cut short by the kill names no confirmed order.
+            if (number.size() != 14 || lines.peek() != '\n') continue;
+            (what == "opened" ? opened : settled).insert(number);
+        }
+        const auto listed = [](const std::set<std::string>& numbers) {
+            std::string list = "''";
+            for (const auto& n : numbers) list += ",'" + n + "'";
+            return list;
+        };
+        EXPECT_EQ(tablora::test::querySql(
+                      db, "SELECT count(*) FROM 流水 WHERE 单号 IN (" + listed(opened) + ")"),
+                  std::to_string(opened.size()))
+            << "an order confirmed opened is gone after kill " << kill;
+        EXPECT_EQ(
+            tablora::test::querySql(db, "SELECT count(*) FROM 流水 WHERE 状态 = 1 AND 单号 IN (" +
+                                            listed(settled) + ")"),
+            std::to_string(settled.size()))
+            << "an order confirmed settled is not after kill " << kill;
+        ASSERT_EQ(tablora::test::querySql(db, "PRAGMA integrity_check"), "ok");
+        settledInAll += settled.size();
+    }
+    EXPECT_GT(settledInAll, 40u);  // the till did settle bills between kills
 }

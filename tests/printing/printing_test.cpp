@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -126,7 +127,7 @@ TEST(Ticket, ABillLinesUpItsColumnsOn58And80MillimetrePaper) {
               "秘制酱香慢    1     168      168\n"
               "炖东坡肘子\n"
               "配时令蔬菜\n"
-              "😀\n"  // prints as "?", one column
+              "?\n"  // 😀 is in no GBK: the drawn copy shows what prints, one column
               "米饭        999       2     1998\n"
               "鲍鱼          1 1234567  1234567\n"
               "--------------------------------\n"
@@ -155,7 +156,7 @@ TEST(Ticket, ABillLinesUpItsColumnsOn58And80MillimetrePaper) {
               "菜品                       数量    单价     金额\n"
               "宫保鸡丁                      3      28       84\n"
               "秘制酱香慢炖东坡肘子配时令    1     168      168\n"
-              "蔬菜😀\n");
+              "蔬菜?\n");
     EXPECT_EQ(wideText.find("实收"), std::string::npos);
 }
 
@@ -193,6 +194,11 @@ TEST(Ticket, TheBytesAreTheReceiptPrintersLanguageWithGbkText) {
                                      10)),
               std::string::npos);
     EXPECT_EQ(t.lines()[2].text, "宫保鸡丁     ×2");  // 16 columns at double width
+    // "€" is one byte (0x80) in the code page, which a receipt printer does not print.
+    Ticket euro(58);
+    euro.text("€5");
+    EXPECT_EQ(euro.lines()[0].text, "?5");
+    EXPECT_EQ(euro.escPos().find('\x80'), std::string::npos);
     EXPECT_EQ(bytes.substr(bytes.size() - 7), std::string("\x1b\x64\x04\x1d\x56\x42\x00", 7));
 }
 
@@ -375,10 +381,52 @@ TEST_F(PrinterSettingsTest, PrintersAreKeptChangedAndTestedAndKeptJobsPrintedAga
     });
     exec("UPDATE 用户 SET 设置餐台 = 0");
     switchUser("经理", "888888");
+    auto& menu = main().工具菜单;
+    EXPECT_FALSE(menu.entryEnabled(menu.indexOf("打印设置")));
+}
+
+TEST_F(PrinterSettingsTest, NoPrinterMayWriteIntoTheDataOrItsCopiesAndBillsStayTheCashDesks) {
+    const std::string backups = dir.path("备份");
     inPrinterSettings([&](PrinterSettingsWindow& w) {
-        EXPECT_FALSE(w.按钮_添加.enabled());
-        EXPECT_FALSE(w.按钮_保存.enabled());
-        EXPECT_TRUE(w.按钮_测试打印.enabled());
+        w.编辑框_名称.type("前台");
+        for (const std::string& connection :
+             {"file:" + db, "system:pdf:" + db + "-wal", "file:" + dir.path("./cysj.db-shm"),
+              "file:" + db + "-journal", "system:pdf:" + backups + "/x.pdf", "file:" + backups}) {
+            w.编辑框_连接.type(connection);
+            w.按钮_添加.click();
+            EXPECT_EQ(lastMessage().text, "不能打印到数据文件，请检查！") << connection;
+            w.按钮_测试打印.click();
+            EXPECT_EQ(lastMessage().text, "不能打印到数据文件，请检查！") << connection;
+        }
+        w.编辑框_连接.type("tcp://127.0.0.1:70000");
+        w.按钮_添加.click();
+        EXPECT_EQ(lastMessage().text,
+                  "连接格式不正确，请填写 tcp://地址:端口、file:路径、cups:队列 或 system:队列！");
+        EXPECT_EQ(w.超级列表框_打印机.rowCount(), 0);
+    });
+    // One put in the file by hand is not written to either: the job fails and is kept.
+    const auto size = std::filesystem::file_size(db);
+    exec("INSERT INTO 打印机 VALUES ('前台', 'file:" + db + "', 80, '账单', '')");
+    ASSERT_EQ(openTable("大厅1号", "2"), "开台成功！");
+    checkout().超级列表框_流水.selectRow(0);
+    checkout().按钮_打印账单.click();
+    app->printQueue().finishAll();
+    EXPECT_EQ(lastMessage().text, "打印机“前台”打印失败，请检查！");
+    EXPECT_EQ(std::filesystem::file_size(db), size);
+    EXPECT_EQ(sql("PRAGMA integrity_check"), "ok");
+    // A kept bill is printed again only by someone who may settle bills.
+    addUser("管理", "1", "0000000100");
+    switchUser("管理", "1");
+    exec("INSERT INTO 打印机 VALUES ('热厨', 'file:/dev/null', 80, '厨房', '热菜|汤羹|主食')");
+    inPrinterSettings([&](PrinterSettingsWindow& w) {
+        // Dishes that would print nowhere are named; Esc closes the window.
+        EXPECT_EQ(w.标签_未送厨分类.text(), "没有厨房打印机的分类：凉菜、酒水");
+        w.超级列表框_任务.selectRow(0);
+        w.按钮_重新打印.click();
+        EXPECT_EQ(lastMessage().text, "没有结账权限，不能重新打印账单！");
+        EXPECT_EQ(w.超级列表框_任务.rowCount(), 1);
+        w.pressKey(ui::Window::kEscape);
+        EXPECT_TRUE(w.destroyed());
     });
 }
 

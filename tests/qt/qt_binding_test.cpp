@@ -26,11 +26,11 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QStyle>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolBox>
-#include <QTableView>
 
 #include "checkout/checkout_window.h"
 #include "ordering/order_window.h"
@@ -375,6 +375,18 @@ TEST_F(QtBindingTest, SelectingAnOrderWithTheKeyboardShowsItsLines) {
     QTest::keyClick(amount, Qt::Key_Return);
     desktop.syncAll();
     EXPECT_EQ(find<QLabel>(checkout, "标签_找零")->text(), q("4"));
+
+    // The order tapped again and "200" typed: the list searches nothing, the amount takes it.
+    desktop.widgetOf(*checkout)->activateWindow();
+    orders->setFocus();
+    QApplication::processEvents();
+    for (const char key : {'2', '0', '0'}) {
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        QTest::keyClick(QApplication::focusWidget(), key);
+        desktop.syncAll();
+    }
+    EXPECT_EQ(checkout->超级列表框_流水.currentRow(), 1);
+    EXPECT_EQ(amount->text(), q("200"));
 }
 
 // WCAG contrast of two #rrggbb colours.
@@ -691,6 +703,13 @@ TEST_F(QtBindingTest, ASystemPrinterGetsTheBillDrawnAtItsPaperWidth) {
                                                {"宫保鸡丁", false, false, false}};
     EXPECT_FALSE(desktop.drawTicket(lines, 80, 48, "no-such-queue"));
     EXPECT_FALSE(desktop.drawTicket(lines, 80, 48, "pdf:" + dir.path("no/folder/x.pdf")));
+    // A file that is not a PDF is never replaced by one; a PDF is.
+    const std::string other = dir.path("notes.txt");
+    std::ofstream(other) << "SQLite format 3";
+    EXPECT_FALSE(desktop.drawTicket(lines, 80, 48, "pdf:" + other));
+    std::ifstream kept(other);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "SQLite format 3");
+    EXPECT_TRUE(desktop.drawTicket(lines, 80, 48, "pdf:" + pdf));
 }
 
 TEST_F(QtBindingTest, TheBoardsTilesAreTouchedAndTheirMenuComesOnARightClickOrALongPress) {

@@ -168,6 +168,10 @@ TEST_F(SettingsTest, DishesAddShowModifyDeleteWithinTheirOwnCategory) {
 }
 
 TEST_F(SettingsTest, CategoriesRenameAndDeleteCarryTheirDishesInBothWindows) {
+    // Kitchen printers follow a category's new name; one whose only category goes keeps it.
+    exec(
+        "INSERT INTO 打印机 VALUES ('热厨', 'file:/dev/null', 80, '厨房', '热菜|汤羹');"
+        "INSERT INTO 打印机 VALUES ('面点', 'file:/dev/null', 80, '厨房', '主食')");
     order();
     inSettings([&](RestaurantSettingsWindow& w) {
         w.按钮_菜品分类修改.click();
@@ -208,6 +212,7 @@ TEST_F(SettingsTest, CategoriesRenameAndDeleteCarryTheirDishesInBothWindows) {
     EXPECT_EQ(sql("SELECT count(*) FROM 菜品 WHERE 分类='汤'"), "5");
     EXPECT_EQ(sql("SELECT count(*) FROM 菜品 WHERE 分类='主食'"), "0");
     EXPECT_EQ(sql("SELECT count(*) FROM 菜品 WHERE 分类='酒水'"), "5");
+    EXPECT_EQ(sql("SELECT group_concat(分类, ';') FROM 打印机"), "热菜|汤;主食");
 }
 
 TEST_F(SettingsTest, AFailedCascadeChangesNothingAndTheMenuShowsTheFile) {

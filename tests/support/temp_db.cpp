@@ -54,9 +54,12 @@ std::string querySql(const std::string& dbPath, const std::string& sql) {
     return result;
 }
 
-OutsideLock::OutsideLock(const std::string& dbPath) {
-    if (sqlite3_open_v2(dbPath.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+OutsideLock::OutsideLock(const std::string& dbPath, bool exclusive) {
+    if (sqlite3_open_v2(dbPath.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) return;
+    if (exclusive)
         m_held = sqlite3_exec(m_db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    else
+        sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
 }
 
 OutsideLock::~OutsideLock() {

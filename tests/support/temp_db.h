@@ -26,10 +26,12 @@ bool execSql(const std::string& dbPath, const std::string& sql);
 // The first column of the first row as text ("" when there is none); "<error>" on failure.
 std::string querySql(const std::string& dbPath, const std::string& sql);
 
-// Another program holding the file exclusively (no one else can read it) while it lives.
+// Another program holding the file exclusively (no one else can read it) while it lives; or,
+// not `exclusive`, merely having it open (a database tool left open), so the program's
+// connection is not the last one to close.
 class OutsideLock {
   public:
-    explicit OutsideLock(const std::string& dbPath);
+    explicit OutsideLock(const std::string& dbPath, bool exclusive = true);
     ~OutsideLock();
     OutsideLock(const OutsideLock&) = delete;
     OutsideLock& operator=(const OutsideLock&) = delete;

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 namespace tablora::ui::qt {
 namespace {
@@ -64,6 +65,11 @@ bool drawTicketOn(const std::vector<TicketLine>& lines, int paperMm, int columns
     const double dotsPerMm = kDpi / 25.4;
     if (target.rfind("pdf:", 0) == 0) {
         const QString path = q(target.substr(4));
+        // Only a PDF is ever replaced: a mistyped path must not wipe out a file of another kind.
+        if (QFile existing(path); existing.exists()) {
+            if (!existing.open(QIODevice::ReadOnly) || existing.read(5) != QByteArray("%PDF-"))
+                return false;
+        }
         {
             QPdfWriter writer(path);
             writer.setResolution(kDpi);
@@ -76,6 +82,9 @@ bool drawTicketOn(const std::vector<TicketLine>& lines, int paperMm, int columns
         }
         return QFile(path).size() > 0;
     }
+    // A queue the print server does not have is a failure: Qt would fall back to printing
+    // into nowhere (or to the default printer) and call it done.
+    if (QPrinterInfo::printerInfo(q(target)).isNull()) return false;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPrinterName(q(target));
     if (!printer.isValid()) return false;
