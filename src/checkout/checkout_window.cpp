@@ -1,5 +1,7 @@
 #include "checkout/checkout_window.h"
 
+#include <optional>
+
 #include "core/app_context.h"
 #include "core/shared_lists.h"
 #include "ordering/order_window.h"
@@ -116,17 +118,21 @@ void CheckoutWindow::computeChange() {
     标签_找零.setText(numberText(change));
 }
 
-printing::BillOrder CheckoutWindow::shownOrder() const {
-    const int selected = 超级列表框_流水.currentRow();
-    printing::BillOrder order{
-        超级列表框_流水.cell(selected, kNumber), 超级列表框_流水.cell(selected, kTable),
-        超级列表框_流水.cell(selected, kGuests), 超级列表框_流水.cell(selected, kOpened),
-        超级列表框_流水.cell(selected, kAmount), {}};
+printing::BillOrder CheckoutWindow::storedOrder() {
+    auto& journal = m_app.data().journalCursor;
+    printing::BillOrder order{journal.readText("单号"),
+                              journal.readText("台号"),
+                              numberText(static_cast<long long>(journal.readInt("人数"))),
+                              journal.readText("时间"),
+                              numberText(static_cast<long long>(journal.readInt("金额"))),
+                              {}};
+    ui::ReportRows rows = 超级列表框_明细.newRows();
+    core::readOrderLines(m_app.data(), order.number, rows);
     enum { kDish = 2, kPrice, kQuantity, kLineAmount };
-    for (int r = 0; r < 超级列表框_明细.rowCount(); ++r)
-        order.lines.push_back({超级列表框_明细.cell(r, kDish), 超级列表框_明细.cell(r, kPrice),
-                               超级列表框_明细.cell(r, kQuantity),
-                               超级列表框_明细.cell(r, kLineAmount)});
+    for (int r = 0; r < rows.rowCount(); ++r)
+        order.lines.push_back(
+            {std::string(rows.cellView(r, kDish)), std::string(rows.cellView(r, kPrice)),
+             std::string(rows.cellView(r, kQuantity)), std::string(rows.cellView(r, kLineAmount))});
     return order;
 }
 
@@ -135,8 +141,25 @@ void CheckoutWindow::printPreBill() {
         m_app.message("请选择要结账的台号！", kWarn);
         return;
     }
-    if (!printing::printBill(m_app, shownOrder(), nullptr))
-        m_app.message("没有设置账单打印机！", kWarn);
+    // The bill as stored now: another till may have added a dish since the list was read.
+    const std::string number = 超级列表框_流水.cell(超级列表框_流水.currentRow(), kNumber);
+    auto& data = m_app.data();
+    auto& journal = data.openOnDemand(data.journalCursor);
+    std::optional<printing::BillOrder> bill;
+    data::forEachMatch(journal, "单号", number, [&](data::SqliteTable&) {
+        bill = storedOrder();
+        return true;
+    });
+    const bool unreadable = journal.readFailed();
+    journal.close();
+    if (!bill) {
+        if (unreadable)
+            m_app.tellReadFailed();
+        else
+            RefreshCheckoutWindow();  // deleted or settled elsewhere meanwhile
+        return;
+    }
+    if (!printing::printBill(m_app, *bill, nullptr)) m_app.message("没有设置账单打印机！", kWarn);
 }
 
 bool CheckoutWindow::recordPayment(const std::string& number, long long amount) {
@@ -158,12 +181,12 @@ void CheckoutWindow::settle() {
     }
     if (!amountUsable()) return;
     const std::string number = 超级列表框_流水.cell(selected, kNumber);
-    // The receipt shows the bill as the cashier saw it settled.
-    const printing::BillOrder bill = shownOrder();
     auto& data = m_app.data();
     auto& journal = data.openOnDemand(data.journalCursor);
     bool settled = false;
-    // The order is paid and how it was paid is kept, together or not at all.
+    printing::KeptBill receipt;
+    // The order is paid, how it was paid and its receipt are kept, together or not at all: the
+    // receipt is the order as stored at that moment, whatever the list showed.
     const bool began = data.database.beginTransaction();
     const bool found = data::forEachMatch(journal, "单号", number, [&](data::SqliteTable&) {
         if (journal.readText("台号") == 标签_台号.text() && journal.readInt("状态") == 0) {
@@ -172,6 +195,13 @@ void CheckoutWindow::settle() {
             journal.write("状态", 1);
             journal.write("备注", 编辑框_备注.text());
             settled = began && journal.update() && recordPayment(number, amount);
+            if (settled) {
+                const long long received = wholeNumber(编辑框_金额.text());
+                const printing::Settlement paid{numberText(received), numberText(received - amount),
+                                                util::dateText(m_app.desktop().now()),
+                                                m_app.session().currentUser, 编辑框_备注.text()};
+                settled = printing::keepBill(m_app, storedOrder(), &paid, receipt);
+            }
             return true;
         }
         return false;
@@ -183,14 +213,8 @@ void CheckoutWindow::settle() {
     settled = settled && data.database.commitTransaction();
     if (!settled) data.database.rollbackTransaction();
     if (settled) {
-        const std::string received = 编辑框_金额.text();
-        const double change = static_cast<double>(wholeNumber(received)) -
-                              static_cast<double>(wholeNumber(标签_金额.text()));
-        const printing::Settlement paid{received, numberText(change),
-                                        util::dateText(m_app.desktop().now()),
-                                        m_app.session().currentUser, 编辑框_备注.text()};
         m_app.message("结账成功！", ui::Icon::Information);
-        printing::printBill(m_app, bill, &paid);
+        printing::sendKeptBill(m_app, std::move(receipt));
     } else if (found || unreadable) {
         m_app.message("结账失败，请检查！", kWarn);
         if (unreadable) return;  // nothing changed, and the lists could not be read either

@@ -71,8 +71,8 @@ class CheckoutWindow : public ui::Window {
     // The 结账 row of a settlement: how it was paid, received and given back.
     bool recordPayment(const std::string& number, long long amount);
     void printPreBill();
-    // The selected order and its lines as the window shows them.
-    printing::BillOrder shownOrder() const;
+    // The order as stored now, with its lines, read at the journal cursor's current record.
+    printing::BillOrder storedOrder();
 
     core::AppContext& m_app;
 };

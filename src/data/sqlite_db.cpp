@@ -84,7 +84,10 @@ bool SqliteDB::close() {
 
 bool SqliteDB::beginTransaction(std::string_view name) {
     if (!m_handle) return false;
-    const std::string sql = "BEGIN TRANSACTION " + std::string(name);
+    // Every transaction of the program's reads, then writes: begun as a write, it waits for
+    // another writer (the busy handler) instead of failing at its first write when another
+    // connection committed after its read began.
+    const std::string sql = "BEGIN IMMEDIATE TRANSACTION " + std::string(name);
     return sqlite3_exec(m_handle, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 

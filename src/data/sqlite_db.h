@@ -31,6 +31,8 @@ class SqliteDB {
     bool close();
     // Closes every cursor on the connection, the connection left open.
     void closeCursors();
+    // Begins a write transaction (BEGIN IMMEDIATE), waiting for another writer as a statement
+    // does.
     bool beginTransaction(std::string_view name = {});
     bool commitTransaction(std::string_view name = {});
     bool rollbackTransaction();

@@ -134,30 +134,58 @@ Ticket billTicket(int paperMm, const ShopText& shop, const BillOrder& order,
     return t;
 }
 
-bool printBill(core::AppContext& app, const BillOrder& order, const Settlement* settled) {
-    return printOnBillPrinter(
-        app,
-        [&](int paperMm, const ShopText& shop) {
-            return billTicket(paperMm, shop, order, settled);
-        },
-        std::string(settled ? "结账单 " : "预结单 ") + order.number);
-}
+namespace {
 
-bool printOnBillPrinter(core::AppContext& app,
-                        const std::function<Ticket(int paperMm, const ShopText& shop)>& make,
-                        const std::string& what) {
+// The ticket made for the bill printer (the first for "账单") and kept; false only when there
+// is one and the job could not be kept.
+bool keepOnBillPrinter(core::AppContext& app,
+                       const std::function<Ticket(int paperMm, const ShopText& shop)>& make,
+                       const std::string& what, KeptBill& bill) {
     auto& database = app.data().database;
     std::vector<Printer> printers;
     readPrinters(database, printers);
     const Printer* billPrinter = nullptr;
     for (const Printer& p : printers)
         if (p.use == "账单" && !billPrinter) billPrinter = &p;
-    if (!billPrinter) return false;
+    if (!billPrinter) return true;
     Ticket ticket = make(billPrinter->paperMm, readShopText(database));
-    PrintJob job = ticketJob(billPrinter->name, billPrinter->connection, ticket, what);
-    const std::int64_t kept = keepJob(database, job, util::dateText(app.desktop().now()));
-    sendJob(app, std::move(job), kept);
-    return true;
+    bill.job = ticketJob(billPrinter->name, billPrinter->connection, ticket, what);
+    bill.kept = keepJob(database, *bill.job, util::dateText(app.desktop().now()));
+    return bill.kept != 0;
+}
+
+}  // namespace
+
+bool keepBill(core::AppContext& app, const BillOrder& order, const Settlement* settled,
+              KeptBill& bill) {
+    return keepOnBillPrinter(
+        app,
+        [&](int paperMm, const ShopText& shop) {
+            return billTicket(paperMm, shop, order, settled);
+        },
+        std::string(settled ? "结账单 " : "预结单 ") + order.number, bill);
+}
+
+void sendKeptBill(core::AppContext& app, KeptBill bill) {
+    if (bill.job) sendJob(app, std::move(*bill.job), bill.kept);
+}
+
+bool printBill(core::AppContext& app, const BillOrder& order, const Settlement* settled) {
+    KeptBill bill;
+    keepBill(app, order, settled, bill);
+    const bool printer = bill.job.has_value();
+    sendKeptBill(app, std::move(bill));
+    return printer;
+}
+
+bool printOnBillPrinter(core::AppContext& app,
+                        const std::function<Ticket(int paperMm, const ShopText& shop)>& make,
+                        const std::string& what) {
+    KeptBill bill;
+    keepOnBillPrinter(app, make, what, bill);
+    const bool printer = bill.job.has_value();
+    sendKeptBill(app, std::move(bill));
+    return printer;
 }
 
 bool namesDataFile(core::AppContext& app, const std::string& connection) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,18 @@ bool namesDataFile(core::AppContext& app, const std::string& connection);
 // `after` hears the outcome either way.
 void sendJob(core::AppContext& app, PrintJob job, std::int64_t kept,
              std::function<void(bool printed)> after = {});
+
+// A bill made for the bill printer and kept among the jobs, on the open connection (inside
+// the caller's transaction, so a settlement and its receipt are kept together), then sent
+// once that transaction is committed.
+struct KeptBill {
+    std::optional<PrintJob> job;  // none without a bill printer
+    std::int64_t kept = 0;
+};
+// False only when there is a bill printer and the job could not be kept.
+bool keepBill(core::AppContext& app, const BillOrder& order, const Settlement* settled,
+              KeptBill& bill);
+void sendKeptBill(core::AppContext& app, KeptBill bill);
 
 // Sends the ticket to the bill printer (the first printer for "账单"). The job is kept in the
 // file until the printer took it; when it fails the person is told, and the job stays for a

@@ -283,6 +283,38 @@ TEST_F(CashDeskPrintingTest, APreBillAndAReceiptGoToTheBillPrinter) {
     EXPECT_EQ(sql("SELECT count(*) FROM 打印任务"), "0");               // nothing left to print
 }
 
+TEST_F(CashDeskPrintingTest, TheReceiptIsTheStoredOrderAndIsKeptWithTheSale) {
+    FakePrinter printer;
+    printers(printer.connection());
+    bill();
+    // Another till adds a dish after the cash desk showed the order at 28.
+    const std::string number = sql("SELECT 单号 FROM 流水");
+    exec("INSERT INTO 明细 VALUES ('" + number +
+         "','米饭',2,1,2,'主食');"
+         "UPDATE 流水 SET 金额 = 30");
+    checkout().按钮_打印账单.click();
+    app->printQueue().finishAll();
+    ASSERT_EQ(printer.jobs().size(), 1u);
+    EXPECT_NE(printer.jobs()[0].find(util::toGbk("米饭")), std::string::npos);
+    // While "结账成功！" is on screen (a kill then), the receipt is already kept in the file.
+    std::string keptWhenSaid;
+    desktop.log = [&](const std::string& line) {
+        if (line.find("结账成功！") != std::string::npos)
+            keptWhenSaid = sql("SELECT count(*) FROM 打印任务");
+    };
+    checkout().编辑框_金额.type("100");
+    checkout().按钮_结账.click();
+    desktop.log = nullptr;
+    EXPECT_EQ(keptWhenSaid, "1");
+    app->printQueue().finishAll();
+    ASSERT_EQ(printer.jobs().size(), 2u);
+    // 总金额 30 and 找零 70, as the payment row says.
+    EXPECT_EQ(sql("SELECT 找零 FROM 结账"), "70");
+    EXPECT_NE(printer.jobs()[1].find(util::toGbk("30元")), std::string::npos);
+    EXPECT_NE(printer.jobs()[1].find(util::toGbk("70元")), std::string::npos);
+    EXPECT_EQ(sql("SELECT count(*) FROM 打印任务"), "0");
+}
+
 TEST_F(CashDeskPrintingTest, AFailedReceiptIsToldAfterTheSaleAndKept) {
     printers(closedPort());
     bill();
