@@ -17,39 +17,25 @@
 
 #include "data/data_context.h"
 #include "shell/app.h"
+#include "shell/data_location.h"
 #include "shell/instance_guard.h"
 #include "ui/qt/qt_desktop.h"
 
 namespace {
 
-// True for the folder of an installed copy: a system prefix's bin folder (which root could
-// write, but which holds no one's data) or any folder the person cannot write.
-bool installed(const std::filesystem::path& folder) {
-    const std::string f = folder.string();
-    for (const char* bin : {"/usr/bin", "/usr/local/bin", "/bin", "/opt/tablora/bin"})
-        if (f.size() >= std::strlen(bin) &&
-            f.compare(f.size() - std::strlen(bin), std::string::npos, bin) == 0)
-            return true;
-    return ::access(folder.c_str(), W_OK) != 0;
-}
-
-// cysj.db beside the executable when started from a build or any folder of the person's;
-// installed under a system prefix, in the person's data folder ($XDG_DATA_HOME/tablora).
-std::string databasePath() {
+// The folder of the running executable.
+std::filesystem::path programFolder() {
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    const auto folder = ec ? std::filesystem::current_path() : exe.parent_path();
-    if (!installed(folder)) return (folder / "cysj.db").string();
-    std::filesystem::path data;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
-        data = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        data = std::filesystem::path(home) / ".local/share";
-    else
-        data = std::filesystem::temp_directory_path();
-    data /= "tablora";
-    std::filesystem::create_directories(data, ec);
-    return (data / "cysj.db").string();
+    return ec ? std::filesystem::current_path() : exe.parent_path();
+}
+
+bool installed() {
+    return tablora::shell::isInstalledFolder(programFolder(), TABLORA_INSTALL_PREFIX);
+}
+
+std::string databasePath() {
+    return tablora::shell::databasePathFor(programFolder(), installed());
 }
 
 }  // namespace
@@ -91,9 +77,7 @@ int main(int argc, char** argv) {
     const char* unattended = std::getenv("TABLORA_UNATTENDED_MS");
     tablora::ui::qt::QtDesktop desktop(unattended ? std::atoi(unattended) : 0);
     tablora::shell::App app(desktop, databasePath(), &guard);
-    std::error_code ec;
-    app.setOffersNewRestaurant(
-        installed(std::filesystem::read_symlink("/proc/self/exe", ec).parent_path()));
+    app.setOffersNewRestaurant(installed());
     app.start();
     if (!app.running() || desktop.quitRequested()) return app.exitCode();
     return QApplication::exec();

@@ -1,5 +1,6 @@
 #include <filesystem>
 
+#include "shell/data_location.h"
 #include "support/app_fixture.h"
 
 using namespace tablora;
@@ -198,4 +199,27 @@ TEST_F(AppTest, ToolsMenuPopsUpFromTheToolbar) {
     main().按钮2.click();
     ASSERT_EQ(desktop.minimized.size(), 1u);
     EXPECT_EQ(desktop.minimized[0], "MainWindow");
+}
+
+TEST(DataLocation, OnlyAnInstallPrefixsBinCountsAsInstalled) {
+    test::TempDir dir;
+    const auto build = dir.dir() / "build/default/bin";
+    const auto prefix = dir.dir() / "opt/tablora";
+    std::filesystem::create_directories(build);
+    std::filesystem::create_directories(prefix / "bin");
+    std::filesystem::create_directories(dir.dir() / "root/usr/bin");
+    std::filesystem::create_directories(dir.dir() / "bin");
+    // A build keeps its data beside itself, whatever its folder's name ends in.
+    EXPECT_FALSE(shell::isInstalledFolder(build, "/usr/local"));
+    EXPECT_EQ(shell::databasePathFor(build, false), (build / "cysj.db").string());
+    // The prefix the build was configured with, /usr and /usr/local are installed.
+    EXPECT_TRUE(shell::isInstalledFolder(prefix / "bin", prefix.string()));
+    EXPECT_TRUE(shell::isInstalledFolder("/usr/bin", "/opt/x"));
+    EXPECT_TRUE(shell::isInstalledFolder("/usr/local/bin", ""));
+    EXPECT_TRUE(shell::isInstalledFolder(dir.dir() / "root/usr/bin", ""));  // a package unpacked
+    EXPECT_FALSE(shell::isInstalledFolder(dir.dir() / "bin", "/usr/local"));
+    ::setenv("XDG_DATA_HOME", dir.path("data").c_str(), 1);
+    EXPECT_EQ(shell::databasePathFor(prefix / "bin", true), dir.path("data") + "/tablora/cysj.db");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path("data") + "/tablora"));
+    ::unsetenv("XDG_DATA_HOME");
 }
