@@ -1,5 +1,6 @@
 #include "board/table_board_window.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "checkout/checkout_window.h"
@@ -51,12 +52,19 @@ void TableBoardWindow::refresh(bool tell) {
         if (tell) m_app.tellReadFailed();
         return;
     }
+    // A party still eating at a table renamed or deleted in the settings stays on the board,
+    // under the table name its order keeps, after the tables set up.
+    const size_t setUp = tables.size();
+    for (const auto& order : orders)
+        if (std::find(tables.begin(), tables.end(), order.table) == tables.end())
+            tables.push_back(order.table);
     m_tables = std::move(tables);
     m_orders = std::move(orders);
     const util::DateTime now = util::fromCalendar(m_app.desktop().now());
     std::vector<ui::Tile> tiles;
     tiles.reserve(m_tables.size());
-    for (const auto& table : m_tables) {
+    for (size_t i = 0; i < m_tables.size(); ++i) {
+        const std::string& table = m_tables[i];
         const OpenOrder* order = orderAt(table);
         if (!order) {
             tiles.push_back({table, {"空闲"}, 0});
@@ -70,6 +78,7 @@ void TableBoardWindow::refresh(bool tell) {
                          {"就餐中", std::to_string(order->guests) + "人",
                           std::to_string(minutes) + "分钟", std::to_string(order->amount) + "元"},
                          minutes > kLongMeal ? 2 : 1});
+        if (i >= setUp) tiles.back().lines.front() = "就餐中（已删除）";
     }
     图块框_餐台.setTiles(std::move(tiles));
 }

@@ -271,6 +271,20 @@ void QueryWindow::DeleteSelectedOrder() {
     for (auto it = found.rbegin(); ok && it != found.rend(); ++it)
         ok = lines.moveTo(*it) && lines.deleteCurrent();
     lines.close();
+    // Its payment goes with it (a new order opened on the same number must not inherit it);
+    // how it was paid stays in the trace.
+    data::SqliteTable payments;
+    if (ok && payments.open("结账", data.database)) {
+        const std::vector<int> paid = payments.findAll("单号", number);
+        ok = !payments.readFailed();
+        for (auto it = paid.begin(); ok && it != paid.end(); ++it)
+            if ((ok = payments.moveTo(*it)))
+                detail += (detail.empty() ? "" : "；") + std::string("付款方式：") +
+                          payments.readText("付款方式");
+        for (auto it = paid.rbegin(); ok && it != paid.rend(); ++it)
+            ok = payments.moveTo(*it) && payments.deleteCurrent();
+    }
+    payments.close();
     // No order goes without a trace of what it was and who deleted it.
     ok = ok && traceDeletion(journal, detail) && journal.deleteCurrent();
     journal.close();

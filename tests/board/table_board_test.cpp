@@ -191,3 +191,18 @@ TEST_F(BoardTest, WithoutTheRightsATouchDoesNothingAndTheEntriesAreDisabled) {
 }
 
 }  // namespace
+
+TEST_F(BoardTest, APartyAtADeletedTableStaysOnTheBoardUntilItPays) {
+    twoTables();
+    exec("DELETE FROM 餐台 WHERE 餐台='大厅2号'");
+    board().refresh();
+    const auto& tiles = board().图块框_餐台.tiles();
+    ASSERT_EQ(tiles.back().name, "大厅2号");
+    EXPECT_EQ(tiles.back().lines.front(), "就餐中（已删除）");
+    // Touched, it is the order of that table; settled, it leaves the board.
+    touch("大厅2号");
+    EXPECT_EQ(order().标签_当前操作.text(), "大厅2号");
+    exec("UPDATE 流水 SET 状态 = 1 WHERE 台号='大厅2号'");
+    board().refresh();
+    EXPECT_EQ(board().图块框_餐台.indexOf("大厅2号"), -1);
+}

@@ -490,7 +490,9 @@ TEST_F(QueryTest, EveryDeletedOrderLeavesATraceOrIsNotDeleted) {
     EXPECT_EQ(sql("SELECT count(*) FROM 明细 WHERE 单号='20250306120000'"), "2");
     EXPECT_EQ(sql("SELECT count(*) FROM 删除记录"), "0");
     exec("DROP TRIGGER 不许记");
-    // Written with the order, its lines as text, who and when.
+    // Written with the order, its lines as text, how it was paid, who and when; its payment
+    // row goes with it, so an order opened later on the same number inherits none.
+    exec("INSERT INTO 结账 VALUES ('20250306120000', '微信', 30, 0, '经理', '2025年3月6日')");
     q().按钮_查询全部.click();
     q().超级列表框_流水.selectRow(row);
     desktop.answers.push_back(ui::Answer::Ok);
@@ -499,5 +501,7 @@ TEST_F(QueryTest, EveryDeletedOrderLeavesATraceOrIsNotDeleted) {
     EXPECT_EQ(
         sql("SELECT 单号||'/'||台号||'/'||人数||'/'||金额||'/'||状态||'/'||明细||'/'||操作员||"
             "'/'||删除时间 FROM 删除记录"),
-        "20250306120000/大厅1号/2/30/1/酸辣汤×1=18；米饭×6=12/经理/2025年3月7日14时5分9秒");
+        "20250306120000/大厅1号/2/30/1/酸辣汤×1=18；米饭×6=12；付款方式：微信/经理/"
+        "2025年3月7日14时5分9秒");
+    EXPECT_EQ(sql("SELECT count(*) FROM 结账 WHERE 单号='20250306120000'"), "0");
 }
