@@ -44,6 +44,33 @@ void ReportWindow::applyPermission(const core::PermissionSet& permissions) {
              &日期框_开始, &日期框_结束, &按钮_查询, &编辑框_现金清点, &按钮_日结, &按钮_打印})
         c->setEnabled(permissions.查询 != 0);
     按钮_导出.setEnabled(permissions.流水导出 != 0);
+    if (permissions.查询 != 0) return;
+    // The figures are not for a user who may not look at the journal.
+    for (ui::ReportList* list : {&超级列表框_汇总, &超级列表框_付款方式, &超级列表框_时段,
+                                 &超级列表框_菜品排行, &超级列表框_分类})
+        list->clearRows();
+    for (ui::Chart* chart : {&图表_时段, &图表_分类, &图表_营业额}) chart->setPoints({});
+    标签_日结.setText("");
+    标签_现金.setText("");
+    标签_差额.setText("");
+}
+
+void ReportWindow::showCash(const Report& r, data::SqliteTable* close) {
+    if (!oneDay()) {
+        标签_现金.setText("");
+        标签_差额.setText("");
+        return;
+    }
+    if (!close) {
+        标签_现金.setText("应有现金：" + std::to_string(r.cashExpected) + "元");
+        标签_差额.setText("");
+        return;
+    }
+    const long long difference = close->readInt("差额");
+    标签_现金.setText("应有现金：" + std::to_string(close->readInt("应有现金")) + "元　清点现金：" +
+                      std::to_string(close->readInt("清点现金")) + "元");
+    标签_差额.setAlert(difference != 0);
+    标签_差额.setText("差额：" + std::to_string(difference) + "元");
 }
 
 bool ReportWindow::oneDay() const {
@@ -64,20 +91,35 @@ void ReportWindow::showSummary(const std::vector<long long>& figures) {
 }
 
 void ReportWindow::query() {
+    if (core::dayNumber(日期框_开始.date()) > core::dayNumber(日期框_结束.date())) {
+        m_app.message("开始日期不能晚于结束日期！", kWarn);
+        return;
+    }
+    // Spans are kept within the years a restaurant can have traded in: from 2000 to next year
+    // (a span from 1752 would work out centuries of empty days on the window thread).
+    const util::CalendarTime today = m_app.desktop().now();
+    const util::CalendarTime earliest{2000, 1, 1, 0, 0, 0}, latest{today.year + 1, 12, 31, 0, 0, 0};
+    for (ui::DatePicker* box : {&日期框_开始, &日期框_结束}) {
+        if (core::dayNumber(box->date()) < core::dayNumber(earliest)) box->setDate(earliest);
+        if (core::dayNumber(box->date()) > core::dayNumber(latest)) box->setDate(latest);
+    }
     Report r;
-    if (!buildReport(m_app.data(), 日期框_开始.date(), 日期框_结束.date(), m_app.desktop().now(),
-                     r)) {
+    if (!buildReport(m_app.data(), 日期框_开始.date(), 日期框_结束.date(), today, r)) {
         m_app.tellReadFailed();
         return;
     }
-    // A closed day shows the figures it was closed with.
+    // A closed day shows the figures it was closed with, and what came after the close.
     data::SqliteTable closes;
     const bool closed = findClose(closes);
     std::vector<long long> figures = summaryOf(r);
     if (closed)
         for (size_t i = 0; i < figures.size(); ++i) figures[i] = closes.readInt(kSummary[i]);
     showSummary(figures);
+    if (closed && (r.orders != figures[0] || r.turnover != figures[2]))
+        超级列表框_汇总.addRow({"日结后新增", std::to_string(r.orders - figures[0]) + "单/" +
+                                                  std::to_string(r.turnover - figures[2]) + "元"});
     标签_日结.setText(closed ? "已日结" : "");
+    showCash(r, closed ? &closes : nullptr);
 
     const auto fill = [](ui::ReportList& list, const std::vector<Report::Count>& counts) {
         ui::ReportRows rows = list.newRows();
@@ -203,11 +245,17 @@ void ReportWindow::closeDay() {
         return;
     }
     const std::string counted = 编辑框_现金清点.text();
-    if (counted.empty() || !util::wholeNumberIfItFits(counted)) {
+    if (counted.empty() || !util::wholeNumberIfItFits(counted) || util::wholeNumber(counted) < 0) {
         m_app.message("请正确输入金额！", kWarn);
         return;
     }
     const long long cash = util::wholeNumber(counted);
+    // A drawer that does not agree is confirmed before the day is closed on it.
+    if (cash != r.cashExpected &&
+        m_app.desktop().messageBox(
+            "现金差额" + std::to_string(cash - r.cashExpected) + "元，是否确认日结？", "信息：",
+            ui::Icon::Question, ui::Buttons::YesNo) != ui::Answer::Yes)
+        return;
     const std::vector<long long> figures = summaryOf(r);
     bool written = closes.open("日结", m_app.data().database) && closes.addNew() &&
                    closes.write("日期", isoDay(日期框_开始.date()));

@@ -54,19 +54,25 @@ class ReportWindow : public ui::Window {
                                         {"分类", 70, ui::Align::Left},
                                         {"数量", 50, ui::Align::Right},
                                         {"金额", 66, ui::Align::Right}},
-                                       {4, 340, 310, 286}};
+                                       {4, 340, 310, 262}};
     ui::ReportList 超级列表框_分类{*this,
                                    "超级列表框_分类",
                                    {{"分类", 80, ui::Align::Left},
                                     {"数量", 50, ui::Align::Right},
                                     {"金额", 70, ui::Align::Right}},
-                                   {318, 340, 210, 286}};
-    ui::Chart 图表_分类{*this, "图表_分类", ui::ChartKind::Pie, "分类占比", {532, 340, 260, 286}};
+                                   {318, 340, 210, 262}};
+    ui::Chart 图表_分类{*this, "图表_分类", ui::ChartKind::Pie, "分类占比", {532, 340, 260, 262}};
     ui::Chart 图表_营业额{
-        *this, "图表_营业额", ui::ChartKind::Line, "每日营业额", {796, 340, 224, 286}};
+        *this, "图表_营业额", ui::ChartKind::Line, "每日营业额", {796, 340, 224, 262}};
+
+    // The day's cash: what should be in the drawer, and once closed what was counted.
+    ui::Label 标签_现金{*this, "标签_现金", "", {4, 606, 520, 22}, nullptr, true};
+    ui::Label 标签_差额{*this, "标签_差额", "", {532, 606, 260, 22}, nullptr, true};
 
   private:
     void query();
+    // The cash line of the one day shown: expected, and counted with the difference once closed.
+    void showCash(const Report& r, data::SqliteTable* close);
     void closeDay();
     // The 日结 row of the one day shown, current on `closes`; false when the day is not closed.
     bool findClose(data::SqliteTable& closes);

@@ -54,15 +54,17 @@ backup::BackupService& App::backups() {
 
 void App::reloadWindows() {
     const bool order = m_order != nullptr, checkout = m_checkout != nullptr,
-               query = m_query != nullptr, board = m_board != nullptr;
+               query = m_query != nullptr, board = m_board != nullptr, report = m_report != nullptr;
     for (ui::Window* w :
          {static_cast<ui::Window*>(m_order.get()), static_cast<ui::Window*>(m_checkout.get()),
-          static_cast<ui::Window*>(m_query.get()), static_cast<ui::Window*>(m_board.get())})
+          static_cast<ui::Window*>(m_query.get()), static_cast<ui::Window*>(m_board.get()),
+          static_cast<ui::Window*>(m_report.get())})
         if (w) w->destroy();
     if (order) openOrderWindow();
     if (checkout) openCheckoutWindow();
     if (query) openQueryWindow();
     if (board) openTableBoard();
+    if (report) openReportWindow();
 }
 
 void App::refreshBoard() {

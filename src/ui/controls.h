@@ -122,10 +122,14 @@ class Label : public Control {
     // A label that shows an amount of money a person must read at a glance.
     bool money() const { return m_money; }
     void setMoney(bool money) { m_money = money; }
+    // Shown red, whatever its text (a cash count that does not agree); set before the text.
+    bool alert() const { return m_alert; }
+    void setAlert(bool alert) { m_alert = alert; }
 
   private:
     Align m_align;
     bool m_money = false;
+    bool m_alert = false;
 };
 
 class GroupBox : public Control {

@@ -673,9 +673,10 @@ void WindowBinding::sync(Control& c) {
             auto* l = static_cast<QLabel*>(w);
             l->setText(q(c.text()));
             // Less received than due shows red before the bill is settled.
-            if (static_cast<Label&>(c).money())
-                l->setStyleSheet(c.text().starts_with('-') ? QStringLiteral("color: #c00000;")
-                                                           : QString());
+            if (const auto& label = static_cast<Label&>(c); label.money() || label.alert())
+                l->setStyleSheet(label.alert() || c.text().starts_with('-')
+                                     ? QStringLiteral("color: #c00000;")
+                                     : QString());
             break;
         }
         case ControlKind::EditBox: {
