@@ -34,6 +34,12 @@ bool Worker::busy() {
     return !m_waiting.empty() || m_working > 0;
 }
 
+void Worker::dropWaiting() {
+    std::lock_guard lock(m_mutex);
+    m_waiting.clear();
+    m_changed.notify_all();
+}
+
 void Worker::run() {
     for (;;) {
         Task task;

@@ -27,6 +27,8 @@ class Worker {
     void finishAll();
     // True while a task is waiting or being done.
     bool busy();
+    // Forgets the tasks not yet begun (and what would follow them).
+    void dropWaiting();
 
   private:
     struct Task {

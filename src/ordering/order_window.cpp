@@ -187,6 +187,8 @@ void OrderWindow::sendToKitchen() {
         m_app.message("没有设置厨房打印机！", kWarn);
     else if (sent == printing::KitchenSend::NothingWaits)
         m_app.message("没有需要送厨的菜品！", ui::Icon::Information);
+    else
+        refreshKitchenWaiting();  // what is on its way waits no longer
 }
 
 bool OrderWindow::totalFits(long long change) const {

@@ -8,6 +8,7 @@
 #include "data/sqlite_db.h"
 #include "data/sqlite_table.h"
 #include "printing/bills.h"
+#include "printing/print_queue.h"
 #include "util/date_time.h"
 
 namespace tablora::printing {
@@ -92,11 +93,25 @@ struct SendState {
 
 }  // namespace
 
+namespace {
+
+// What is sent, and what is on its way there counted as sent.
+bool readSentOrUnderWay(core::AppContext& app, const std::string& number, Quantities& sent,
+                        std::map<std::string, std::string>* categories = nullptr) {
+    if (!readSent(app.data().database, number, sent, categories)) return false;
+    const auto& inFlight = app.printQueue().kitchenInFlight();
+    if (const auto order = inFlight.find(number); order != inFlight.end())
+        for (const auto& [dish, quantity] : order->second) sent[dish] = quantity;
+    return true;
+}
+
+}  // namespace
+
 long long dishesWaitingForKitchen(core::AppContext& app, const KitchenOrder& order) {
     auto& database = app.data().database;
     if (kitchenPrinters(database).empty()) return -1;
     Quantities sent;
-    if (order.number.empty() || !readSent(database, order.number, sent)) return 0;
+    if (order.number.empty() || !readSentOrUnderWay(app, order.number, sent)) return 0;
     Quantities now = ordered(order);
     long long waiting = 0;
     for (const auto& [dish, q] : now) waiting += std::llabs(q - sent[dish]);
@@ -129,7 +144,7 @@ KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
     Quantities sent;
     std::map<std::string, std::string> categoryOf;
     for (const auto& line : order.lines) categoryOf.emplace(line.dish, line.category);
-    if (!readSent(database, order.number, sent, &categoryOf)) return KitchenSend::NothingWaits;
+    if (!readSentOrUnderWay(app, order.number, sent, &categoryOf)) return KitchenSend::NothingWaits;
     const bool first = sent.empty();
     const Quantities now = ordered(order);
 
@@ -171,15 +186,22 @@ KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
         section(true);
         section(false);
         if (carried.empty()) continue;
-        for (const auto& dish : carried) ++state->ticketsLeft[dish];
+        for (const auto& dish : carried) {
+            ++state->ticketsLeft[dish];
+            app.printQueue().kitchenInFlight()[order.number][dish] = state->target[dish];
+        }
         ++state->jobsLeft;
         sendJob(app, ticketJob(printer.name, printer.connection, t, "厨房单 " + order.number), 0,
                 [&app, state, carried, number = order.number, recorded](bool printed) {
+                    auto& inFlight = app.printQueue().kitchenInFlight();
                     for (const auto& dish : carried) {
                         if (!printed) state->failed.insert(dish);
-                        if (--state->ticketsLeft[dish] == 0 && !state->failed.count(dish))
+                        if (--state->ticketsLeft[dish] != 0) continue;
+                        if (!state->failed.count(dish))
                             recordSent(app.data().database, number, dish, state->category[dish],
                                        state->target[dish]);
+                        inFlight[number].erase(dish);
+                        if (inFlight[number].empty()) inFlight.erase(number);
                     }
                     if (--state->jobsLeft == 0 && recorded) recorded();
                 });

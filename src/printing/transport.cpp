@@ -2,8 +2,10 @@
 
 #include <cups/cups.h>
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <netdb.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -66,14 +68,16 @@ bool sendTcp(std::string_view rest, const std::string& bytes) {
                         ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
         }
         if (connected && writeAll(fd, bytes) && ::shutdown(fd, SHUT_WR) == 0) {
-            // The bytes are the printer's once it has read them all: a receipt printer reads
-            // to the end of the job and then closes its side. One that accepted and never
-            // reads (jammed, hung) leaves the job in its socket: that is a failed job.
+            // A receipt printer reads to the end of the job and then closes its side. One busy
+            // for longer still has the job once its end acknowledged every byte: the ticket
+            // prints, and sending it again would print it twice. Bytes it never took (jammed)
+            // are a failed job.
             pollfd p{fd, POLLIN, 0};
             char drain[256];
             ssize_t n = 1;
             while (n > 0 && ::poll(&p, 1, kWaitMs) == 1) n = ::read(fd, drain, sizeof drain);
-            sent = n == 0;
+            int unacknowledged = -1;
+            sent = n == 0 || (::ioctl(fd, SIOCOUTQ, &unacknowledged) == 0 && unacknowledged == 0);
         }
         ::close(fd);
     }

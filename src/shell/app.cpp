@@ -35,6 +35,10 @@ printing::PrintQueue& App::printQueue() {
     return *m_printQueue;
 }
 
+void App::finishPrintingAtExit() {
+    if (m_printQueue) m_printQueue->finishAtExit();
+}
+
 void App::keepPastReportDays() {
     if (!m_pastDays) m_pastDays = std::make_unique<report::PastDaysKeeper>(m_desktop);
     // What was kept was written by another connection: the cursors take that in before the

@@ -49,6 +49,8 @@ class App : public core::AppContext {
 
     ui::Desktop& desktop() override { return m_desktop; }
     data::DataContext& data() override { return m_data; }
+    // At the end of the main window, while the file is still open.
+    void finishPrintingAtExit();
     printing::PrintQueue& printQueue() override;
     backup::BackupService& backups() override;
     void keepPastReportDays() override;

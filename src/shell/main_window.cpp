@@ -28,6 +28,7 @@ MainWindow::MainWindow(App& app)
     onAboutToBeDestroyed = [this] {
         // The day's work is copied as the program closes (after a session only).
         if (!m_app.session().currentUser.empty()) m_app.backups().atClose();
+        m_app.finishPrintingAtExit();
         m_app.data().closeUserAndDatabase();
         // Owned windows go with their owner.
         if (auto* w = m_app.loginWindow()) w->destroy();
