@@ -66,6 +66,11 @@ class Desktop {
         (void)lines, (void)paperMm, (void)columns, (void)target;
         return false;
     }
+    // The screen's size in its own pixels, whatever the display scale; 0 x 0 when unknown.
+    struct ScreenSize {
+        int width = 0, height = 0;
+    };
+    virtual ScreenSize screenPixels() { return {}; }
     // The local clock, to the whole second.
     virtual util::CalendarTime now() = 0;
     // Ends the event loop; the program then exits with this code.

@@ -231,6 +231,20 @@ TEST_F(UserSettingsTest, TheDisplayScaleIsKeptInTheFileForTheNextStart) {
     EXPECT_EQ(data::readDisplayScale(db), 150);
     exec("UPDATE 显示设置 SET 比例 = 130");  // not one of the four: the default
     EXPECT_EQ(data::readDisplayScale(db), 100);
+    // Only what fits the screen is offered, and the window says why.
+    for (const auto& [screen, offered] :
+         std::vector<std::pair<ui::Desktop::ScreenSize, int>>{{{1366, 768}, 1}, {{1920, 1080}, 2},
+                                                              {{3840, 2160}, 4}}) {
+        desktop.screen = screen;
+        desktop.modalScripts.push_back([offered](ui::Window& w) {
+            auto& scale = static_cast<settings::DisplayScaleWindow&>(w);
+            EXPECT_EQ(scale.组合框_比例.itemCount(), offered);
+            EXPECT_EQ(scale.标签_说明.text().empty(), offered == 4);
+            w.destroy();
+        });
+        desktop.menuChoices.push_back("显示比例");
+        main().工具条1.clickItem(shell::MainWindow::kSettings);
+    }
 
     addUser("服务员", "1", "1100000000");
     switchUser("服务员", "1");

@@ -51,10 +51,12 @@ class ScriptedDesktop : public ui::Desktop {
         std::erase_if(readables, [fd](const auto& r) { return r.first == fd; });
     }
     util::CalendarTime now() override { return clock; }
+    ScreenSize screenPixels() override { return screen; }
     void quit(int exitCode) override;
 
     // What the script sets up.
     util::CalendarTime clock{2025, 3, 7, 14, 5, 9};
+    ScreenSize screen;  // unknown unless a test sets it
     std::deque<ui::Answer> answers;
     std::deque<std::optional<std::string>> inputs;
     std::deque<std::optional<std::string>> saves;

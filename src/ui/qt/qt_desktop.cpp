@@ -259,6 +259,13 @@ void QtDesktop::stopWatching(int fd) {
         }
 }
 
+ui::Desktop::ScreenSize QtDesktop::screenPixels() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return {};
+    const QSize size = screen->geometry().size() * screen->devicePixelRatio();
+    return {size.width(), size.height()};
+}
+
 bool QtDesktop::drawTicket(const std::vector<TicketLine>& lines, int paperMm, int columns,
                            const std::string& target) {
     return drawTicketOn(lines, paperMm, columns, target);

@@ -37,6 +37,7 @@ class QtDesktop : public QObject, public Desktop {
     void adjustSkinHsv(int hue, int saturation) override;
     void watchReadable(int fd, std::function<void()> callback) override;
     void stopWatching(int fd) override;
+    ScreenSize screenPixels() override;
     bool drawTicket(const std::vector<TicketLine>& lines, int paperMm, int columns,
                     const std::string& target) override;
     util::CalendarTime now() override;
