@@ -139,7 +139,7 @@ void ReportWindow::query() {
     超级列表框_分类.setRows(std::move(categories));
 
     std::vector<ui::ChartPoint> points;
-    for (const auto& h : r.hours) points.push_back({h.name, static_cast<double>(h.orders)});
+    for (const auto& h : r.hours) points.push_back({h.name, static_cast<double>(h.amount)});
     图表_时段.setPoints(std::move(points));
     points.clear();
     for (const auto& c : r.categories) points.push_back({c.name, static_cast<double>(c.amount)});

@@ -43,17 +43,18 @@ class ReportWindow : public ui::Window {
                                        {198, 44, 220, 290}};
     ui::ReportList 超级列表框_时段{*this,
                                    "超级列表框_时段",
-                                   {{"时段", 60, ui::Align::Left},
-                                    {"单数", 60, ui::Align::Right},
+                                   {{"时段", 56, ui::Align::Left},
+                                    {"单数", 50, ui::Align::Right},
                                     {"金额", 70, ui::Align::Right}},
                                    {422, 44, 200, 290}};
-    ui::Chart 图表_时段{*this, "图表_时段", ui::ChartKind::Bars, "每小时单数", {626, 44, 394, 290}};
+    ui::Chart 图表_时段{
+        *this, "图表_时段", ui::ChartKind::Bars, "每小时营业额", {626, 44, 394, 290}};
     ui::ReportList 超级列表框_菜品排行{*this,
                                        "超级列表框_菜品排行",
-                                       {{"菜品", 120, ui::Align::Left},
-                                        {"分类", 70, ui::Align::Left},
-                                        {"数量", 50, ui::Align::Right},
-                                        {"金额", 66, ui::Align::Right}},
+                                       {{"菜品", 104, ui::Align::Left},
+                                        {"分类", 56, ui::Align::Left},
+                                        {"数量", 46, ui::Align::Right},
+                                        {"金额", 70, ui::Align::Right}},
                                        {4, 340, 310, 262}};
     ui::ReportList 超级列表框_分类{*this,
                                    "超级列表框_分类",

@@ -11,8 +11,8 @@ DisplayScaleWindow::DisplayScaleWindow(core::AppContext& app)
     // Only the scales at which the main window (1024 x 768) fits the screen.
     const ui::Desktop::ScreenSize screen = app.desktop().screenPixels();
     for (int scale : data::kDisplayScales) {
-        const bool fits = screen.width == 0 ||
-                          (1024 * scale <= screen.width * 100 && 768 * scale <= screen.height * 100);
+        const bool fits = screen.width == 0 || (1024 * scale <= screen.width * 100 &&
+                                                768 * scale <= screen.height * 100);
         if (scale != 100 && !fits) continue;
         m_scales.push_back(scale);
         组合框_比例.addItem(std::to_string(scale) + "%");

@@ -224,7 +224,8 @@ TEST_F(ReportWindowTest, TheReportIsSavedAsARealWorkbookAndTheCloseIsPrinted) {
     auto& w = open();
     EXPECT_EQ(w.caption(), "营业报表");
     EXPECT_EQ(w.图表_分类.points(), (std::vector<ui::ChartPoint>{{"热菜", 28}, {"汤羹", 18}}));
-    EXPECT_EQ(w.图表_时段.points(), (std::vector<ui::ChartPoint>{{"12时", 1}}));
+    EXPECT_EQ(w.图表_时段.points(),
+              (std::vector<ui::ChartPoint>{{"12时", 46}}));  // money, not orders
     EXPECT_EQ(w.图表_营业额.points(), (std::vector<ui::ChartPoint>{{"03-07", 46}}));
 
     desktop.saves.push_back(dir.path("报表"));

@@ -232,9 +232,8 @@ TEST_F(UserSettingsTest, TheDisplayScaleIsKeptInTheFileForTheNextStart) {
     exec("UPDATE 显示设置 SET 比例 = 130");  // not one of the four: the default
     EXPECT_EQ(data::readDisplayScale(db), 100);
     // Only what fits the screen is offered, and the window says why.
-    for (const auto& [screen, offered] :
-         std::vector<std::pair<ui::Desktop::ScreenSize, int>>{{{1366, 768}, 1}, {{1920, 1080}, 2},
-                                                              {{3840, 2160}, 4}}) {
+    for (const auto& [screen, offered] : std::vector<std::pair<ui::Desktop::ScreenSize, int>>{
+             {{1366, 768}, 1}, {{1920, 1080}, 2}, {{3840, 2160}, 4}}) {
         desktop.screen = screen;
         desktop.modalScripts.push_back([offered](ui::Window& w) {
             auto& scale = static_cast<settings::DisplayScaleWindow&>(w);

@@ -915,15 +915,24 @@ void WindowBinding::syncChart(Chart& chart, QChartView* view) {
         for (const auto& p : points) pie->append(q(p.label), p.value);
         // The shares are read in the legend below: labels beside a small pie would be cut.
         for (QPieSlice* slice : pie->slices())
-            slice->setLabel(QStringLiteral("%1 %2%")
-                                .arg(slice->label())
-                                .arg(qRound(slice->percentage() * 100)));
+            slice->setLabel(
+                QStringLiteral("%1%2%").arg(slice->label()).arg(qRound(slice->percentage() * 100)));
+        // Colours told apart at a glance, not shades of one.
+        static const QColor kSlices[] = {QColor(0x4e, 0x79, 0xa7), QColor(0xf2, 0x8e, 0x2b),
+                                         QColor(0xe1, 0x57, 0x59), QColor(0x59, 0xa1, 0x4f),
+                                         QColor(0xb0, 0x7a, 0xa1), QColor(0xed, 0xc9, 0x48),
+                                         QColor(0x76, 0xb7, 0xb2), QColor(0x9c, 0x75, 0x5f),
+                                         QColor(0xff, 0x9d, 0xa7), QColor(0xba, 0xb0, 0xac)};
+        for (qsizetype i = 0; i < pie->count(); ++i)
+            pie->slices()[i]->setBrush(kSlices[i % static_cast<qsizetype>(std::size(kSlices))]);
         c->addSeries(pie);
         c->legend()->setVisible(true);
         c->legend()->setAlignment(Qt::AlignRight);
-        QFont small = c->legend()->font();
-        small.setPixelSize(11);
-        c->legend()->setFont(small);
+        c->legend()->setMarkerShape(QLegend::MarkerShapeCircle);
+        pie->setPieSize(0.85);
+        QFont legend = c->legend()->font();
+        legend.setPixelSize(13);
+        c->legend()->setFont(legend);
     } else {
         QStringList labels;
         double top = 0;
@@ -949,15 +958,23 @@ void WindowBinding::syncChart(Chart& chart, QChartView* view) {
         y->setLabelFormat(QStringLiteral("%d"));
         c->addAxis(x, Qt::AlignBottom);
         c->addAxis(y, Qt::AlignLeft);
-        if (chart.chartKind() == ChartKind::Bars) {
+        // A line of one day is a lone dot: one day is drawn as a bar.
+        if (chart.chartKind() == ChartKind::Bars || points.size() == 1) {
             auto* set = new QBarSet(QString());
             set->setColor(QColor(0x5b, 0x8f, 0xc9));
+            set->setLabelColor(QColor(0x22, 0x22, 0x22));
             for (const auto& p : points) *set << p.value;
             auto* bars = new QBarSeries;
             bars->append(set);
+            // Each bar says its value, while there is room above a bar to say it.
+            bars->setLabelsVisible(points.size() <= 16);
+            bars->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+            bars->setLabelsFormat(QStringLiteral("@value"));
+            if (top > 0) y->setMax(y->max() * 1.15);
             c->addSeries(bars);
             bars->attachAxis(x);
             bars->attachAxis(y);
+            bars->setLabelsVisible(points.size() <= 16);
         } else {
             auto* line = new QLineSeries;
             line->setPointsVisible(true);  // a single day is a point
