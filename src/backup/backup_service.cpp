@@ -110,7 +110,28 @@ void BackupService::atClose() {
 
 bool BackupService::checkAtStartUp() {
     const std::string path = databasePath();
-    if (data::checkDatabaseFile(path) != data::FileCheck::Damaged) return true;
+    // What opening tells (an empty or foreign file) is told now, before anything is written.
+    if (data::checkDatabaseFile(path, false) == data::FileCheck::Damaged) return offerCopy(path);
+    // The whole file is read while the login window waits for the password: at a million
+    // orders that takes a second, which the window does not wait for.
+    auto whole = std::make_shared<data::FileCheck>(data::FileCheck::Good);
+    m_wholeCheck = whole;
+    m_worker.post([path, whole] { *whole = data::checkDatabaseFile(path); }, {});
+    return true;
+}
+
+bool BackupService::finishStartUpCheck() {
+    if (!m_wholeCheck) return true;
+    m_worker.finishAll();
+    const data::FileCheck whole = *m_wholeCheck;
+    m_wholeCheck.reset();
+    if (whole != data::FileCheck::Damaged) return true;
+    // Replaced only with nothing of the program's open on it.
+    m_app.data().closeUserAndDatabase();
+    return offerCopy(databasePath());
+}
+
+bool BackupService::offerCopy(const std::string& path) {
     // The second folder is kept in the damaged file: read if it still can be.
     std::vector<std::string> places{mainFolder()};
     {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/worker.h"
+#include "data/backup.h"
 
 namespace tablora::core {
 class AppContext;
@@ -48,13 +50,20 @@ class BackupService {
 
     // Before the login window: a damaged cysj.db is offered the newest good copy. False when it
     // is damaged and there is no copy (the person was told): nothing may be written into it.
+    // What opening shows (an empty or foreign file) is checked at once; the whole file on the
+    // worker, its answer awaited by finishStartUpCheck() when the person logs in.
     bool checkAtStartUp();
+    bool finishStartUpCheck();
     // Replaces the data with a copy's, once the current data is itself copied (so a restore can
     // be undone); every loaded window then shows it. `then` is told the outcome.
     void restore(const std::string& copy, std::function<void(bool ok)> then);
 
   private:
+    // The restore question for a damaged file; false when there is no copy to offer.
+    bool offerCopy(const std::string& path);
+
     core::AppContext& m_app;
+    std::shared_ptr<data::FileCheck> m_wholeCheck;  // under way or unanswered at start-up
     bool m_failureTold = false;
     std::string m_dailyDone;  // the day whose copy was tried, yyyymmdd
     // Last, so it finishes its copies before anything else of the service goes.

@@ -254,7 +254,7 @@ std::vector<std::string> pruneBackups(const std::string& folder, const util::Cal
     return deleted;
 }
 
-FileCheck checkDatabaseFile(const std::string& path) {
+FileCheck checkDatabaseFile(const std::string& path, bool whole) {
     std::error_code error;
     if (!fs::is_regular_file(path, error)) return FileCheck::Missing;
     // SQLite takes an empty file for an empty database and would write its tables into it; a
@@ -262,8 +262,9 @@ FileCheck checkDatabaseFile(const std::string& path) {
     if (fs::file_size(path, error) == 0 && !error) return FileCheck::Damaged;
     Connection c;
     if (!openReadOnly(path, c)) return FileCheck::Good;  // not ours to judge: it is not readable
-    const std::string check = single(c.db, "PRAGMA quick_check");
-    if (check == "ok") return FileCheck::Good;
+    const std::string check = whole ? single(c.db, "PRAGMA quick_check")
+                                    : single(c.db, "SELECT count(*) FROM sqlite_master");
+    if (check == "ok" || (!whole && !check.empty())) return FileCheck::Good;
     if (check.empty() && isBusy(c.db)) return FileCheck::Good;
     const int code = sqlite3_errcode(c.db) & 0xFF;
     if (check.empty() && code != SQLITE_CORRUPT && code != SQLITE_NOTADB) return FileCheck::Good;

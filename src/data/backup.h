@@ -68,7 +68,8 @@ std::vector<std::string> pruneBackups(const std::string& folder, const util::Cal
 enum class FileCheck { Good, Missing, Damaged };
 // PRAGMA quick_check on the file; an empty file or one that is not a database is damaged. A
 // file that is busy or cannot be opened for another reason (permissions) is not called damaged.
-FileCheck checkDatabaseFile(const std::string& path);
+// Not `whole`: only what opening costs (the header and the schema), milliseconds at any size.
+FileCheck checkDatabaseFile(const std::string& path, bool whole = true);
 
 // The newest copy in the folders that passes quick_check; empty when there is none.
 std::string newestGoodBackup(const std::vector<std::string>& folders);

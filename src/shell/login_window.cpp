@@ -1,5 +1,6 @@
 #include "shell/login_window.h"
 
+#include "backup/backup_service.h"
 #include "shell/app.h"
 
 namespace tablora::shell {
@@ -41,6 +42,11 @@ void LoginWindow::logIn() {
     const std::string password = 编辑框_密码.text();
     if (password.empty()) {
         m_app.message("密码不能为空！", ui::Icon::Exclamation);
+        return;
+    }
+    // Nobody works in a file before the start-up check of all of it has answered.
+    if (!m_app.backups().finishStartUpCheck()) {
+        m_app.endProgram(1);
         return;
     }
     auto& users = m_app.data().openOnDemand(m_app.data().userCursor);

@@ -232,6 +232,26 @@ TEST_F(BackupTest, AnEmptyOrForeignFileIsDamagedAndNothingIsWrittenIntoIt) {
     EXPECT_EQ(main().标签_用户.text(), "经理");
 }
 
+TEST_F(BackupTest, DamageOnlyTheWholeFileShowsIsOfferedWhenThePersonLogsIn) {
+    ASSERT_TRUE(data::addHistory(db, 3000, {2025, 3, 6, 0, 0, 0}).empty());
+    std::filesystem::create_directory(folder());
+    ASSERT_TRUE(data::backupDatabase(db, folder(), {2025, 3, 6, 22, 0, 0}).ok);
+    const std::string good = everything(db);
+    {
+        // The last pages (the journal's newest records) ruined; the schema opens as ever.
+        std::fstream f(db, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(-16384, std::ios::end);
+        for (int i = 0; i < 16384; ++i) f.put(static_cast<char>((i * 7919) & 0xFF));
+    }
+    ASSERT_EQ(data::checkDatabaseFile(db, false), data::FileCheck::Good);
+    desktop.answers.push_back(ui::Answer::Yes);
+    start();
+    ASSERT_FALSE(desktop.messages.empty());
+    EXPECT_EQ(desktop.messages.front().text, "数据库文件已损坏，是否从最近的备份恢复？");
+    EXPECT_EQ(main().标签_用户.text(), "经理");
+    EXPECT_EQ(everything(db), good);
+}
+
 TEST_F(BackupTest, AFolderThatTakesNoCopyIsToldOnceAndWorkGoesOn) {
     start();
     app->backups().finishAll();
