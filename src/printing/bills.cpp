@@ -170,12 +170,17 @@ void sendKeptBill(core::AppContext& app, KeptBill bill) {
     if (bill.job) sendJob(app, std::move(*bill.job), bill.kept);
 }
 
-bool printBill(core::AppContext& app, const BillOrder& order, const Settlement* settled) {
-    KeptBill bill;
-    keepBill(app, order, settled, bill);
+// Sends a kept bill at once; false when there was no bill printer to keep it for.
+static bool sendNow(core::AppContext& app, KeptBill bill) {
     const bool printer = bill.job.has_value();
     sendKeptBill(app, std::move(bill));
     return printer;
+}
+
+bool printBill(core::AppContext& app, const BillOrder& order, const Settlement* settled) {
+    KeptBill bill;
+    keepBill(app, order, settled, bill);
+    return sendNow(app, std::move(bill));
 }
 
 bool printOnBillPrinter(core::AppContext& app,
@@ -183,9 +188,7 @@ bool printOnBillPrinter(core::AppContext& app,
                         const std::string& what) {
     KeptBill bill;
     keepOnBillPrinter(app, make, what, bill);
-    const bool printer = bill.job.has_value();
-    sendKeptBill(app, std::move(bill));
-    return printer;
+    return sendNow(app, std::move(bill));
 }
 
 bool namesDataFile(core::AppContext& app, const std::string& connection) {
