@@ -244,6 +244,32 @@ TEST(SqliteDB, TransactionsBracketWrites) {
     EXPECT_EQ(querySql(path, "SELECT count(*) FROM 餐台"), "3");
 }
 
+// A write that reads first, while another program commits between its read and its write:
+// neither fails (a transaction begun as a read would be refused its write at once).
+TEST(SqliteDB, AnotherProgramsCommitBetweenOurReadAndOurWriteFailsNeither) {
+    test::TempDir dir;
+    const std::string path = dir.path("t.db");
+    SqliteDB db;
+    ASSERT_TRUE(db.open(path, true));
+    ASSERT_TRUE(db.useWriteAheadLog());
+    ASSERT_TRUE(execSql(path, "CREATE TABLE 餐台 (餐台 TEXT); INSERT INTO 餐台 VALUES ('1')"));
+    SqliteTable t;
+    ASSERT_TRUE(t.open("餐台", db));
+    ASSERT_TRUE(db.beginTransaction());
+    t.moveFirst();
+    ASSERT_EQ(t.readText(1), "1");
+    bool otherWrote = false;
+    std::thread other([&] { otherWrote = execSql(path, "INSERT INTO 餐台 VALUES ('其他')"); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    t.addNew();
+    t.write(1, "2");
+    EXPECT_TRUE(t.update());
+    EXPECT_TRUE(db.commitTransaction());
+    other.join();
+    EXPECT_TRUE(otherWrote);
+    EXPECT_EQ(querySql(path, "SELECT group_concat(餐台) FROM 餐台"), "1,2,其他");
+}
+
 TEST(SqliteDB, ConnectionIsKeptUntilTheFileIsReplacedThenCursorsOfTheOldOneClose) {
     test::TempDir dir;
     const std::string path = test::makeDemoDatabase(dir);

@@ -18,11 +18,14 @@
 
 namespace {
 
+const std::string kSuffix = "-crash-" + std::to_string(::getpid());
+
 pid_t spawnDriver(const std::string& db, int& readyFd, const char* mode = nullptr) {
     int fds[2];
     if (pipe(fds) != 0) return -1;
     const pid_t pid = fork();
     if (pid == 0) {
+        ::setenv("TABLORA_INSTANCE_SUFFIX", kSuffix.c_str(), 1);
         dup2(fds[1], 1);
         close(fds[0]);
         close(fds[1]);
@@ -95,15 +98,21 @@ TEST(CrashLoop, KilledMidMoveOrMergeNoOrderLosesItsLinesAndNoTableHasTwoBills) {
     EXPECT_GT(std::stoi(tablora::test::querySql(db, "SELECT count(*) FROM 明细")), 0);
 }
 
-// Another program beside the till: tablora-backup, as cron runs it, opening and closing the file
-// while the till (with the keeper of report days on a second connection) works. Whatever the
-// till confirmed must be in the file after every kill.
+// Other programs beside the till: tablora-backup, as cron runs it, and a second start of the
+// program itself, refused, while the till (with the keeper of report days on a second
+// connection) works. Whatever the till confirmed must be in the file after every kill.
 TEST(CrashLoop, BesideABackupFromCronNoConfirmedSaleIsLost) {
     tablora::test::TempDir dir;
     const std::string db = tablora::test::makeDemoDatabase(dir);
     ASSERT_EQ(tablora::data::addHistory(db, 20000, {2025, 3, 6, 0, 0, 0}), "");
     const std::string folder = dir.path("备份");
     std::filesystem::create_directory(folder);
+    // The real program finds its file beside itself.
+    const std::string program = dir.path("tablora");
+    std::filesystem::copy_file(TABLORA_BIN, program);
+    const std::string secondStart =
+        "QT_QPA_PLATFORM=offscreen TABLORA_UNATTENDED_MS=50 HOME=" + dir.path("") +
+        " TABLORA_INSTANCE_SUFFIX=" + kSuffix + " '" + program + "' >/dev/null 2>&1";
     std::mt19937 random(29);
     size_t settledInAll = 0;
     for (int kill = 0; kill < 40; ++kill) {
@@ -129,6 +138,10 @@ TEST(CrashLoop, BesideABackupFromCronNoConfirmedSaleIsLost) {
             const std::string command =
                 std::string(TABLORA_BACKUP_BIN) + " '" + db + "' '" + folder + "' >/dev/null 2>&1";
             ASSERT_EQ(std::system(command.c_str()), 0);
+            if (copy == 0 && kill % 2 == 0) {
+                ASSERT_EQ(std::system(secondStart.c_str()), 0)
+                    << "the second start was not refused";
+            }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20 + random() % 80));
         ::kill(pid, SIGKILL);

@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +45,7 @@ class FakePrinter {
                 if (fd < 0) return;
                 if (!reads) {
                     m_held.push_back(fd);
+                    ++m_accepted;
                     continue;
                 }
                 std::string job;
@@ -66,6 +68,7 @@ class FakePrinter {
         for (int fd : m_held) ::close(fd);
     }
     std::string connection() const { return "tcp://127.0.0.1:" + std::to_string(m_port); }
+    int accepted() const { return m_accepted; }
     std::vector<std::string> jobs() {
         std::lock_guard lock(m_mutex);
         return m_jobs;
@@ -77,6 +80,7 @@ class FakePrinter {
     std::mutex m_mutex;
     std::vector<std::string> m_jobs;
     std::vector<int> m_held;
+    std::atomic<int> m_accepted = 0;
 };
 
 // A port nothing listens on.
@@ -560,4 +564,29 @@ TEST_F(KitchenTest, AFailedTicketLeavesItsDishesWaitingAcrossARestart) {
     ASSERT_EQ(hot.jobs().size(), 1u);
     EXPECT_TRUE(holds(hot.jobs()[0], "厨房单"));
     EXPECT_EQ(sql("SELECT 菜品 || '×' || 数量 FROM 送厨记录"), "宫保鸡丁×1");
+}
+
+TEST_F(KitchenTest, ClosingWithTicketsQueuedFinishesOnlyTheOneUnderWay) {
+    FakePrinter stalled(false);
+    exec("INSERT INTO 打印机 VALUES ('热厨', '" + stalled.connection() + "', 80, '厨房', '')");
+    for (const char* table : {"大厅1号", "大厅2号", "大厅3号"}) {
+        ASSERT_EQ(openTable(table, "2"), "开台成功！");
+        addDish("热菜", "宫保鸡丁/28元");
+        order().按钮_送厨.click();
+    }
+    for (int i = 0; i < 200 && stalled.accepted() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(stalled.accepted(), 1);
+    // A printer that holds every ticket must not hold the exit once per ticket.
+    const auto t0 = std::chrono::steady_clock::now();
+    app.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(4500));
+    EXPECT_EQ(stalled.accepted(), 1);
+    // The ticket under way took its dish (its bytes were all handed over); the others wait.
+    EXPECT_EQ(sql("SELECT group_concat(j.台号) FROM 送厨记录 s JOIN 流水 j USING (单号)"),
+              "大厅1号");
+    start();
+    order().组合框_切换.choose(order().组合框_切换.itemCount() - 1);
+    order().按钮_切换.click();
+    EXPECT_EQ(waiting(), "待送厨：1");
 }
