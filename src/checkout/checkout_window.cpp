@@ -5,6 +5,7 @@
 #include "core/app_context.h"
 #include "core/shared_lists.h"
 #include "ordering/order_window.h"
+#include "rights/trace.h"
 #include "util/text.h"
 
 namespace tablora::checkout {
@@ -133,6 +134,7 @@ printing::BillOrder CheckoutWindow::storedOrder() {
         order.lines.push_back(
             {std::string(rows.cellView(r, kDish)), std::string(rows.cellView(r, kPrice)),
              std::string(rows.cellView(r, kQuantity)), std::string(rows.cellView(r, kLineAmount))});
+    order.voids = rights::voidsOf(m_app.data().database, order.number);
     return order;
 }
 

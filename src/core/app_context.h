@@ -52,6 +52,9 @@ class AppContext {
     // Tells the table board, when loaded, that the tables or their orders changed.
     virtual void refreshBoard() = 0;
     virtual void openOrderWindow() = 0;
+    // Shows a dialog modal over its owner and returns once it is destroyed; while it is up the
+    // application can find it by name like its own windows.
+    virtual void showDialog(ui::Window& dialog, ui::Window& owner) = 0;
     virtual void openCheckoutWindow() = 0;
 
     virtual ordering::OrderWindow* orderWindow() = 0;

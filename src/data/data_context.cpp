@@ -95,6 +95,29 @@ void addOwnTables(SqliteDB& database) {
         "人均消费 INTEGER, 删除单数 INTEGER, 删除金额 INTEGER, 应有现金 INTEGER, 清点现金 INTEGER, "
         "差额 INTEGER, 操作员 TEXT, 日结时间 TEXT");
     addReportCache(database);
+    // Rights beyond the ten: whoever may set up users gets them all when they first exist.
+    database.createIfMissing(
+        "table", "用户权限",
+        "BEGIN IMMEDIATE;"
+        "CREATE TABLE 用户权限 (用户 TEXT, 退菜 INTEGER, 赠送 INTEGER, 折扣 INTEGER, 最低折扣 "
+        "INTEGER, 抹零上限 INTEGER, 免服务费 INTEGER, 拆单 INTEGER, 反结账 INTEGER);"
+        "INSERT INTO 用户权限 SELECT 用户, 1, 1, 1, 0, 0, 1, 1, 1 FROM 用户 WHERE "
+        "coalesce(设置用户, 0) <> 0 GROUP BY 用户;"
+        "COMMIT");
+    // What was taken off an order, by whom and why; only ever added to.
+    database.createTableIfMissing("操作记录",
+                                  "时间 TEXT, 单号 TEXT, 台号 TEXT, 动作 TEXT, 菜品 TEXT, 数量 "
+                                  "INTEGER, 金额 INTEGER, 原因 TEXT, 操作员 TEXT, 授权人 TEXT, "
+                                  "已送厨 INTEGER");
+    database.createIndexIfMissing("索引_操作记录_时间", "操作记录", "时间");
+    database.createIndexIfMissing("索引_操作记录_单号", "操作记录", "单号");
+    database.createIfMissing(
+        "table", "原因",
+        "BEGIN IMMEDIATE;"
+        "CREATE TABLE 原因 (类型 TEXT, 原因 TEXT);"
+        "INSERT INTO 原因 VALUES ('退菜', '客人不要了'), ('退菜', '上菜太慢'), "
+        "('退菜', '点错了'), ('退菜', '菜品质量问题'), ('退菜', '估清');"
+        "COMMIT");
 }
 
 bool carryCategoryToPrinters(SqliteDB& database, const std::string& old,

@@ -5,6 +5,9 @@
 #include "checkout/checkout_window.h"
 #include "core/app_context.h"
 #include "core/shared_lists.h"
+#include "ordering/void_dish_window.h"
+#include "rights/authorize_window.h"
+#include "rights/trace.h"
 #include "util/date_time.h"
 #include "util/text.h"
 
@@ -31,6 +34,7 @@ OrderWindow::OrderWindow(core::AppContext& app)
     按钮_删除.onClick = [this] { deleteLine(); };
     按钮_切换.onClick = [this] { switchTable(); };
     按钮_送厨.onClick = [this] { sendToKitchen(); };
+    按钮_退菜.onClick = [this] { voidDish(); };
     // At the keyboard "+", "-" and Delete act on the selected line like the three buttons.
     超级列表框_点菜.onKeyDown = [this](int key) {
         if (key == '+' && 按钮_数量加.enabled()) changeQuantity(+1);
@@ -51,6 +55,7 @@ void OrderWindow::created() {
 void OrderWindow::applyPermission(const core::PermissionSet& permissions) {
     按钮_开台.setEnabled(permissions.开台 != 0);
     按钮_送厨.setEnabled(permissions.开台 != 0);
+    按钮_退菜.setEnabled(permissions.开台 != 0);
 }
 
 void OrderWindow::RefreshOrderTableList() {
@@ -264,6 +269,7 @@ void OrderWindow::changeQuantity(int step) {
         m_app.message("菜品数量已经为 ‘ 1 ’ ，如还需减少请点击删除按钮！", kWarn);
         return;
     }
+    if (step < 0 && !keepsWhatTheKitchenHas(quantity + step)) return;
     const std::string oldQuantity = list.cell(row, 数量);
     const std::string oldAmount = list.cell(row, 金额);
     const double newQuantity = static_cast<double>(quantity) + step;
@@ -290,7 +296,8 @@ void OrderWindow::changeQuantity(int step) {
         lines.write("金额", wholeNumber(list.cell(row, 金额)));
         return true;
     });
-    if (!lines.update()) {
+    if (!lines.update() ||
+        (step < 0 && !traceRemoval(name, -step, wholeNumber(list.cell(row, 单价)) * -step))) {
         data.database.rollbackTransaction();
         list.setCell(row, 数量, oldQuantity);
         list.setCell(row, 金额, oldAmount);
@@ -306,6 +313,7 @@ void OrderWindow::deleteLine() {
     const int row = 超级列表框_点菜.currentRow();
     const std::string name = 超级列表框_点菜.cell(row, 菜品名称);
     const std::string number = 标签_单号.text();
+    if (!keepsWhatTheKitchenHas(0)) return;
 
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
@@ -319,6 +327,8 @@ void OrderWindow::deleteLine() {
         return false;
     });
     lines.close();
+    failed = failed || !traceRemoval(name, wholeNumber(超级列表框_点菜.cell(row, 数量)),
+                                     wholeNumber(超级列表框_点菜.cell(row, 金额)));
     // A line whose record could not be deleted stays listed, as it stays stored.
     if (failed) {
         data.database.rollbackTransaction();
@@ -327,6 +337,50 @@ void OrderWindow::deleteLine() {
     }
     超级列表框_点菜.removeRow(row);
     linesChanged();
+}
+
+bool OrderWindow::keepsWhatTheKitchenHas(long long left) {
+    const int row = 超级列表框_点菜.currentRow();
+    const long long sent =
+        printing::sentToKitchen(m_app, 标签_单号.text(), 超级列表框_点菜.cell(row, 菜品名称));
+    if (left >= sent) return true;
+    m_app.message("该菜品已送厨" + std::to_string(sent) + "份，减少请使用‘退菜’！", kWarn);
+    return false;
+}
+
+bool OrderWindow::traceRemoval(const std::string& dish, long long quantity, long long amount) {
+    return rights::writeTrace(
+        m_app.data().database,
+        {rights::traceTime(m_app.desktop().now()), 标签_单号.text(), 标签_当前操作.text(), "删菜",
+         dish, quantity, amount, "", m_app.session().currentUser, "", 0});
+}
+
+void OrderWindow::voidDish() {
+    if (!orderIsCurrent() || !lineIsSelected()) return;
+    const int row = 超级列表框_点菜.currentRow();
+    const auto& list = 超级列表框_点菜;
+    OrderLine line{标签_单号.text(),
+                   标签_当前操作.text(),
+                   list.cell(row, 菜品名称),
+                   list.cell(row, 菜品分类),
+                   wholeNumber(list.cell(row, 单价)),
+                   wholeNumber(list.cell(row, 数量)),
+                   0};
+    line.sent = printing::sentToKitchen(m_app, line.number, line.dish);
+    if (line.sent <= 0) {
+        m_app.message("该菜品尚未送厨，可直接删除或减少数量。", ui::Icon::Information);
+        return;
+    }
+    const rights::Approval approval = rights::askApproval(m_app, *this, "退菜");
+    if (!approval.granted) return;
+    VoidDishWindow window(m_app, std::move(line), approval.approver);
+    m_app.showDialog(window, *this);
+    if (!window.orderChanged()) return;
+    LoadOrderLines();
+    RefreshOrderTotals();
+    if (auto* checkout = m_app.checkoutWindow()) checkout->RefreshCheckoutWindow();
+    refreshKitchenWaiting();
+    m_app.refreshBoard();
 }
 
 void OrderWindow::linesChanged() {

@@ -53,6 +53,8 @@ class OrderWindow : public ui::Window {
     ui::Button 按钮_数量减{*this, "按钮_数量减", "数量-", {530, 104, 50, 24}};
     ui::Button 按钮_删除{*this, "按钮_删除", "删除", {607, 104, 50, 24}};
     ui::Button 按钮_送厨{*this, "按钮_送厨", "送厨", {664, 104, 50, 24}};
+    // Under the line buttons: what the kitchen has taken back.
+    ui::Button 按钮_退菜{*this, "按钮_退菜", "退菜", {474, 129, 50, 22}};
     ui::Label 透明标签5{*this, "透明标签5", "切换台号：", {722, 104, 78, 25}, nullptr, true};
     ui::ComboBox 组合框_切换{*this, "组合框_切换", false, {802, 105, 100, 21}};
     ui::Button 按钮_切换{*this, "按钮_切换", "切换", {932, 104, 60, 24}};
@@ -83,6 +85,11 @@ class OrderWindow : public ui::Window {
     void changeQuantity(int step);
     void deleteLine();
     void sendToKitchen();
+    void voidDish();
+    // Of the selected line, what the kitchen has; refuses (having said so) taking it below.
+    bool keepsWhatTheKitchenHas(long long left);
+    // The trace of a decrease of what the kitchen was not sent, in the open transaction.
+    bool traceRemoval(const std::string& dish, long long quantity, long long amount);
     printing::KitchenOrder shownOrder() const;
 
     // Totals, journal total and the cashier's view after a change of the lines, ending the

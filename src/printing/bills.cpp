@@ -117,6 +117,7 @@ Ticket billTicket(int paperMm, const ShopText& shop, const BillOrder& order,
         t.dish(line.dish, line.quantity, line.price, line.amount);
         dishes += std::atoll(line.quantity.c_str());
     }
+    for (const std::string& v : order.voids) t.text("退菜：" + v);
     t.rule();
     t.pair("菜品总数：", std::to_string(dishes));
     t.pair("总金额：", order.amount + "元");
@@ -149,12 +150,17 @@ bool keepOnBillPrinter(core::AppContext& app,
         if (p.use == "账单" && !billPrinter) billPrinter = &p;
     if (!billPrinter) return true;
     Ticket ticket = make(billPrinter->paperMm, readShopText(database));
-    bill.job = ticketJob(billPrinter->name, billPrinter->connection, ticket, what);
-    bill.kept = keepJob(database, *bill.job, util::dateText(app.desktop().now()));
-    return bill.kept != 0;
+    return keepTicket(app, *billPrinter, ticket, what, bill);
 }
 
 }  // namespace
+
+bool keepTicket(core::AppContext& app, const Printer& printer, Ticket& ticket,
+                const std::string& what, KeptBill& kept) {
+    kept.job = ticketJob(printer.name, printer.connection, ticket, what);
+    kept.kept = keepJob(app.data().database, *kept.job, util::dateText(app.desktop().now()));
+    return kept.kept != 0;
+}
 
 bool keepBill(core::AppContext& app, const BillOrder& order, const Settlement* settled,
               KeptBill& bill) {

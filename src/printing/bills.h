@@ -40,6 +40,7 @@ struct BillLine {
 struct BillOrder {
     std::string number, table, guests, opened, amount;
     std::vector<BillLine> lines;
+    std::vector<std::string> voids;  // "宫保鸡丁×1（上菜太慢）", listed after the lines
 };
 // What a settlement adds to the bill.
 struct Settlement {
@@ -77,6 +78,10 @@ struct KeptBill {
 bool keepBill(core::AppContext& app, const BillOrder& order, const Settlement* settled,
               KeptBill& bill);
 void sendKeptBill(core::AppContext& app, KeptBill bill);
+// A ticket for this printer kept among the jobs on the open connection (inside the caller's
+// transaction), to be sent with sendKeptBill once that is committed; false when not kept.
+bool keepTicket(core::AppContext& app, const Printer& printer, Ticket& ticket,
+                const std::string& what, KeptBill& kept);
 
 // Sends the ticket to the bill printer (the first printer for "账单"). The job is kept in the
 // file until the printer took it; when it fails the person is told, and the job stays for a

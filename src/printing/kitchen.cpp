@@ -1,5 +1,6 @@
 #include "printing/kitchen.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <set>
@@ -120,6 +121,46 @@ long long dishesWaitingForKitchen(core::AppContext& app, const KitchenOrder& ord
     return waiting;
 }
 
+long long sentToKitchen(core::AppContext& app, const std::string& number, const std::string& dish) {
+    Quantities sent;
+    readSentOrUnderWay(app, number, sent);
+    return sent.count(dish) ? sent.at(dish) : 0;
+}
+
+bool keepKitchenVoid(core::AppContext& app, const KitchenVoid& v, std::vector<KeptBill>& tickets) {
+    auto& database = app.data().database;
+    Quantities sent;
+    std::map<std::string, std::string> categories;
+    if (!readSent(database, v.number, sent, &categories)) return false;
+    if (sent.count(v.dish) && !recordSent(database, v.number, v.dish, categories[v.dish],
+                                          std::max(0LL, sent[v.dish] - v.sent)))
+        return false;
+    // A dish still on its way is recorded at what remains of it once its ticket is in.
+    auto& inFlight = app.printQueue().kitchenInFlight();
+    if (const auto order = inFlight.find(v.number); order != inFlight.end())
+        if (const auto dish = order->second.find(v.dish); dish != order->second.end())
+            dish->second = std::max(0LL, dish->second - v.sent);
+    if (v.sent <= 0) return true;
+    const std::string time = util::dateText(app.desktop().now());
+    for (const Printer& printer : kitchenPrinters(database)) {
+        if (!takes(printer, v.category)) continue;
+        Ticket t(printer.paperMm);
+        t.title("退菜");
+        t.text("台号：" + v.table);
+        t.text("单号：" + v.number);
+        t.text("时间：" + time);
+        t.rule();
+        t.bigDish(v.dish, std::to_string(v.sent));
+        t.text("原因：" + v.reason);
+        t.text("退菜人：" + v.operatorName +
+               (v.approver.empty() ? "" : "（授权：" + v.approver + "）"));
+        KeptBill kept;
+        if (!keepTicket(app, printer, t, "退菜单 " + v.number, kept)) return false;
+        tickets.push_back(std::move(kept));
+    }
+    return true;
+}
+
 std::vector<std::string> categoriesNoKitchenTakes(core::AppContext& app) {
     auto& data = app.data();
     const std::vector<Printer> kitchen = kitchenPrinters(data.database);
@@ -197,9 +238,13 @@ KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
                     for (const auto& dish : carried) {
                         if (!printed) state->failed.insert(dish);
                         if (--state->ticketsLeft[dish] != 0) continue;
+                        // What is on its way, less any void of it meanwhile.
+                        const auto flying = inFlight[number].find(dish);
+                        const long long target =
+                            flying != inFlight[number].end() ? flying->second : state->target[dish];
                         if (!state->failed.count(dish))
                             recordSent(app.data().database, number, dish, state->category[dish],
-                                       state->target[dish]);
+                                       target);
                         inFlight[number].erase(dish);
                         if (inFlight[number].empty()) inFlight.erase(number);
                     }

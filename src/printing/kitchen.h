@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "printing/bills.h"
+
 namespace tablora::core {
 class AppContext;
 }
@@ -35,5 +37,18 @@ enum class KitchenSend { NoPrinter, NothingWaits, Sent };
 // the next send. `recorded` is called on the window thread once the outcomes are in.
 KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
                           std::function<void()> recorded);
+
+// How many of a dish of the order the kitchen has: recorded as sent, or on its way now.
+long long sentToKitchen(core::AppContext& app, const std::string& number, const std::string& dish);
+
+// A void of what the kitchen has, inside the caller's transaction: the send record gives up
+// `sent` of the dish and a "退菜" ticket is kept for each kitchen printer that takes its
+// category, to be sent (sendKeptBill) once the transaction is committed. False when either
+// could not be written.
+struct KitchenVoid {
+    std::string number, table, dish, category, reason, operatorName, approver;
+    long long quantity = 0, sent = 0;
+};
+bool keepKitchenVoid(core::AppContext& app, const KitchenVoid& v, std::vector<KeptBill>& tickets);
 
 }  // namespace tablora::printing

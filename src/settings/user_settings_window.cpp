@@ -2,6 +2,8 @@
 
 #include "core/app_context.h"
 #include "core/shared_lists.h"
+#include "rights/extra_rights.h"
+#include "settings/extra_rights_window.h"
 #include "util/text.h"
 
 namespace tablora::settings {
@@ -19,6 +21,7 @@ UserSettingsWindow::UserSettingsWindow(core::AppContext& app)
     按钮_全选.onClick = [this] { tickAll(true); };
     按钮_反选.onClick = [this] { tickAll(false); };
     按钮_确定.onClick = [this] { savePermissions(); };
+    按钮_附加权限.onClick = [this] { editExtraRights(); };
 }
 
 void UserSettingsWindow::created() {
@@ -136,10 +139,18 @@ void UserSettingsWindow::changeUser() {
         listedGone("修改失败，请检查！");
         return;
     }
+    // A renamed user keeps his extra rights: both change together or neither does.
+    auto& database = m_app.data().database;
+    const std::string old = users.readText("用户");
+    database.beginTransaction();
     users.edit();
     users.write("用户", 编辑框_用户.text());
     users.write("密码", 编辑框_密码.text());
-    const bool changed = users.update();
+    const bool changed = users.update() &&
+                         (old == 编辑框_用户.text() ||
+                          rights::renameExtraRights(database, old, 编辑框_用户.text())) &&
+                         database.commitTransaction();
+    if (!changed) database.rollbackTransaction();
     users.close();
     if (changed)
         done("修改成功！");
@@ -160,7 +171,15 @@ void UserSettingsWindow::deleteUser() {
         listedGone("删除失败，请检查！");
         return;
     }
-    const bool deleted = users.deleteCurrent();
+    // His extra rights go with him, unless another record still bears the name.
+    auto& database = m_app.data().database;
+    const std::string name = users.readText("用户");
+    database.beginTransaction();
+    const bool deleted =
+        users.deleteCurrent() &&
+        (!users.findAll("用户", name).empty() || rights::deleteExtraRights(database, name)) &&
+        database.commitTransaction();
+    if (!deleted) database.rollbackTransaction();
     users.close();
     if (deleted)
         done("删除成功！");
@@ -220,6 +239,16 @@ void UserSettingsWindow::savePermissions() {
     m_app.message("权限设置成功！", ui::Icon::Information);
     组合框_用户.select(-1);
     for (int k = 0; k < 选择列表框_权限.itemCount(); ++k) 选择列表框_权限.setTicked(k, false);
+}
+
+void UserSettingsWindow::editExtraRights() {
+    if (组合框_用户.selectedIndex() < 0) {
+        message("请选择要设置权限的用户！");
+        return;
+    }
+    ExtraRightsWindow window(m_app, 组合框_用户.text());
+    window.created();
+    m_app.showDialog(window, *this);
 }
 
 void editAnnouncement(core::AppContext& app) {

@@ -49,6 +49,8 @@ class UserSettingsWindow : public ui::Window {
     ui::Button 按钮_全选{*this, "按钮_全选", "全选", {529, 141, 95, 30}, &分组框4};
     ui::Button 按钮_反选{*this, "按钮_反选", "反选", {529, 181, 95, 30}, &分组框4};
     ui::Button 按钮_确定{*this, "按钮_确定", "确定", {529, 262, 95, 30}, &分组框4};
+    // The rights beyond the ten, for the user chosen in 组合框_用户.
+    ui::Button 按钮_附加权限{*this, "按钮_附加权限", "附加权限", {529, 318, 95, 30}, &分组框4};
     ui::Label 透明标签6{
         *this,
         "透明标签6",
@@ -65,6 +67,7 @@ class UserSettingsWindow : public ui::Window {
     void showPermissions();
     void tickAll(bool ticked);
     void savePermissions();
+    void editExtraRights();
     // False, having said so, when the name or the password is blank.
     bool fieldsFilled();
     // The record the lists show at this position, current on userCursor while it still

@@ -120,7 +120,15 @@ ui::Window* App::window(const std::string& name) {
           static_cast<ui::Window*>(m_printerSettings.get()),
           static_cast<ui::Window*>(m_backupWindow.get())})
         if (w && w->name() == name) return w;
+    for (auto d = m_dialogs.rbegin(); d != m_dialogs.rend(); ++d)
+        if ((*d)->name() == name) return *d;
     return nullptr;
+}
+
+void App::showDialog(ui::Window& dialog, ui::Window& owner) {
+    m_dialogs.push_back(&dialog);
+    m_desktop.showWindow(dialog, &owner, true);
+    std::erase(m_dialogs, &dialog);
 }
 
 void App::openOrderWindow() {

@@ -85,6 +85,7 @@ class App : public core::AppContext {
     // The login window's word that a user logged in.
     void acceptLogin() { m_loginAccepted = true; }
     void openOrderWindow() override;
+    void showDialog(ui::Window& dialog, ui::Window& owner) override;
     void openCheckoutWindow() override;
     void openQueryWindow();
     void openTableBoard();
@@ -131,6 +132,7 @@ class App : public core::AppContext {
     std::unique_ptr<settings::DisplayScaleWindow> m_displayScale;
     std::unique_ptr<printing::PrinterSettingsWindow> m_printerSettings;
     std::unique_ptr<backup::BackupWindow> m_backupWindow;
+    std::vector<ui::Window*> m_dialogs;  // modal dialogs up now, the newest last
     // Destroyed windows wait here: a handler of the window may still be running.
     std::vector<std::unique_ptr<ui::Window>> m_destroyed;
 };

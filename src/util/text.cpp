@@ -1,7 +1,10 @@
 #include "util/text.h"
 
+#include <algorithm>
+
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include <utility>
 
@@ -129,6 +132,19 @@ std::optional<int> wholeNumberIfItFits(std::string_view text) {
     return static_cast<int>(value);
 }
 
+std::optional<int> wholeNumberIn(std::string_view text, int low, int high) {
+    const std::string half = toHalfWidth(text);
+    const size_t first = half.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::nullopt;
+    const size_t last = half.find_last_not_of(" \t");
+    const std::string_view digits = std::string_view(half).substr(first, last - first + 1);
+    if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    const int value = std::stoi(std::string(digits));
+    if (value < low || value > high) return std::nullopt;
+    return value;
+}
+
 std::string numberText(long long value) {
     return std::to_string(value);
 }
@@ -151,6 +167,18 @@ bool isBlank(std::string_view text) {
         }
     }
     return true;
+}
+
+}  // namespace tablora::util
+
+namespace tablora::util {
+
+size_t characterCount(std::string_view utf8) {
+    size_t count = 0;
+    for (size_t i = 0; i < utf8.size(); ++count)
+        i += static_cast<size_t>(
+            std::max(1, utf8SequenceLength(static_cast<unsigned char>(utf8[i]))));
+    return count;
 }
 
 }  // namespace tablora::util

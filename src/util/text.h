@@ -21,6 +21,9 @@ int wholeNumber(std::string_view text);
 // The same value, or nothing when it does not fit the int range (where wholeNumber saturates):
 // an amount that cannot be stored as typed must be refused, not stored as another.
 std::optional<int> wholeNumberIfItFits(std::string_view text);
+// A text that is nothing but a whole number from `low` to `high` (full-width digits and
+// white space around it allowed), or nothing: "3份", "", "1000" for 1-999 are refused.
+std::optional<int> wholeNumberIn(std::string_view text, int low, int high);
 
 // Plain decimal for integers.
 std::string numberText(long long value);
@@ -32,5 +35,7 @@ bool isBlank(std::string_view text);
 
 // Length in bytes of the UTF-8 sequence that starts with this lead byte (1 for a stray byte).
 int utf8SequenceLength(unsigned char lead);
+// How many characters a UTF-8 text holds (as a person counts them: 少辣 is two).
+size_t characterCount(std::string_view utf8);
 
 }  // namespace tablora::util

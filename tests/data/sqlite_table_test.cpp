@@ -349,11 +349,20 @@ TEST(DemoDatabase, HasTheSixTablesAndThoseOfItsOwnAndRefusesToOverwrite) {
                        "SELECT group_concat(name, ',') FROM sqlite_master WHERE "
                        "type='table'"),
               "用户,流水,明细,菜品,餐台,分类,显示设置,打印机,打印设置,打印任务,送厨记录,备份设置,"
-              "结账,删除记录,日结,报表缓存,报表变动");
+              "结账,删除记录,日结,报表缓存,报表变动,用户权限,操作记录,原因");
     EXPECT_EQ(querySql(path, "SELECT 用户 || 密码 || 设置用户 FROM 用户"), "经理8888881");
     EXPECT_EQ(querySql(path, "SELECT count(*) FROM 分类"), "5");
     EXPECT_EQ(querySql(path, "SELECT 菜品 FROM 菜品 WHERE 菜品 LIKE '宫保%'"), "宫保鸡丁/28元");
     EXPECT_FALSE(data::createDemoDatabase(path, "a", "b").empty());
+    // A file from before the extra rights: whoever may set up users gets them all, others none.
+    ASSERT_TRUE(execSql(
+        path, "DROP TABLE 用户权限; INSERT INTO 用户 (用户, 设置用户) VALUES ('服务员', 0)"));
+    DataContext ctx(path);
+    ASSERT_EQ(ctx.openForLogin(), DataContext::LoginOpen::Ok);
+    EXPECT_EQ(querySql(path,
+                       "SELECT group_concat(用户 || 退菜 || 赠送 || 折扣 || 最低折扣 || 抹零上限 "
+                       "|| 免服务费 || 拆单 || 反结账) FROM 用户权限"),
+              "经理11100111");
 }
 
 TEST(CursorReadAhead, LongScansChangesBetweenScansAndRowsGoneOrAddedBehindTheCursor) {

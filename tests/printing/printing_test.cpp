@@ -515,18 +515,20 @@ TEST_F(KitchenTest, EachKitchenGetsItsDishesOnceAndOnlyWhatChangedAfterwards) {
     EXPECT_TRUE(holds(pastry.jobs()[0], "米饭"));
     EXPECT_FALSE(holds(pastry.jobs()[0], "可乐"));
 
-    // More of one dish, one taken back: only the difference goes, to the kitchen concerned.
+    // More of one dish: only the difference goes, to the kitchen concerned. A sent dish is
+    // not simply deleted (a void is).
     order().超级列表框_点菜.selectRow(0);
     order().按钮_数量加.click();
     order().超级列表框_点菜.selectRow(1);
     order().按钮_删除.click();
-    EXPECT_EQ(waiting(), "待送厨：2");
+    EXPECT_EQ(lastMessage().text, "该菜品已送厨1份，减少请使用‘退菜’！");
+    EXPECT_EQ(waiting(), "待送厨：1");
     order().按钮_送厨.click();
     app->printQueue().finishAll();
     ASSERT_EQ(hot.jobs().size(), 2u);
     EXPECT_EQ(pastry.jobs().size(), 1u);
     EXPECT_TRUE(holds(hot.jobs()[1], "加菜"));
-    EXPECT_TRUE(holds(hot.jobs()[1], "退菜"));
+    EXPECT_FALSE(holds(hot.jobs()[1], "退菜"));
     EXPECT_FALSE(holds(hot.jobs()[1], "厨房单"));
     order().按钮_送厨.click();
     EXPECT_EQ(lastMessage().text, "没有需要送厨的菜品！");
