@@ -5,6 +5,7 @@
 #include "checkout/checkout_window.h"
 #include "core/app_context.h"
 #include "core/shared_lists.h"
+#include "ordering/number_pad_window.h"
 #include "ordering/void_dish_window.h"
 #include "rights/authorize_window.h"
 #include "rights/trace.h"
@@ -35,6 +36,7 @@ OrderWindow::OrderWindow(core::AppContext& app)
     按钮_切换.onClick = [this] { switchTable(); };
     按钮_送厨.onClick = [this] { sendToKitchen(); };
     按钮_退菜.onClick = [this] { voidDish(); };
+    按钮_数量.onClick = [this] { typeQuantity(); };
     // At the keyboard "+", "-" and Delete act on the selected line like the three buttons.
     超级列表框_点菜.onKeyDown = [this](int key) {
         if (key == '+' && 按钮_数量加.enabled()) changeQuantity(+1);
@@ -56,6 +58,7 @@ void OrderWindow::applyPermission(const core::PermissionSet& permissions) {
     按钮_开台.setEnabled(permissions.开台 != 0);
     按钮_送厨.setEnabled(permissions.开台 != 0);
     按钮_退菜.setEnabled(permissions.开台 != 0);
+    按钮_数量.setEnabled(permissions.开台 != 0);
 }
 
 void OrderWindow::RefreshOrderTableList() {
@@ -261,26 +264,42 @@ void OrderWindow::addDish(int group, int item) {
 
 void OrderWindow::changeQuantity(int step) {
     if (!orderIsCurrent() || !lineIsSelected()) return;
-    auto& list = 超级列表框_点菜;
-    const int row = list.currentRow();
-    const int quantity = wholeNumber(list.cell(row, 数量));
+    const int quantity = wholeNumber(超级列表框_点菜.cell(超级列表框_点菜.currentRow(), 数量));
     // A line never goes below one; fewer than one is a deletion.
     if (step < 0 && quantity <= 1) {
         m_app.message("菜品数量已经为 ‘ 1 ’ ，如还需减少请点击删除按钮！", kWarn);
         return;
     }
-    if (step < 0 && !keepsWhatTheKitchenHas(quantity + step)) return;
+    setQuantity(static_cast<double>(quantity) + step);
+}
+
+void OrderWindow::typeQuantity() {
+    if (!orderIsCurrent() || !lineIsSelected()) return;
+    const int row = 超级列表框_点菜.currentRow();
+    NumberPadWindow pad(m_app, 超级列表框_点菜.cell(row, 菜品名称),
+                        wholeNumber(超级列表框_点菜.cell(row, 数量)));
+    m_app.showDialog(pad, *this);
+    if (pad.chosen()) setQuantity(*pad.chosen());
+}
+
+void OrderWindow::setQuantity(double newQuantity) {
+    auto& list = 超级列表框_点菜;
+    const int row = list.currentRow();
+    const int quantity = wholeNumber(list.cell(row, 数量));
+    if (newQuantity == quantity) return;
+    const bool fewer = newQuantity < quantity;
+    if (fewer && !keepsWhatTheKitchenHas(static_cast<long long>(newQuantity))) return;
     const std::string oldQuantity = list.cell(row, 数量);
     const std::string oldAmount = list.cell(row, 金额);
-    const double newQuantity = static_cast<double>(quantity) + step;
-    const double newAmount = wholeNumber(list.cell(row, 单价)) * newQuantity;
+    const long long price = wholeNumber(list.cell(row, 单价));
+    const double newAmount = static_cast<double>(price) * newQuantity;
     if (newQuantity > INT_MAX || newAmount > INT_MAX ||
         !totalFits(static_cast<long long>(newAmount) - wholeNumber(oldAmount))) {
         m_app.message("数量或金额超出范围，无法修改！", kWarn);
         return;
     }
     list.setCell(row, 数量, numberText(newQuantity));
-    list.setCell(row, 金额, numberText(wholeNumber(list.cell(row, 单价)) * newQuantity));
+    list.setCell(row, 金额, numberText(newAmount));
     list.scrollTo(row);
 
     const std::string number = 标签_单号.text();
@@ -296,8 +315,8 @@ void OrderWindow::changeQuantity(int step) {
         lines.write("金额", wholeNumber(list.cell(row, 金额)));
         return true;
     });
-    if (!lines.update() ||
-        (step < 0 && !traceRemoval(name, -step, wholeNumber(list.cell(row, 单价)) * -step))) {
+    const long long removed = quantity - static_cast<long long>(newQuantity);
+    if (!lines.update() || (fewer && !traceRemoval(name, removed, price * removed))) {
         data.database.rollbackTransaction();
         list.setCell(row, 数量, oldQuantity);
         list.setCell(row, 金额, oldAmount);

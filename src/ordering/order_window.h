@@ -55,6 +55,7 @@ class OrderWindow : public ui::Window {
     ui::Button 按钮_送厨{*this, "按钮_送厨", "送厨", {664, 104, 50, 24}};
     // Under the line buttons: what the kitchen has taken back.
     ui::Button 按钮_退菜{*this, "按钮_退菜", "退菜", {474, 129, 50, 22}};
+    ui::Button 按钮_数量{*this, "按钮_数量", "数量", {607, 129, 50, 22}};
     ui::Label 透明标签5{*this, "透明标签5", "切换台号：", {722, 104, 78, 25}, nullptr, true};
     ui::ComboBox 组合框_切换{*this, "组合框_切换", false, {802, 105, 100, 21}};
     ui::Button 按钮_切换{*this, "按钮_切换", "切换", {932, 104, 60, 24}};
@@ -83,6 +84,10 @@ class OrderWindow : public ui::Window {
     void openTable();
     void addDish(int group, int item);
     void changeQuantity(int step);
+    // The keypad's quantity for the selected line.
+    void typeQuantity();
+    // The selected line at this quantity, stored with the order's total in one transaction.
+    void setQuantity(double newQuantity);
     void deleteLine();
     void sendToKitchen();
     void voidDish();

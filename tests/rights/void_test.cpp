@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ordering/number_pad_window.h"
 #include "ordering/void_dish_window.h"
 #include "printing/print_queue.h"
 #include "rights/authorize_window.h"
@@ -196,4 +197,45 @@ TEST_F(VoidTest, ExtraRightsAreSetPerUserAndFollowARenameAndADeletion) {
     desktop.menuChoices.push_back("用户设置");
     main().工具条1.clickItem(shell::MainWindow::kSettings);
     EXPECT_EQ(sql("SELECT group_concat(用户) FROM 用户权限"), "经理");
+}
+
+TEST_F(VoidTest, TheKeypadSetsAQuantityInOneWriteAndKeepsWhatTheKitchenHas) {
+    const auto pad = [&](const std::function<void(ordering::NumberPadWindow&)>& act) {
+        desktop.modalScripts.push_back(
+            [act](ui::Window& w) { act(static_cast<ordering::NumberPadWindow&>(w)); });
+        order().超级列表框_点菜.selectRow(0);
+        order().按钮_数量.click();
+    };
+    pad([&](ordering::NumberPadWindow& w) {
+        EXPECT_EQ(w.标签_菜品.text(), "宫保鸡丁（已点3份）");
+        for (const char* typed : {"0", "1000", "八"}) {
+            w.编辑框_数量.type(typed);
+            w.按钮_确定.click();
+            EXPECT_EQ(lastMessage().text, "菜品数量应在1到999之间！") << typed;
+        }
+        w.按钮_清除.click();
+        w.按钮_2.click();
+        w.按钮_确定.click();
+    });
+    EXPECT_EQ(lastMessage().text, "该菜品已送厨3份，减少请使用‘退菜’！");
+    pad([&](ordering::NumberPadWindow& w) {
+        w.按钮_1.click();
+        w.按钮_2.click();
+        w.按钮_退格.click();
+        w.按钮_确定.click();
+    });
+    EXPECT_EQ(order().标签_菜品总数.text(), "3");
+    EXPECT_EQ(lastMessage().text, "该菜品已送厨3份，减少请使用‘退菜’！");
+    pad([&](ordering::NumberPadWindow& w) {
+        w.按钮_8.click();
+        w.按钮_确定.click();
+    });
+    pad([&](ordering::NumberPadWindow& w) {
+        w.按钮_5.click();
+        w.按钮_确定.click();
+    });
+    EXPECT_EQ(order().标签_总金额.text(), "140");
+    EXPECT_EQ(sql("SELECT d.数量 || '/' || j.金额 FROM 明细 d JOIN 流水 j USING (单号)"), "5/140");
+    EXPECT_EQ(sql("SELECT 动作 || 数量 || '/' || 金额 FROM 操作记录"), "删菜3/84");
+    EXPECT_EQ(order().标签_待送厨.text(), "待送厨：2");
 }
