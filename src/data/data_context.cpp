@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <vector>
 
 #include "data/report_cache.h"
+#include "util/initials.h"
 
 namespace tablora::data {
 
@@ -54,6 +56,28 @@ bool DataContext::openDatabase() {
     addOwnTables(database);
     return true;
 }
+
+namespace {
+
+// Every dish's initials, made once when the table is new (a file from before them).
+void addDishInitials(SqliteDB& database) {
+    if (database.exists("table", "菜品助记码") || !database.beginTransaction()) return;
+    SqliteTable dishes, initials;
+    bool made = database.createTableIfMissing("菜品助记码", "菜品 TEXT, 助记码 TEXT") &&
+                dishes.open("菜品", database) && initials.open("菜品助记码", database);
+    std::set<std::string> seen;
+    for (bool more = made && dishes.moveFirst(); more && made; more = dishes.skip()) {
+        const std::string text = dishes.readText("菜品");
+        const std::string name = text.substr(0, text.find('/'));
+        if (!seen.insert(name).second) continue;
+        made = initials.addNew() && initials.write("菜品", name) &&
+               initials.write("助记码", util::dishInitials(name)) && initials.update();
+    }
+    if (made && !dishes.readFailed() && database.commitTransaction()) return;
+    database.rollbackTransaction();
+}
+
+}  // namespace
 
 void addOwnTables(SqliteDB& database) {
     database.createTableIfMissing("显示设置", "比例 INTEGER");
@@ -118,6 +142,8 @@ void addOwnTables(SqliteDB& database) {
         "INSERT INTO 原因 VALUES ('退菜', '客人不要了'), ('退菜', '上菜太慢'), "
         "('退菜', '点错了'), ('退菜', '菜品质量问题'), ('退菜', '估清');"
         "COMMIT");
+    addDishInitials(database);
+    database.createIndexIfMissing("索引_菜品助记码_菜品", "菜品助记码", "菜品");
 }
 
 bool carryCategoryToPrinters(SqliteDB& database, const std::string& old,

@@ -117,19 +117,24 @@ bool SqliteDB::isStillAt(std::string_view path) const {
            static_cast<std::uint64_t>(st.st_ino) == m_inode;
 }
 
-bool SqliteDB::createIfMissing(const char* type, std::string_view name, const std::string& sql) {
-    if (!m_handle) return false;
-    // Looked up first: a plain read, so an existing one costs no write lock.
+bool SqliteDB::exists(const char* type, std::string_view name) {
     sqlite3_stmt* stmt = nullptr;
-    bool exists = false;
-    if (sqlite3_prepare_v2(m_handle, "SELECT 1 FROM sqlite_master WHERE type=? AND name=?", -1,
+    bool found = false;
+    if (m_handle &&
+        sqlite3_prepare_v2(m_handle, "SELECT 1 FROM sqlite_master WHERE type=? AND name=?", -1,
                            &stmt, nullptr) == SQLITE_OK) {
         sqlite3_bind_text(stmt, 1, type, -1, SQLITE_STATIC);
         sqlite3_bind_text(stmt, 2, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-        exists = sqlite3_step(stmt) == SQLITE_ROW;
+        found = sqlite3_step(stmt) == SQLITE_ROW;
     }
     sqlite3_finalize(stmt);
-    if (exists) return true;
+    return found;
+}
+
+bool SqliteDB::createIfMissing(const char* type, std::string_view name, const std::string& sql) {
+    if (!m_handle) return false;
+    // Looked up first: a plain read, so an existing one costs no write lock.
+    if (exists(type, name)) return true;
     if (sqlite3_exec(m_handle, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) return true;
     rollbackTransaction();
     return false;

@@ -46,6 +46,8 @@ class SqliteDB {
     // a missing table or column: nothing happens, and finds are only slower.
     bool createIndexIfMissing(std::string_view index, std::string_view table,
                               std::string_view column);
+    // Whether a schema object of that type ("table", "index") and name exists.
+    bool exists(const char* type, std::string_view name);
     // Runs `sql` (any statements) when no schema object of that type and name exists; a
     // transaction it began and left open by failing is rolled back.
     bool createIfMissing(const char* type, std::string_view name, const std::string& sql);

@@ -5,8 +5,7 @@
 
 namespace tablora::ordering {
 
-NumberPadWindow::NumberPadWindow(core::AppContext& app, const std::string& dish,
-                                 long long quantity)
+NumberPadWindow::NumberPadWindow(core::AppContext& app, const std::string& dish, long long quantity)
     : Window(app.desktop(), "NumberPadWindow", "数量", 260, 366), m_app(app) {
     标签_菜品.setText(dish + "（已点" + std::to_string(quantity) + "份）");
     ui::Button* digits[] = {&按钮_0, &按钮_1, &按钮_2, &按钮_3, &按钮_4,

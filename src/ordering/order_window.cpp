@@ -1,15 +1,18 @@
 #include "ordering/order_window.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "checkout/checkout_window.h"
 #include "core/app_context.h"
+#include "core/dish_initials.h"
 #include "core/shared_lists.h"
 #include "ordering/number_pad_window.h"
 #include "ordering/void_dish_window.h"
 #include "rights/authorize_window.h"
 #include "rights/trace.h"
 #include "util/date_time.h"
+#include "util/initials.h"
 #include "util/text.h"
 
 namespace tablora::ordering {
@@ -37,6 +40,17 @@ OrderWindow::OrderWindow(core::AppContext& app)
     按钮_送厨.onClick = [this] { sendToKitchen(); };
     按钮_退菜.onClick = [this] { voidDish(); };
     按钮_数量.onClick = [this] { typeQuantity(); };
+    列表框_检索.setVisible(false);
+    编辑框_检索.onTyped = [this] { showMatches(); };
+    编辑框_检索.onKeyDown = [this](int key) {
+        if (key == ui::EditBox::kEnter && !m_matches.empty())
+            addMatch(std::max(0, 列表框_检索.selectedIndex()));
+        if (key == kEscape) {
+            编辑框_检索.setText("");
+            showMatches();
+        }
+    };
+    列表框_检索.onSelectionChanged = [this] { addMatch(列表框_检索.selectedIndex()); };
     // At the keyboard "+", "-" and Delete act on the selected line like the three buttons.
     超级列表框_点菜.onKeyDown = [this](int key) {
         if (key == '+' && 按钮_数量加.enabled()) changeQuantity(+1);
@@ -372,6 +386,42 @@ bool OrderWindow::traceRemoval(const std::string& dish, long long quantity, long
         m_app.data().database,
         {rights::traceTime(m_app.desktop().now()), 标签_单号.text(), 标签_当前操作.text(), "删菜",
          dish, quantity, amount, "", m_app.session().currentUser, "", 0});
+}
+
+void OrderWindow::showMatches() {
+    const std::string typed = 编辑框_检索.text();
+    列表框_检索.clear();
+    m_matches.clear();
+    列表框_检索.setVisible(!typed.empty());
+    if (typed.empty()) return;
+    const auto kept = core::readDishInitials(m_app.data().database);
+    std::vector<MenuPlace> later;
+    std::vector<std::string> laterTexts;
+    const auto& menu = 卷帘式菜单_点菜;
+    for (int g = 0; g < menu.groupCount(); ++g)
+        for (int i = 0; i < menu.itemCount(g); ++i) {
+            const std::string text = menu.itemText(g, i);
+            const std::string name = core::splitDish(text).name;
+            bool first = false;
+            if (!util::initialsMatch(core::initialsOf(kept, name), name, typed, first)) continue;
+            if (first) {
+                m_matches.push_back({g, i});
+                列表框_检索.addItem(text);
+            } else {
+                later.push_back({g, i});
+                laterTexts.push_back(text);
+            }
+        }
+    m_matches.insert(m_matches.end(), later.begin(), later.end());
+    for (auto& text : laterTexts) 列表框_检索.addItem(std::move(text));
+}
+
+void OrderWindow::addMatch(int index) {
+    if (index < 0 || index >= static_cast<int>(m_matches.size())) return;
+    const MenuPlace place = m_matches[static_cast<size_t>(index)];
+    编辑框_检索.setText("");
+    showMatches();
+    卷帘式菜单_点菜.clickItem(place.group, place.item);
 }
 
 void OrderWindow::voidDish() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "printing/kitchen.h"
 #include "ui/window.h"
@@ -54,6 +55,10 @@ class OrderWindow : public ui::Window {
     ui::Button 按钮_删除{*this, "按钮_删除", "删除", {607, 104, 50, 24}};
     ui::Button 按钮_送厨{*this, "按钮_送厨", "送厨", {664, 104, 50, 24}};
     // Under the line buttons: what the kitchen has taken back.
+    // Finding a dish by its initials or a part of its name; the matches show over the menu.
+    ui::Label 透明标签11{*this, "透明标签11", "检索：", {255, 131, 42, 20}, nullptr, true};
+    ui::EditBox 编辑框_检索{*this, "编辑框_检索", ui::EditMode::Plain, {300, 129, 156, 22}};
+    ui::ListBox 列表框_检索{*this, "列表框_检索", {5, 80, 215, 545}};
     ui::Button 按钮_退菜{*this, "按钮_退菜", "退菜", {474, 129, 50, 22}};
     ui::Button 按钮_数量{*this, "按钮_数量", "数量", {607, 129, 50, 22}};
     ui::Label 透明标签5{*this, "透明标签5", "切换台号：", {722, 104, 78, 25}, nullptr, true};
@@ -91,6 +96,11 @@ class OrderWindow : public ui::Window {
     void deleteLine();
     void sendToKitchen();
     void voidDish();
+    // The matches of 编辑框_检索 in 列表框_检索: initials starting with the typed letters first,
+    // then the rest, each in menu order; hidden while nothing is typed.
+    void showMatches();
+    // Adds the dish of this match as a click in the menu does, and clears the search.
+    void addMatch(int index);
     // Of the selected line, what the kitchen has; refuses (having said so) taking it below.
     bool keepsWhatTheKitchenHas(long long left);
     // The trace of a decrease of what the kitchen was not sent, in the open transaction.
@@ -107,6 +117,10 @@ class OrderWindow : public ui::Window {
     bool totalFits(long long change) const;
 
     core::AppContext& m_app;
+    struct MenuPlace {
+        int group, item;
+    };
+    std::vector<MenuPlace> m_matches;  // where each listed match is in the menu
 };
 
 }  // namespace tablora::ordering

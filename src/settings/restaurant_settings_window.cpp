@@ -1,11 +1,14 @@
 #include "settings/restaurant_settings_window.h"
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 
 #include "core/app_context.h"
+#include "core/dish_initials.h"
 #include "core/shared_lists.h"
 #include "ordering/order_window.h"
+#include "util/initials.h"
 #include "util/regex_matcher.h"
 #include "util/text.h"
 
@@ -220,6 +223,24 @@ void RestaurantSettingsWindow::showDish(int group, int item) {
     const core::DishText dish = core::splitDish(卷帘式菜单_菜单.itemText(group, item));
     编辑框_菜品.setText(dish.name);
     编辑框_单价.setText(dish.price);
+    m_shownInitials = core::initialsOf(core::readDishInitials(m_app.data().database), dish.name);
+    编辑框_助记码.setText(m_shownInitials);
+}
+
+bool RestaurantSettingsWindow::dishInitials(const std::string& old, std::string& initials) {
+    std::string typed = 编辑框_助记码.text();
+    for (char& c : typed) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // Initials left as shown for the old name are the old name's: the new name makes its own.
+    if (typed.empty() || (old != 编辑框_菜品.text() && 编辑框_助记码.text() == m_shownInitials)) {
+        initials = util::dishInitials(编辑框_菜品.text());
+        return true;
+    }
+    if (!core::typedInitialsUsable(typed)) {
+        message("助记码只能是10个以内的字母或数字！");
+        return false;
+    }
+    initials = typed;
+    return true;
 }
 
 void RestaurantSettingsWindow::addCategory() {
@@ -378,16 +399,24 @@ void RestaurantSettingsWindow::addDish() {
             return;
         }
     }
+    std::string initials;
+    if (!dishInitials(name, initials)) return;
     auto& data = m_app.data();
     auto& dishes = data.openOnDemand(data.dishCursor);
+    // The dish and its initials are kept together.
+    data.database.beginTransaction();
     dishes.addNew();
     dishes.write("菜品", name + "/" + 编辑框_单价.text() + "元");
     dishes.write("分类", 卷帘式菜单_菜单.groupTitle(open));
-    if (!dishes.update()) {
+    if (!dishes.update() || !core::storeDishInitials(data.database, name, name, initials) ||
+        !data.database.commitTransaction()) {
+        data.database.rollbackTransaction();
+        dishes.close();
         message("添加菜品失败，请检查！");
         return;
     }
     dishes.close();
+    编辑框_助记码.setText("");
     RefreshSettingsMenuDishes();
     orderMenuChanged(false);
     卷帘式菜单_菜单.setOpenGroup(open);
@@ -402,6 +431,19 @@ void RestaurantSettingsWindow::modifyDish() {
     }
     if (!dishFieldsUsable()) return;
     const std::string name = 编辑框_菜品.text(), price = 编辑框_单价.text();
+    const core::DishText chosen = core::splitDish(卷帘式菜单_菜单.itemText(open, selected));
+    // Only the initials corrected: they alone are kept.
+    if (chosen.name == name && chosen.price == price && 编辑框_助记码.text() != m_shownInitials) {
+        std::string initials;
+        if (!dishInitials(name, initials)) return;
+        if (!core::storeDishInitials(m_app.data().database, name, name, initials)) {
+            message("添加菜品失败，请检查！");
+            return;
+        }
+        编辑框_助记码.setText("");
+        dishChanged("菜品修改成功！", open);
+        return;
+    }
     for (int i = 0; i < 卷帘式菜单_菜单.itemCount(open); ++i) {
         const core::DishText dish = core::splitDish(卷帘式菜单_菜单.itemText(open, i));
         if (dish.name == name && dish.price == price) {
@@ -409,17 +451,25 @@ void RestaurantSettingsWindow::modifyDish() {
             return;
         }
     }
-    auto& dishes = m_app.data().dishCursor;
+    const std::string& old = chosen.name;
+    std::string initials;
+    if (!dishInitials(old, initials)) return;
+    auto& data = m_app.data();
+    auto& dishes = data.dishCursor;
     if (!reachDish(open, selected)) {
         menuGone("添加菜品失败，请检查！");
         return;
     }
+    data.database.beginTransaction();
     dishes.edit();
     dishes.write("菜品", name + "/" + price + "元");
-    if (!dishes.update()) {
+    if (!dishes.update() || !core::storeDishInitials(data.database, old, name, initials) ||
+        !data.database.commitTransaction()) {
+        data.database.rollbackTransaction();
         message("添加菜品失败，请检查！");
         return;
     }
+    编辑框_助记码.setText("");
     dishChanged("菜品修改成功！", open);
 }
 

@@ -56,6 +56,10 @@ class RestaurantSettingsWindow : public ui::Window {
     ui::EditBox 编辑框_单价{
         *this, "编辑框_单价", ui::EditMode::WholeNumber, {68, 43, 76, 25}, &分组框6};
     ui::Label 透明标签8{*this, "透明标签8", "元", {156, 43, 32, 24}, &分组框6, true};
+    // The dish's initials for finding it by typing; empty makes them from the name.
+    ui::Label 透明标签10{*this, "透明标签10", "助记码：", {200, 326, 66, 20}, &分组框4, true};
+    ui::EditBox 编辑框_助记码{
+        *this, "编辑框_助记码", ui::EditMode::Plain, {200, 350, 66, 26}, &分组框4};
     ui::Button 按钮_菜品添加{*this, "按钮_菜品添加", "添加", {272, 324, 120, 30}, &分组框4};
     ui::Button 按钮_菜品修改{*this, "按钮_菜品修改", "修改", {272, 364, 120, 30}, &分组框4};
     ui::Button 按钮_菜品删除{*this, "按钮_菜品删除", "删除", {272, 404, 120, 30}, &分组框4};
@@ -80,6 +84,9 @@ class RestaurantSettingsWindow : public ui::Window {
     void deleteDish();
     // The checks add and modify share on the two dish fields; false after saying why.
     bool dishFieldsUsable();
+    // The initials to keep for the dish named in the fields (renamed from `old`): those typed,
+    // else made from the name; false, having said why, when typed ones are not usable.
+    bool dishInitials(const std::string& old, std::string& initials);
     // After a dish was modified or deleted: says so, empties the fields, refreshes the menus.
     void dishChanged(const std::string& said, int open);
     // The record the menu shows as this dish, current on dishCursor while it still holds
@@ -105,6 +112,7 @@ class RestaurantSettingsWindow : public ui::Window {
     std::vector<std::int64_t> m_tableIds;
     std::vector<std::int64_t> m_categoryIds;
     std::vector<std::vector<std::int64_t>> m_dishIds;
+    std::string m_shownInitials;  // what 编辑框_助记码 showed for the chosen dish
 };
 
 }  // namespace tablora::settings

@@ -37,8 +37,14 @@ void Control::setEnabled(bool enabled) {
     changed();
 }
 
+void Control::setVisible(bool visible) {
+    if (visible == m_visible) return;
+    m_visible = visible;
+    changed();
+}
+
 bool Control::usable() const {
-    if (m_window.destroyed() || !m_enabled) return false;
+    if (m_window.destroyed() || !m_enabled || !m_visible) return false;
     for (Control* c = m_container; c; c = c->container())
         if (!c->enabled()) return false;
     return true;
@@ -77,6 +83,7 @@ bool EditBox::type(const std::string& text) {
         accepted.push_back(c);
     }
     setText(std::move(accepted));
+    if (onTyped) onTyped();
     return true;
 }
 

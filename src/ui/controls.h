@@ -62,6 +62,9 @@ class Control {
     void setText(std::string text);
     bool enabled() const { return m_enabled; }
     void setEnabled(bool enabled);
+    // A control shown only at times (a list of matches over the menu); shown in front.
+    bool visible() const { return m_visible; }
+    void setVisible(bool visible);
     const Rect& geometry() const { return m_geometry; }
     Control* container() const { return m_container; }
     Window& window() const { return m_window; }
@@ -96,6 +99,7 @@ class Control {
     Rect m_geometry;
     Control* m_container;
     bool m_enabled = true;
+    bool m_visible = true;
     std::string m_font;
     std::function<void()> m_observer;
     bool m_focusRequested = false;
@@ -165,6 +169,8 @@ class EditBox : public Control {
     // A person presses a key (its code); raises the key-down event.
     bool pressKey(int key);
     std::function<void(int key)> onKeyDown;
+    // A person changed the text (raised by type).
+    std::function<void()> onTyped;
 
   private:
     EditMode m_mode;

@@ -5,6 +5,7 @@
 
 #include "util/date_time.h"
 #include "util/gbk.h"
+#include "util/initials.h"
 #include "util/regex_matcher.h"
 #include "util/text.h"
 
@@ -206,4 +207,20 @@ TEST(Gbk, TheConverterGivesWhatToGbkGives) {
         at = next;
     }
     EXPECT_EQ(converted, toGbk(all));
+}
+
+TEST(DishInitials, EachCharactersReadingGivesOneLetterAndTypedTextFindsTheDish) {
+    using tablora::util::dishInitials;
+    EXPECT_EQ(dishInitials("宫保鸡丁"), "gbjd");
+    EXPECT_EQ(dishInitials("可乐"), "kl");
+    EXPECT_EQ(dishInitials("XO酱炒饭（大）"), "xojcfd");
+    EXPECT_EQ(dishInitials("7喜"), "7x");
+    EXPECT_EQ(dishInitials(""), "");
+    bool first = false;
+    EXPECT_TRUE(tablora::util::initialsMatch("gbjd", "宫保鸡丁", "GBJD", first));
+    EXPECT_TRUE(first);
+    EXPECT_TRUE(tablora::util::initialsMatch("gbjd", "宫保鸡丁", "jd", first));
+    EXPECT_FALSE(first);
+    EXPECT_TRUE(tablora::util::initialsMatch("gbjd", "宫保鸡丁", "鸡丁", first));
+    EXPECT_FALSE(tablora::util::initialsMatch("gbjd", "宫保鸡丁", "gd", first));
 }

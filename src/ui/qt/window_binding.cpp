@@ -660,6 +660,10 @@ void WindowBinding::sync(Control& c) {
     if (!w || m_closed) return;
     m_syncing = true;
     w->setEnabled(c.enabled());
+    if (w->isVisibleTo(w->parentWidget()) != c.visible()) {
+        w->setVisible(c.visible());
+        if (c.visible()) w->raise();
+    }
     if (c.focusRequested()) {
         c.focusTaken();
         w->setFocus();
