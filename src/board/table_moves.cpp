@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 
+#include "core/dish_notes.h"
 #include "util/text.h"
 
 namespace tablora::board {
@@ -123,6 +124,7 @@ bool mergeOrders(data::DataContext& data, const OpenOrder& into, const OpenOrder
             }
         }
         lines.close();
+        if (!core::carryDishNotes(data.database, other.number, into.number)) return false;
         if (!reachOpen(journal, into, false) || !journal.edit() ||
             !journal.write("人数", static_cast<std::int64_t>(guests)) ||
             !journal.write("金额", static_cast<std::int64_t>(total)) || !journal.update())

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "core/app_context.h"
+#include "core/dish_notes.h"
 #include "core/shared_lists.h"
 #include "ordering/order_window.h"
 #include "rights/trace.h"
@@ -26,6 +27,7 @@ CheckoutWindow::CheckoutWindow(core::AppContext& app)
         组合框_付款方式.addItem(method);
     组合框_付款方式.select(0);
     超级列表框_流水.onCurrentRowChanged = [this] { showSelectedOrder(); };
+    超级列表框_明细.onCurrentRowChanged = [this] { showNote(); };
     // An amount typed while the order list has the keyboard is the amount received: the
     // cashier starts typing, the keyboard moves to the amount box.
     超级列表框_流水.onKeyDown = [this](int key) {
@@ -80,6 +82,19 @@ void CheckoutWindow::RefreshCheckoutWindow() {
     组合框_付款方式.select(0);  // 现金 unless the cashier picks another
 }
 
+void CheckoutWindow::showNote() {
+    const int order = 超级列表框_流水.currentRow();
+    const int line = 超级列表框_明细.currentRow();
+    std::string note;
+    if (order >= 0 && line >= 0) {
+        const auto notes =
+            core::readDishNotes(m_app.data().database, 超级列表框_流水.cell(order, kNumber));
+        const auto kept = notes.find(超级列表框_明细.cell(line, 2));
+        if (kept != notes.end()) note = kept->second.note;
+    }
+    标签_口味.setText(note.empty() ? "" : "口味：" + note);
+}
+
 void CheckoutWindow::showSelectedOrder() {
     const int selected = 超级列表框_流水.currentRow();
     if (selected < 0) return;
@@ -90,6 +105,7 @@ void CheckoutWindow::showSelectedOrder() {
         return;
     }
     超级列表框_明细.setRows(std::move(rows));
+    showNote();
     标签_台号.setText(超级列表框_流水.cell(selected, kTable));
     编辑框_金额.focus();  // the cashier types what was handed over next
     标签_金额.setText(超级列表框_流水.cell(selected, kAmount));

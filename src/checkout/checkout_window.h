@@ -50,6 +50,8 @@ class CheckoutWindow : public ui::Window {
     ui::Label 透明标签6{*this, "透明标签6", "元", {934, 292, 32, 24}, nullptr, true};
     ui::Label 透明标签4{*this, "透明标签4", "结账备注：", {750, 336, 88, 24}, nullptr, true};
     ui::EditBox 编辑框_备注{*this, "编辑框_备注", ui::EditMode::MultiLine, {850, 337, 120, 47}};
+    // The selected line's notes for the kitchen.
+    ui::Label 标签_口味{*this, "标签_口味", "", {729, 390, 290, 22}, nullptr, true};
     ui::Line 外形框1{*this, "外形框1", {729, 416, 270, 1}};
     ui::Label 透明标签8{*this, "透明标签8", "付款方式：", {750, 424, 88, 24}, nullptr, true};
     ui::ComboBox 组合框_付款方式{*this, "组合框_付款方式", false, {850, 424, 116, 24}};
@@ -63,6 +65,8 @@ class CheckoutWindow : public ui::Window {
     ui::Button 按钮_打印账单{*this, "按钮_打印账单", "打印账单", {730, 552, 112, 40}};
 
   private:
+    // Shows the selected line's notes in 标签_口味.
+    void showNote();
     void showSelectedOrder();
     // False, having said why, when the amount received is empty or too large to reckon with.
     bool amountUsable();

@@ -143,6 +143,16 @@ void addOwnTables(SqliteDB& database) {
         "('退菜', '点错了'), ('退菜', '菜品质量问题'), ('退菜', '估清');"
         "COMMIT");
     addDishInitials(database);
+    // Notes for the kitchen: those offered, and each line's with what of it was sent.
+    database.createIfMissing("table", "口味",
+                             "BEGIN IMMEDIATE;"
+                             "CREATE TABLE 口味 (口味 TEXT, 分类 TEXT);"
+                             "INSERT INTO 口味 VALUES ('不要香菜', ''), ('不要葱', ''), ('少辣', ''), "
+                             "('微辣', ''), ('加辣', ''), ('不要辣', ''), ('少盐', ''), ('少油', ''), "
+                             "('打包', ''), ('先上', ''), ('等叫', '');"
+                             "COMMIT");
+    database.createTableIfMissing("菜品口味", "单号 TEXT, 菜品 TEXT, 口味 TEXT, 已送口味 TEXT");
+    database.createIndexIfMissing("索引_菜品口味_单号", "菜品口味", "单号");
     database.createIndexIfMissing("索引_菜品助记码_菜品", "菜品助记码", "菜品");
 }
 

@@ -6,8 +6,10 @@
 #include "checkout/checkout_window.h"
 #include "core/app_context.h"
 #include "core/dish_initials.h"
+#include "core/dish_notes.h"
 #include "core/shared_lists.h"
 #include "ordering/number_pad_window.h"
+#include "ordering/taste_window.h"
 #include "ordering/void_dish_window.h"
 #include "rights/authorize_window.h"
 #include "rights/trace.h"
@@ -40,6 +42,8 @@ OrderWindow::OrderWindow(core::AppContext& app)
     按钮_送厨.onClick = [this] { sendToKitchen(); };
     按钮_退菜.onClick = [this] { voidDish(); };
     按钮_数量.onClick = [this] { typeQuantity(); };
+    按钮_口味.onClick = [this] { noteDish(); };
+    超级列表框_点菜.onCurrentRowChanged = [this] { showNote(); };
     列表框_检索.setVisible(false);
     编辑框_检索.onTyped = [this] { showMatches(); };
     编辑框_检索.onKeyDown = [this](int key) {
@@ -73,6 +77,7 @@ void OrderWindow::applyPermission(const core::PermissionSet& permissions) {
     按钮_送厨.setEnabled(permissions.开台 != 0);
     按钮_退菜.setEnabled(permissions.开台 != 0);
     按钮_数量.setEnabled(permissions.开台 != 0);
+    按钮_口味.setEnabled(permissions.开台 != 0);
 }
 
 void OrderWindow::RefreshOrderTableList() {
@@ -360,8 +365,10 @@ void OrderWindow::deleteLine() {
         return false;
     });
     lines.close();
-    failed = failed || !traceRemoval(name, wholeNumber(超级列表框_点菜.cell(row, 数量)),
-                                     wholeNumber(超级列表框_点菜.cell(row, 金额)));
+    failed = failed ||
+             !traceRemoval(name, wholeNumber(超级列表框_点菜.cell(row, 数量)),
+                           wholeNumber(超级列表框_点菜.cell(row, 金额))) ||
+             !core::deleteDishNotes(data.database, number, name);
     // A line whose record could not be deleted stays listed, as it stays stored.
     if (failed) {
         data.database.rollbackTransaction();
@@ -424,18 +431,30 @@ void OrderWindow::addMatch(int index) {
     卷帘式菜单_点菜.clickItem(place.group, place.item);
 }
 
-void OrderWindow::voidDish() {
-    if (!orderIsCurrent() || !lineIsSelected()) return;
+OrderLine OrderWindow::selectedLine() const {
     const int row = 超级列表框_点菜.currentRow();
     const auto& list = 超级列表框_点菜;
-    OrderLine line{标签_单号.text(),
-                   标签_当前操作.text(),
-                   list.cell(row, 菜品名称),
-                   list.cell(row, 菜品分类),
-                   wholeNumber(list.cell(row, 单价)),
-                   wholeNumber(list.cell(row, 数量)),
-                   0};
-    line.sent = printing::sentToKitchen(m_app, line.number, line.dish);
+    return {标签_单号.text(),
+            标签_当前操作.text(),
+            list.cell(row, 菜品名称),
+            list.cell(row, 菜品分类),
+            wholeNumber(list.cell(row, 单价)),
+            wholeNumber(list.cell(row, 数量)),
+            printing::sentToKitchen(m_app, 标签_单号.text(), list.cell(row, 菜品名称))};
+}
+
+void OrderWindow::orderChangedElsewhere() {
+    LoadOrderLines();
+    RefreshOrderTotals();
+    showNote();
+    if (auto* checkout = m_app.checkoutWindow()) checkout->RefreshCheckoutWindow();
+    refreshKitchenWaiting();
+    m_app.refreshBoard();
+}
+
+void OrderWindow::voidDish() {
+    if (!orderIsCurrent() || !lineIsSelected()) return;
+    OrderLine line = selectedLine();
     if (line.sent <= 0) {
         m_app.message("该菜品尚未送厨，可直接删除或减少数量。", ui::Icon::Information);
         return;
@@ -444,12 +463,34 @@ void OrderWindow::voidDish() {
     if (!approval.granted) return;
     VoidDishWindow window(m_app, std::move(line), approval.approver);
     m_app.showDialog(window, *this);
+    if (window.orderChanged()) orderChangedElsewhere();
+}
+
+void OrderWindow::noteDish() {
+    if (!orderIsCurrent() || !lineIsSelected()) return;
+    OrderLine line = selectedLine();
+    const auto notes = core::readDishNotes(m_app.data().database, line.number);
+    const auto kept = notes.find(line.dish);
+    const std::string dish = line.dish;
+    TasteWindow window(m_app, std::move(line), kept != notes.end() ? kept->second.note : "");
+    m_app.showDialog(window, *this);
     if (!window.orderChanged()) return;
-    LoadOrderLines();
-    RefreshOrderTotals();
-    if (auto* checkout = m_app.checkoutWindow()) checkout->RefreshCheckoutWindow();
-    refreshKitchenWaiting();
-    m_app.refreshBoard();
+    // The same line stays selected.
+    orderChangedElsewhere();
+    for (int r = 0; r < 超级列表框_点菜.rowCount(); ++r)
+        if (超级列表框_点菜.cell(r, 菜品名称) == dish) 超级列表框_点菜.selectRow(r);
+    showNote();
+}
+
+void OrderWindow::showNote() {
+    const int row = 超级列表框_点菜.currentRow();
+    std::string note;
+    if (row >= 0) {
+        const auto notes = core::readDishNotes(m_app.data().database, 标签_单号.text());
+        const auto kept = notes.find(超级列表框_点菜.cell(row, 菜品名称));
+        if (kept != notes.end()) note = kept->second.note;
+    }
+    标签_口味.setText(note.empty() ? "" : "口味：" + note);
 }
 
 void OrderWindow::linesChanged() {
@@ -534,6 +575,7 @@ void OrderWindow::LoadOrderLines() {
         return;
     }
     超级列表框_点菜.setRows(std::move(rows));
+    showNote();
 }
 
 void OrderWindow::clearCurrentOrder() {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "ordering/order_line.h"
 #include "printing/kitchen.h"
 #include "ui/window.h"
 
@@ -60,7 +61,10 @@ class OrderWindow : public ui::Window {
     ui::EditBox 编辑框_检索{*this, "编辑框_检索", ui::EditMode::Plain, {300, 129, 156, 22}};
     ui::ListBox 列表框_检索{*this, "列表框_检索", {5, 80, 215, 545}};
     ui::Button 按钮_退菜{*this, "按钮_退菜", "退菜", {474, 129, 50, 22}};
+    ui::Button 按钮_口味{*this, "按钮_口味", "口味", {530, 129, 50, 22}};
     ui::Button 按钮_数量{*this, "按钮_数量", "数量", {607, 129, 50, 22}};
+    // The selected line's notes for the kitchen.
+    ui::Label 标签_口味{*this, "标签_口味", "", {664, 131, 350, 20}, nullptr, true};
     ui::Label 透明标签5{*this, "透明标签5", "切换台号：", {722, 104, 78, 25}, nullptr, true};
     ui::ComboBox 组合框_切换{*this, "组合框_切换", false, {802, 105, 100, 21}};
     ui::Button 按钮_切换{*this, "按钮_切换", "切换", {932, 104, 60, 24}};
@@ -96,6 +100,13 @@ class OrderWindow : public ui::Window {
     void deleteLine();
     void sendToKitchen();
     void voidDish();
+    void noteDish();
+    // Shows the selected line's notes in 标签_口味.
+    void showNote();
+    // The selected line as the dialogs take it.
+    OrderLine selectedLine() const;
+    // After a dialog changed the order in the file: the lines, totals and the other windows.
+    void orderChangedElsewhere();
     // The matches of 编辑框_检索 in 列表框_检索: initials starting with the typed letters first,
     // then the rest, each in menu order; hidden while nothing is typed.
     void showMatches();

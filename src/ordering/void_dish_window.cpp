@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "core/app_context.h"
+#include "core/dish_notes.h"
 #include "data/sqlite_table.h"
 #include "printing/kitchen.h"
 #include "rights/trace.h"
@@ -104,7 +105,9 @@ std::string VoidDishWindow::write(long long quantity, const std::string& reason,
         lineWritten && journal.moveTo(orders.front()) && journal.edit() &&
         journal.write("金额", static_cast<std::int64_t>(others + left * m_line.price)) &&
         journal.update();
-    if (!totalWritten) return undo(kFailed);
+    if (!totalWritten ||
+        (left == 0 && !core::deleteDishNotes(database, m_line.number, m_line.dish)))
+        return undo(kFailed);
     const long long sent =
         std::min(quantity, printing::sentToKitchen(m_app, m_line.number, m_line.dish));
     const std::string& me = m_app.session().currentUser;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "ordering/order_line.h"
 #include "printing/bills.h"
 #include "ui/window.h"
 
@@ -11,12 +12,6 @@ class AppContext;
 }
 
 namespace tablora::ordering {
-
-// The line of an order a void is for, as the order window shows it.
-struct OrderLine {
-    std::string number, table, dish, category;
-    long long price = 0, quantity = 0, sent = 0;
-};
 
 // Takes back a dish the kitchen already has: how many and why. The line, the order's total,
 // the send record and the trace change in one transaction; the kitchen gets a 退菜 ticket.

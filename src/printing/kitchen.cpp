@@ -6,6 +6,7 @@
 #include <set>
 
 #include "core/app_context.h"
+#include "core/dish_notes.h"
 #include "data/sqlite_db.h"
 #include "data/sqlite_table.h"
 #include "printing/bills.h"
@@ -89,6 +90,7 @@ struct SendState {
     std::set<std::string> failed;
     Quantities target;
     std::map<std::string, std::string> category;
+    std::map<std::string, std::string> note;  // the note each dish carries, recorded as sent
     int jobsLeft = 0;
 };
 
@@ -108,6 +110,21 @@ bool readSentOrUnderWay(core::AppContext& app, const std::string& number, Quanti
 
 }  // namespace
 
+namespace {
+
+// The dishes the kitchen has whose note changed since (a changed note goes as "改口味").
+std::map<std::string, core::DishNote> changedNotes(
+    const std::map<std::string, core::DishNote>& notes, const Quantities& sent,
+    const Quantities& now) {
+    std::map<std::string, core::DishNote> changed;
+    for (const auto& [dish, note] : notes)
+        if (note.note != note.sent && now.count(dish) && sent.count(dish) && sent.at(dish) > 0)
+            changed.emplace(dish, note);
+    return changed;
+}
+
+}  // namespace
+
 long long dishesWaitingForKitchen(core::AppContext& app, const KitchenOrder& order) {
     auto& database = app.data().database;
     if (kitchenPrinters(database).empty()) return -1;
@@ -118,6 +135,8 @@ long long dishesWaitingForKitchen(core::AppContext& app, const KitchenOrder& ord
     for (const auto& [dish, q] : now) waiting += std::llabs(q - sent[dish]);
     for (const auto& [dish, q] : sent)
         if (!now.count(dish)) waiting += std::llabs(q);
+    waiting += static_cast<long long>(
+        changedNotes(core::readDishNotes(database, order.number), sent, now).size());
     return waiting;
 }
 
@@ -203,7 +222,14 @@ KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
         state->target[dish] = target;
         state->category[dish] = category;
     }
-    if (changes.empty()) return KitchenSend::NothingWaits;
+    const auto notes = core::readDishNotes(database, order.number);
+    const auto renoted = changedNotes(notes, sent, now);
+    for (const auto& [dish, note] : notes) state->note[dish] = note.note;
+    for (const auto& [dish, note] : renoted) {
+        state->target.emplace(dish, now.at(dish));
+        state->category.emplace(dish, categoryOf[dish]);
+    }
+    if (changes.empty() && renoted.empty()) return KitchenSend::NothingWaits;
 
     const std::string time = util::dateText(app.desktop().now());
     for (const Printer& printer : printers) {
@@ -216,7 +242,21 @@ KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
                 if (!titled) t.title(first ? "厨房单" : added ? "加菜" : "退菜");
                 titled = true;
                 t.bigDish(c.dish, std::to_string(c.by > 0 ? c.by : -c.by));
+                if (added && !state->note[c.dish].empty()) t.text("  ※" + state->note[c.dish]);
                 carried.push_back(c.dish);
+            }
+        };
+        // Dishes the kitchen has whose note changed: the new note, or what is no longer so.
+        const auto renotedSection = [&] {
+            bool titled = false;
+            for (const auto& [dish, note] : renoted) {
+                if (!takes(printer, categoryOf[dish])) continue;
+                if (!titled) t.title("改口味");
+                titled = true;
+                t.bigDish(dish, std::to_string(sent[dish]));
+                t.text(note.note.empty() ? "  取消：" + note.sent : "  ※" + note.note);
+                if (std::find(carried.begin(), carried.end(), dish) == carried.end())
+                    carried.push_back(dish);
             }
         };
         t.pair("台号：" + order.table, "人数：" + order.guests);
@@ -226,6 +266,7 @@ KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
         t.rule();
         section(true);
         section(false);
+        renotedSection();
         if (carried.empty()) continue;
         for (const auto& dish : carried) {
             ++state->ticketsLeft[dish];
@@ -242,9 +283,12 @@ KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
                         const auto flying = inFlight[number].find(dish);
                         const long long target =
                             flying != inFlight[number].end() ? flying->second : state->target[dish];
-                        if (!state->failed.count(dish))
+                        if (!state->failed.count(dish)) {
                             recordSent(app.data().database, number, dish, state->category[dish],
                                        target);
+                            core::markNoteSent(app.data().database, number, dish,
+                                               state->note[dish]);
+                        }
                         inFlight[number].erase(dish);
                         if (inFlight[number].empty()) inFlight.erase(number);
                     }
@@ -253,8 +297,10 @@ KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
     }
     // A dish no kitchen printer takes is printed nowhere and counts as sent.
     for (const auto& [dish, target] : state->target)
-        if (!state->ticketsLeft.count(dish))
+        if (!state->ticketsLeft.count(dish)) {
             recordSent(database, order.number, dish, categoryOf[dish], target);
+            core::markNoteSent(database, order.number, dish, state->note[dish]);
+        }
     if (state->jobsLeft == 0 && recorded) recorded();
     return KitchenSend::Sent;
 }

@@ -12,6 +12,7 @@
 #include "reports/report_window.h"
 #include "settings/display_scale_window.h"
 #include "settings/restaurant_settings_window.h"
+#include "settings/taste_settings_window.h"
 #include "settings/user_settings_window.h"
 #include "shell/login_window.h"
 #include "shell/main_window.h"
@@ -117,6 +118,7 @@ ui::Window* App::window(const std::string& name) {
           static_cast<ui::Window*>(m_restaurantSettings.get()),
           static_cast<ui::Window*>(m_userSettings.get()),
           static_cast<ui::Window*>(m_displayScale.get()),
+          static_cast<ui::Window*>(m_tasteSettings.get()),
           static_cast<ui::Window*>(m_printerSettings.get()),
           static_cast<ui::Window*>(m_backupWindow.get())})
         if (w && w->name() == name) return w;
@@ -161,6 +163,10 @@ void App::openUserSettings() {
 
 void App::openDisplayScale() {
     load(m_displayScale, true, m_main.get());
+}
+
+void App::openTasteSettings() {
+    load(m_tasteSettings, true, m_main.get());
 }
 
 void App::openPrinterSettings() {

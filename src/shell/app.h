@@ -8,6 +8,7 @@
 
 namespace tablora::settings {
 class DisplayScaleWindow;
+class TasteSettingsWindow;
 }  // namespace tablora::settings
 namespace tablora::printing {
 class PrinterSettingsWindow;
@@ -95,6 +96,7 @@ class App : public core::AppContext {
     void openRestaurantSettings();
     void openUserSettings();
     void openDisplayScale();
+    void openTasteSettings();
     void openPrinterSettings();
     void openBackups();
     void placeWorkWindow(ui::Window& window) override;
@@ -130,6 +132,7 @@ class App : public core::AppContext {
     std::unique_ptr<settings::RestaurantSettingsWindow> m_restaurantSettings;
     std::unique_ptr<settings::UserSettingsWindow> m_userSettings;
     std::unique_ptr<settings::DisplayScaleWindow> m_displayScale;
+    std::unique_ptr<settings::TasteSettingsWindow> m_tasteSettings;
     std::unique_ptr<printing::PrinterSettingsWindow> m_printerSettings;
     std::unique_ptr<backup::BackupWindow> m_backupWindow;
     std::vector<ui::Window*> m_dialogs;  // modal dialogs up now, the newest last

@@ -40,6 +40,7 @@ MainWindow::MainWindow(App& app)
         if (auto* w = m_app.restaurantSettingsWindow()) w->destroy();
         if (auto* w = m_app.userSettingsWindow()) w->destroy();
         if (auto* w = m_app.window("DisplayScaleWindow")) w->destroy();
+        if (auto* w = m_app.window("TasteSettingsWindow")) w->destroy();
         if (auto* w = m_app.window("PrinterSettingsWindow")) w->destroy();
         if (auto* w = m_app.window("BackupWindow")) w->destroy();
     };
@@ -153,6 +154,8 @@ void MainWindow::onMenu(int index) {
         m_app.openBackups();
     else if (entry == "显示比例")
         m_app.openDisplayScale();
+    else if (entry == "口味设置")
+        m_app.openTasteSettings();
 }
 
 void MainWindow::switchUser() {
