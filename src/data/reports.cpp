@@ -87,4 +87,30 @@ bool ReportOrders::read(const char* spanSql, const char* listedSql,
                   : forEachRow(db, listedSql, row);
 }
 
+bool readTraceSpan(SqliteDB& database, const std::string& from, const std::string& to,
+                   std::vector<TraceEntry>& entries) {
+    sqlite3_stmt* stmt = nullptr;
+    if (!database.handle() ||
+        sqlite3_prepare_v2(database.handle(),
+                           "SELECT 时间, 单号, 台号, 动作, 菜品, 数量, 金额, 原因, 操作员, 授权人 "
+                           "FROM 操作记录 WHERE 时间 BETWEEN ?1 AND ?2 ORDER BY 时间, rowid",
+                           -1, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return false;
+    }
+    sqlite3_bind_text(stmt, 1, from.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(stmt, 2, to.c_str(), -1, SQLITE_TRANSIENT);
+    const auto text = [stmt](int column) {
+        const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+        return std::string(bytes ? bytes : "");
+    };
+    int step;
+    while ((step = sqlite3_step(stmt)) == SQLITE_ROW)
+        entries.push_back({text(0), text(1), text(2), text(3), text(4),
+                           sqlite3_column_int64(stmt, 5), sqlite3_column_int64(stmt, 6), text(7),
+                           text(8), text(9)});
+    sqlite3_finalize(stmt);
+    return step == SQLITE_DONE;
+}
+
 }  // namespace tablora::data

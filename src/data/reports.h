@@ -44,4 +44,15 @@ class ReportOrders {
     std::string m_least, m_greatest;
 };
 
+// A row of 操作记录, as the owner reads it.
+struct TraceEntry {
+    std::string time, number, table, action, dish;
+    long long quantity = 0, amount = 0;
+    std::string reason, operatorName, approver;
+};
+// The trace of the times from `from` to `to` ("2025-03-07 00:00:00"), oldest first, through
+// the index on 时间; false when it could not be read.
+bool readTraceSpan(SqliteDB& database, const std::string& from, const std::string& to,
+                   std::vector<TraceEntry>& entries);
+
 }  // namespace tablora::data

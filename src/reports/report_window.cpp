@@ -3,7 +3,10 @@
 #include "backup/backup_service.h"
 #include "core/app_context.h"
 #include "core/journal_days.h"
+#include "data/reports.h"
+#include "reports/audit_window.h"
 #include "reports/xlsx_export.h"
+#include "rights/trace.h"
 #include "util/text.h"
 
 namespace tablora::report {
@@ -27,6 +30,7 @@ ReportWindow::ReportWindow(core::AppContext& app)
     按钮_日结.onClick = [this] { closeDay(); };
     按钮_导出.onClick = [this] { exportWorkbook(); };
     按钮_打印.onClick = [this] { print(); };
+    按钮_操作记录.onClick = [this] { openAudit(); };
     onCloseRequested = [this] { destroy(); };
 }
 
@@ -41,7 +45,8 @@ void ReportWindow::created() {
 
 void ReportWindow::applyPermission(const core::PermissionSet& permissions) {
     for (ui::Control* c : std::initializer_list<ui::Control*>{
-             &日期框_开始, &日期框_结束, &按钮_查询, &编辑框_现金清点, &按钮_日结, &按钮_打印})
+             &日期框_开始, &日期框_结束, &按钮_查询, &编辑框_现金清点, &按钮_日结, &按钮_打印,
+             &按钮_操作记录})
         c->setEnabled(permissions.查询 != 0);
     按钮_导出.setEnabled(permissions.流水导出 != 0);
     if (permissions.查询 != 0) return;
@@ -118,6 +123,24 @@ void ReportWindow::query() {
     if (closed && (r.orders != figures[0] || r.turnover != figures[2]))
         超级列表框_汇总.addRow({"日结后新增", std::to_string(r.orders - figures[0]) + "单/" +
                                                   std::to_string(r.turnover - figures[2]) + "元"});
+    // The voids of the span, from their trace.
+    std::vector<data::TraceEntry> trace;
+    const util::CalendarTime& a = 日期框_开始.date();
+    const util::CalendarTime& b = 日期框_结束.date();
+    if (!data::readTraceSpan(m_app.data().database,
+                             rights::traceTime({a.year, a.month, a.day, 0, 0, 0}),
+                             rights::traceTime({b.year, b.month, b.day, 23, 59, 59}), trace)) {
+        m_app.tellReadFailed();
+        return;
+    }
+    long long voids = 0, voided = 0;
+    for (const auto& e : trace)
+        if (e.action == "退菜") {
+            voids += e.quantity;
+            voided += e.amount;
+        }
+    超级列表框_汇总.addRow({"退菜数量", std::to_string(voids)});
+    超级列表框_汇总.addRow({"退菜金额", std::to_string(voided)});
     标签_日结.setText(closed ? "已日结" : "");
     showCash(r, closed ? &closes : nullptr);
 
@@ -186,6 +209,11 @@ printing::Ticket ReportWindow::reportTicket(int paperMm, const printing::ShopTex
         }
     }
     return t;
+}
+
+void ReportWindow::openAudit() {
+    AuditWindow window(m_app, 日期框_开始.date(), 日期框_结束.date());
+    if (window.refresh()) m_app.showDialog(window, *this);
 }
 
 void ReportWindow::print() {

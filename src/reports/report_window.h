@@ -69,8 +69,11 @@ class ReportWindow : public ui::Window {
     // The day's cash: what should be in the drawer, and once closed what was counted.
     ui::Label 标签_现金{*this, "标签_现金", "", {4, 606, 520, 22}, nullptr, true};
     ui::Label 标签_差额{*this, "标签_差额", "", {532, 606, 260, 22}, nullptr, true};
+    // What was taken off orders over the span, and by whom.
+    ui::Button 按钮_操作记录{*this, "按钮_操作记录", "操作记录", {916, 603, 104, 26}};
 
   private:
+    void openAudit();
     void query();
     // The cash line of the one day shown: expected, and counted with the difference once closed.
     void showCash(const Report& r, data::SqliteTable* close);

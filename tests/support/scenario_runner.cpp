@@ -220,7 +220,11 @@ class Runner {
                 throw Failure("database takes: none");
         } else if (verb == "sql") {
             need(t, 2);
-            if (!execSql(m_db, t[1])) throw Failure("SQL failed: " + t[1]);
+            // "{dir}" is the scenario's own folder (a printer writing into a file there).
+            std::string statement = t[1];
+            for (size_t at; (at = statement.find("{dir}")) != std::string::npos;)
+                statement.replace(at, 5, m_dir.path(""));
+            if (!execSql(m_db, statement)) throw Failure("SQL failed: " + statement);
         } else if (verb == "clock") {
             need(t, 2);
             m_desktop.clock = parseDate(t[1], t.size() > 2 ? t[2] : "");
