@@ -12,6 +12,8 @@
 #include "checkout/checkout_window.h"
 
 #include "ordering/order_window.h"
+#include "ordering/void_dish_window.h"
+#include "printing/print_queue.h"
 #include "shell/app.h"
 #include "shell/instance_guard.h"
 #include "shell/login_window.h"
@@ -104,6 +106,43 @@ void nextSecond(test::ScriptedDesktop& desktop) {
     }
 }
 
+// A waiter who sends dishes and voids them, over and over, on a table of its own; the
+// database names a kitchen printer. A void's line, total, send record and trace change together.
+[[noreturn]] void voidingEvening(shell::App& app, test::ScriptedDesktop& desktop) {
+    app.openOrderWindow();
+    auto& order = *app.orderWindow();
+    if (order.组合框_切换.itemCount() > 0) {  // the table of an earlier run
+        order.组合框_切换.choose(0);
+        order.按钮_切换.click();
+    } else {
+        order.组合框_餐台.choose(0);
+        order.组合框_人数.type("2");
+        order.按钮_开台.click();
+        auto& menu = order.卷帘式菜单_点菜;
+        for (int dish = 0; dish < 3; ++dish) menu.clickItem(1, dish);
+    }
+    if (order.超级列表框_点菜.rowCount() == 0) std::abort();
+    desktop.modalDriver = [](ui::Window& w) {
+        auto& voiding = static_cast<ordering::VoidDishWindow&>(w);
+        voiding.组合框_原因.choose(0);
+        voiding.按钮_确定.click();
+    };
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (unsigned i = 0;; ++i) {
+        nextSecond(desktop);
+        auto& list = order.超级列表框_点菜;
+        list.selectRow(static_cast<int>(i % static_cast<unsigned>(list.rowCount())));
+        order.按钮_数量加.click();
+        order.按钮_数量加.click();
+        order.按钮_送厨.click();
+        app.printQueue().finishAll();
+        order.按钮_退菜.click();
+        app.printQueue().finishAll();
+        desktop.messages.clear();
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -123,6 +162,7 @@ int main(int argc, char** argv) {
     app.start();
     if (argc == 3 && std::string(argv[2]) == "board") boardEvening(app, desktop);
     if (argc == 3 && std::string(argv[2]) == "settle") settlingEvening(app, desktop);
+    if (argc == 3 && std::string(argv[2]) == "void") voidingEvening(app, desktop);
     app.openOrderWindow();
     auto& order = *app.orderWindow();
     if (order.组合框_切换.itemCount() > 0) {

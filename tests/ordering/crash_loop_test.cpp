@@ -7,6 +7,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <set>
@@ -15,6 +17,7 @@
 
 #include "data/data_context.h"
 #include "support/temp_db.h"
+#include "util/gbk.h"
 
 namespace {
 
@@ -51,7 +54,7 @@ void runAndKill(const std::string& db, const char* mode, int afterMs) {
     ::kill(pid, SIGKILL);
     int status = 0;
     waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the driver ended by itself";
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the driver ended by itself";
     ASSERT_TRUE(tablora::test::execSql(db, "SELECT count(*) FROM 流水"));
     ASSERT_EQ(tablora::test::querySql(db, "PRAGMA integrity_check"), "ok");
 }
@@ -96,6 +99,43 @@ TEST(CrashLoop, KilledMidMoveOrMergeNoOrderLosesItsLinesAndNoTableHasTwoBills) {
     }
     // The driver did open, move and merge between kills.
     EXPECT_GT(std::stoi(tablora::test::querySql(db, "SELECT count(*) FROM 明细")), 0);
+}
+
+// Killed while voiding sent dishes: every line, total, send record and trace still agree, and
+// no void is without its kitchen ticket (printed, or kept to print).
+TEST(CrashLoop, KilledMidVoidTheLineTotalSendRecordAndTraceAgree) {
+    tablora::test::TempDir dir;
+    const std::string db = tablora::test::makeDemoDatabase(dir);
+    const std::string kitchen = dir.path("kitchen.prn");
+    ASSERT_TRUE(tablora::test::execSql(
+        db, "INSERT INTO 打印机 VALUES ('热厨', 'file:" + kitchen + "', 80, '厨房', '')"));
+    std::mt19937 random(31);
+    for (int kill = 0; kill < 30; ++kill) {
+        ASSERT_NO_FATAL_FAILURE(runAndKill(db, "void", 10 + static_cast<int>(random() % 60)));
+        ASSERT_EQ(tablora::test::querySql(db, kTotalsDisagreeing), "0") << "after kill " << kill;
+        ASSERT_EQ(tablora::test::querySql(
+                      db, "SELECT count(*) FROM 送厨记录 s WHERE s.数量 > coalesce((SELECT "
+                          "sum(d.数量) FROM 明细 d WHERE d.单号 = s.单号 AND d.菜品 = s.菜品), 0)"),
+                  "0")
+            << "the kitchen has more than the order after kill " << kill;
+        std::ifstream in(kitchen, std::ios::binary);
+        const std::string printed{std::istreambuf_iterator<char>(in),
+                                  std::istreambuf_iterator<char>()};
+        size_t tickets = 0;
+        for (size_t at = 0; (at = printed.find(tablora::util::toGbk("退菜人："), at)) !=
+                            std::string::npos;
+             ++at)
+            ++tickets;
+        const size_t kept = std::stoul(tablora::test::querySql(
+            db, "SELECT count(*) FROM 打印任务 WHERE 说明 LIKE '退菜单%'"));
+        const size_t voids = std::stoul(
+            tablora::test::querySql(db, "SELECT count(*) FROM 操作记录 WHERE 动作 = '退菜'"));
+        ASSERT_GE(tickets + kept, voids) << "a void without its ticket after kill " << kill;
+    }
+    // The driver did void between kills, and the file held on: voids outnumber the kills.
+    EXPECT_GT(std::stoi(tablora::test::querySql(
+                  db, "SELECT count(*) FROM 操作记录 WHERE 动作 = '退菜'")),
+              30);
 }
 
 // Other programs beside the till: tablora-backup, as cron runs it, and a second start of the
