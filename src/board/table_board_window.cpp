@@ -7,6 +7,7 @@
 #include "core/app_context.h"
 #include "core/shared_lists.h"
 #include "ordering/order_window.h"
+#include "printing/kitchen.h"
 #include "util/date_time.h"
 
 namespace tablora::board {
@@ -154,8 +155,15 @@ void TableBoardWindow::picked(const std::string& table) {
     if (table == m_from.table) return;  // the same tile again: nothing to do
     const OpenOrder* there = orderAt(table);
     if (picking == Picking::Move) {
+        std::vector<printing::KeptBill> slips;
         const MoveOutcome moved =
-            there ? MoveOutcome::TargetTaken : moveOrder(m_app.data(), m_from, table);
+            there ? MoveOutcome::TargetTaken : moveOrder(m_app.data(), m_from, table, [&] {
+                return printing::keepKitchenSlip(m_app, m_from.number, "转台",
+                                                 m_from.table + " → " + table, slips);
+            });
+        // The kitchen learns where the party went once the move is in the file.
+        for (auto& slip : slips)
+            if (moved == MoveOutcome::Moved) printing::sendKeptBill(m_app, std::move(slip));
         if (moved == MoveOutcome::TargetTaken) {
             refresh();
             m_app.message("目标餐台已开台，请更换台号！", kWarn);
@@ -172,11 +180,16 @@ void TableBoardWindow::picked(const std::string& table) {
         return;
     }
     // The other table's order joins the one the merge started from.
-    if (!there || !mergeOrders(m_app.data(), m_from, *there)) {
+    std::vector<printing::KeptBill> slips;
+    if (!there || !mergeOrders(m_app.data(), m_from, *there, [&] {
+            return printing::keepKitchenSlip(m_app, m_from.number, "并台",
+                                             there->table + " → " + m_from.table, slips);
+        })) {
         refresh();
         m_app.message("并台失败，请检查！", kWarn);
         return;
     }
+    for (auto& slip : slips) printing::sendKeptBill(m_app, std::move(slip));
     afterChange(m_from, there->number);
 }
 

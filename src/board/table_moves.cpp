@@ -49,7 +49,8 @@ bool readOpenOrders(data::DataContext& data, std::vector<OpenOrder>& orders) {
     return read;
 }
 
-MoveOutcome moveOrder(data::DataContext& data, const OpenOrder& order, const std::string& table) {
+MoveOutcome moveOrder(data::DataContext& data, const OpenOrder& order, const std::string& table,
+                      const std::function<bool()>& alsoInside) {
     MoveOutcome outcome = MoveOutcome::Failed;
     inTransaction(data, [&] {
         auto& journal = data.openOnDemand(data.journalCursor);
@@ -64,7 +65,8 @@ MoveOutcome moveOrder(data::DataContext& data, const OpenOrder& order, const std
             return false;
         }
         const bool moved = reachOpen(journal, order, false) && journal.edit() &&
-                           journal.write("台号", table) && journal.update();
+                           journal.write("台号", table) && journal.update() &&
+                           (!alsoInside || alsoInside());
         journal.close();
         if (moved) outcome = MoveOutcome::Moved;
         return moved;
@@ -73,7 +75,8 @@ MoveOutcome moveOrder(data::DataContext& data, const OpenOrder& order, const std
     return outcome;
 }
 
-bool mergeOrders(data::DataContext& data, const OpenOrder& into, const OpenOrder& other) {
+bool mergeOrders(data::DataContext& data, const OpenOrder& into, const OpenOrder& other,
+                 const std::function<bool()>& alsoInside) {
     if (into.number == other.number) return false;
     const bool merged = inTransaction(data, [&] {
         auto& journal = data.openOnDemand(data.journalCursor);
@@ -133,7 +136,8 @@ bool mergeOrders(data::DataContext& data, const OpenOrder& into, const OpenOrder
         // What the kitchen was sent of the other order is now this order's, one record a dish:
         // a dish both had sent is added up, or the next ticket would take back what is eaten.
         data::SqliteTable sent;
-        if (!sent.open("送厨记录", data.database)) return true;  // a file without printing
+        if (!sent.open("送厨记录", data.database))  // a file without printing
+            return !alsoInside || alsoInside();
         std::map<std::string, std::pair<std::int64_t, std::int64_t>> kept;  // dish: rowid, qty
         for (int n : sent.findAll("单号", into.number))
             if (sent.moveTo(n)) kept[sent.readText("菜品")] = {sent.rowid(), sent.readInt("数量")};
@@ -154,7 +158,7 @@ bool mergeOrders(data::DataContext& data, const OpenOrder& into, const OpenOrder
                 !sent.write("数量", same->second.second) || !sent.update())
                 return false;
         }
-        return !sent.readFailed();
+        return !sent.readFailed() && (!alsoInside || alsoInside());
     });
     data.journalCursor.close();
     data.detailCursor.close();

@@ -180,6 +180,30 @@ bool keepKitchenVoid(core::AppContext& app, const KitchenVoid& v, std::vector<Ke
     return true;
 }
 
+bool keepKitchenSlip(core::AppContext& app, const std::string& number, const std::string& title,
+                     const std::string& what, std::vector<KeptBill>& tickets) {
+    auto& database = app.data().database;
+    Quantities sent;
+    std::map<std::string, std::string> categories;
+    if (!readSent(database, number, sent, &categories)) return true;  // a file without printing
+    const std::string time = util::dateText(app.desktop().now());
+    for (const Printer& printer : kitchenPrinters(database)) {
+        bool has = false;
+        for (const auto& [dish, quantity] : sent)
+            has = has || (quantity > 0 && takes(printer, categories[dish]));
+        if (!has) continue;
+        Ticket t(printer.paperMm);
+        t.title(title);
+        t.text(what, true);
+        t.text("单号：" + number);
+        t.text("时间：" + time);
+        KeptBill kept;
+        if (!keepTicket(app, printer, t, title + " " + number, kept)) return false;
+        tickets.push_back(std::move(kept));
+    }
+    return true;
+}
+
 std::vector<std::string> categoriesNoKitchenTakes(core::AppContext& app) {
     auto& data = app.data();
     const std::vector<Printer> kitchen = kitchenPrinters(data.database);

@@ -51,4 +51,9 @@ struct KitchenVoid {
 };
 bool keepKitchenVoid(core::AppContext& app, const KitchenVoid& v, std::vector<KeptBill>& tickets);
 
+// A "转台" or "并台" slip ("大厅3号 → 包间1号") kept, inside the caller's transaction, for each
+// kitchen printer that took dishes of the order; sent (sendKeptBill) once that is committed.
+bool keepKitchenSlip(core::AppContext& app, const std::string& number, const std::string& title,
+                     const std::string& what, std::vector<KeptBill>& tickets);
+
 }  // namespace tablora::printing

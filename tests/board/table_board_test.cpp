@@ -1,9 +1,13 @@
 // The board against what another program or another window does meanwhile, and who may use it.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "board/table_board_window.h"
 #include "settings/restaurant_settings_window.h"
 #include "support/app_fixture.h"
+#include "util/gbk.h"
 
 using namespace tablora;
 using board::TableBoardWindow;
@@ -110,11 +114,22 @@ TEST_F(BoardTest, DishesSentToTheKitchenAreNotSentAgainAfterAMerge) {
     touch("大厅1号");
     order().按钮_送厨.click();
     touch("大厅2号");
+    exec("INSERT INTO 菜品口味 VALUES ('20250307140530', '酸辣汤', '少辣', '少辣')");
     order().按钮_送厨.click();
     app->printQueue().finishAll();
     EXPECT_EQ(order().标签_待送厨.text(), "待送厨：0");
+    // The kitchen is told where a party went, and which tables became one; a note follows.
+    menu("大厅2号", "换台");
+    touch("包间1号");
     menu("大厅1号", "并台");
-    touch("大厅2号");
+    touch("包间1号");
+    app->printQueue().finishAll();
+    std::ifstream in(dir.path("kitchen.bin"), std::ios::binary);
+    const std::string printed{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    for (const char* text : {"转台", "大厅2号 → 包间1号", "并台", "包间1号 → 大厅1号"})
+        EXPECT_NE(printed.find(util::toGbk(text)), std::string::npos) << text;
+    EXPECT_EQ(sql("SELECT count(*) FROM 打印任务"), "0");
+    EXPECT_EQ(sql("SELECT 单号 || 菜品 || 口味 FROM 菜品口味"), "20250307140509酸辣汤少辣");
     touch("大厅1号");
     EXPECT_EQ(order().超级列表框_点菜.rowCount(), 2);
     EXPECT_EQ(order().标签_待送厨.text(), "待送厨：0");

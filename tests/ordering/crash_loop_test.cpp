@@ -114,28 +114,28 @@ TEST(CrashLoop, KilledMidVoidTheLineTotalSendRecordAndTraceAgree) {
         ASSERT_NO_FATAL_FAILURE(runAndKill(db, "void", 10 + static_cast<int>(random() % 60)));
         ASSERT_EQ(tablora::test::querySql(db, kTotalsDisagreeing), "0") << "after kill " << kill;
         ASSERT_EQ(tablora::test::querySql(
-                      db, "SELECT count(*) FROM 送厨记录 s WHERE s.数量 > coalesce((SELECT "
-                          "sum(d.数量) FROM 明细 d WHERE d.单号 = s.单号 AND d.菜品 = s.菜品), 0)"),
+                      db,
+                      "SELECT count(*) FROM 送厨记录 s WHERE s.数量 > coalesce((SELECT "
+                      "sum(d.数量) FROM 明细 d WHERE d.单号 = s.单号 AND d.菜品 = s.菜品), 0)"),
                   "0")
             << "the kitchen has more than the order after kill " << kill;
         std::ifstream in(kitchen, std::ios::binary);
         const std::string printed{std::istreambuf_iterator<char>(in),
                                   std::istreambuf_iterator<char>()};
         size_t tickets = 0;
-        for (size_t at = 0; (at = printed.find(tablora::util::toGbk("退菜人："), at)) !=
-                            std::string::npos;
-             ++at)
+        for (size_t at = 0;
+             (at = printed.find(tablora::util::toGbk("退菜人："), at)) != std::string::npos; ++at)
             ++tickets;
-        const size_t kept = std::stoul(tablora::test::querySql(
-            db, "SELECT count(*) FROM 打印任务 WHERE 说明 LIKE '退菜单%'"));
+        const size_t kept = std::stoul(
+            tablora::test::querySql(db, "SELECT count(*) FROM 打印任务 WHERE 说明 LIKE '退菜单%'"));
         const size_t voids = std::stoul(
             tablora::test::querySql(db, "SELECT count(*) FROM 操作记录 WHERE 动作 = '退菜'"));
         ASSERT_GE(tickets + kept, voids) << "a void without its ticket after kill " << kill;
     }
     // The driver did void between kills, and the file held on: voids outnumber the kills.
-    EXPECT_GT(std::stoi(tablora::test::querySql(
-                  db, "SELECT count(*) FROM 操作记录 WHERE 动作 = '退菜'")),
-              30);
+    EXPECT_GT(
+        std::stoi(tablora::test::querySql(db, "SELECT count(*) FROM 操作记录 WHERE 动作 = '退菜'")),
+        30);
 }
 
 // Other programs beside the till: tablora-backup, as cron runs it, and a second start of the
