@@ -24,8 +24,14 @@
 #include "board/table_board_window.h"
 #include "checkout/checkout_window.h"
 #include "data/data_context.h"
+#include "data/sqlite_table.h"
+#include "ordering/number_pad_window.h"
 #include "ordering/order_window.h"
+#include "ordering/taste_window.h"
+#include "ordering/void_dish_window.h"
+#include "printing/print_queue.h"
 #include "query/query_window.h"
+#include "reports/audit_window.h"
 #include "reports/report_window.h"
 #include "settings/restaurant_settings_window.h"
 #include "shell/app.h"
@@ -303,6 +309,99 @@ void boardEvening(shell::App& app, util::CalendarTime& clock, int rounds,
     }
 }
 
+// Runs `act` on the dialog `name` once an action brought it up (the scripted desktop's queue,
+// or on Qt the nested event loop's first turn); records how long it took to come up and the
+// whole of `action`, up to the windows caught up after it closed.
+void withDialog(shell::App& app, const std::string& name, const std::function<void()>& flush,
+                Results& results, const std::string& action,
+                const std::function<void(ui::Window&)>& act, const std::function<void()>& open) {
+    const auto t0 = Clock::now();
+    double up = 0;
+    std::function<void(ui::Window&)> script = [&](ui::Window& w) {
+        flush();
+        up = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+        act(w);
+    };
+    if (auto* scripted = dynamic_cast<test::ScriptedDesktop*>(&app.desktop()))
+        scripted->modalScripts.push_back(script);
+    else
+        QTimer::singleShot(0, [&] {
+            if (auto* w = app.window(name)) script(*w);
+        });
+    open();
+    flush();
+    results.add("open " + name, up);
+    results.add(action, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+}
+
+// The waiter's additions on a table of its own, over the big menu: finding dishes by typing,
+// a note, the keypad, a void of a sent dish; then the day's trace in the owner's audit list.
+void kitchenEvening(shell::App& app, util::CalendarTime& clock, int rounds,
+                    const std::function<void()>& flush, Results& results) {
+    const Stopwatch timed{flush, results};
+    {
+        data::SqliteTable printers;
+        if (!printers.open("打印机", app.data().database) || !printers.addNew() ||
+            !printers.write("名称", "热厨") || !printers.write("连接", "file:/dev/null") ||
+            !printers.write("纸宽", 80) || !printers.write("用途", "厨房") ||
+            !printers.write("分类", "") || !printers.update())
+            std::printf("no kitchen printer\n");
+    }
+    app.openOrderWindow();
+    auto& order = *app.orderWindow();
+    order.组合框_餐台.choose(order.组合框_餐台.itemCount() - 1);
+    order.组合框_人数.type("2");
+    order.按钮_开台.click();
+    clock.second = (clock.second + 1) % 60;
+    order.卷帘式菜单_点菜.clickItem(1, 0);
+    flush();
+    for (int i = 0; i < rounds; ++i) {
+        for (const char* typed : {"c", "c1", "c12"})
+            timed("search: one keystroke, 1,000 dishes", [&] { order.编辑框_检索.type(typed); });
+        order.编辑框_检索.pressKey(ui::Window::kEscape);
+        order.超级列表框_点菜.selectRow(0);
+        withDialog(
+            app, "NumberPadWindow", flush, results, "keypad: a quantity set (whole)",
+            [i](ui::Window& w) {
+                auto& pad = static_cast<ordering::NumberPadWindow&>(w);
+                pad.按钮_清除.click();
+                (i % 2 ? pad.按钮_8 : pad.按钮_9).click();
+                pad.按钮_确定.click();
+            },
+            [&] { order.按钮_数量.click(); });
+        withDialog(
+            app, "TasteWindow", flush, results, "note: chosen and kept (whole)",
+            [i](ui::Window& w) {
+                auto& taste = static_cast<ordering::TasteWindow&>(w);
+                taste.选择列表框_口味.tick(i % 5, true);
+                taste.按钮_确定.click();
+            },
+            [&] { order.按钮_口味.click(); });
+        order.按钮_送厨.click();
+        app.printQueue().finishAll();
+        flush();
+        withDialog(
+            app, "VoidDishWindow", flush, results, "void: one sent dish (whole)",
+            [](ui::Window& w) {
+                auto& voiding = static_cast<ordering::VoidDishWindow&>(w);
+                voiding.组合框_原因.choose(1);
+                voiding.按钮_确定.click();
+            },
+            [&] { order.按钮_退菜.click(); });
+        app.printQueue().finishAll();
+    }
+    app.openReportWindow();
+    flush();
+    auto& report = *static_cast<report::ReportWindow*>(app.window("ReportWindow"));
+    report.日期框_开始.pick(clock);
+    report.日期框_结束.pick(clock);
+    for (int i = 0; i < rounds; ++i)
+        withDialog(
+            app, "AuditWindow", flush, results, "audit: the day's list (whole)",
+            [](ui::Window& w) { static_cast<report::AuditWindow&>(w).按钮_关闭.click(); },
+            [&] { report.按钮_操作记录.click(); });
+}
+
 // The owner's report over one day with orders and over a whole year.
 void reportEvening(shell::App& app, int rounds, const std::function<void()>& flush,
                    Results& results) {
@@ -406,6 +505,8 @@ void runScripted(const std::string& path, bool literal, int rounds, Results& r) 
         app, desktop.clock, rounds, [] {}, r);
     reportEvening(
         app, std::max(3, rounds / 3), [] {}, r);
+    kitchenEvening(
+        app, desktop.clock, rounds, [] {}, r);
 }
 
 void runQt(const std::string& path, bool literal, int rounds, Results& r) {
@@ -441,6 +542,7 @@ void runQt(const std::string& path, bool literal, int rounds, Results& r) {
     settingsEvening(app, std::max(3, rounds / 3), flush, r);
     boardEvening(app, desktop.clock, rounds, flush, r);
     reportEvening(app, std::max(3, rounds / 3), flush, r);
+    kitchenEvening(app, desktop.clock, rounds, flush, r);
 }
 
 struct Config {
