@@ -20,12 +20,21 @@
 #include "board/table_board_window.h"
 #include "checkout/checkout_window.h"
 #include "data/data_context.h"
+#include "data/sqlite_table.h"
+#include "ordering/number_pad_window.h"
 #include "ordering/order_window.h"
+#include "ordering/taste_window.h"
+#include "ordering/void_dish_window.h"
 #include "printing/bills.h"
+#include "printing/print_queue.h"
 #include "printing/printer_settings_window.h"
 #include "query/query_window.h"
+#include "reports/audit_window.h"
+#include "reports/report_window.h"
 #include "settings/display_scale_window.h"
+#include "settings/extra_rights_window.h"
 #include "settings/restaurant_settings_window.h"
+#include "settings/taste_settings_window.h"
 #include "settings/user_settings_window.h"
 #include "shell/app.h"
 #include "shell/login_window.h"
@@ -181,6 +190,47 @@ int main(int argc, char** argv) {
     order->按钮_数量加.click();
     save(desktop, order, QStringLiteral("order"));
 
+    // The order window's dialogs: a note, the keypad, a void; dishes found by typing.
+    {
+        data::SqliteTable printers;
+        if (printers.open("打印机", app.data().database) && printers.addNew()) {
+            printers.write("名称", "厨房");
+            printers.write("连接", "file:/dev/null");
+            printers.write("纸宽", 80);
+            printers.write("用途", "厨房");
+            printers.write("分类", "");
+            printers.update();
+        }
+    }
+    order->超级列表框_点菜.selectRow(0);
+    whenModalShown([&] {
+        auto* w = static_cast<ordering::TasteWindow*>(app.window("TasteWindow"));
+        w->选择列表框_口味.tick(2, true);
+        w->编辑框_其他.type("多放花生");
+        save(desktop, w, QStringLiteral("taste"));
+        w->按钮_确定.click();
+    });
+    order->按钮_口味.click();
+    whenModalShown([&] {
+        auto* w = static_cast<ordering::NumberPadWindow*>(app.window("NumberPadWindow"));
+        w->按钮_8.click();
+        save(desktop, w, QStringLiteral("number-pad"));
+        w->按钮_确定.click();
+    });
+    order->按钮_数量.click();
+    order->按钮_送厨.click();
+    app.printQueue().finishAll();
+    whenModalShown([&] {
+        auto* w = static_cast<ordering::VoidDishWindow*>(app.window("VoidDishWindow"));
+        w->组合框_原因.choose(1);
+        save(desktop, w, QStringLiteral("void"));
+        w->按钮_取消.click();
+    });
+    order->按钮_退菜.click();
+    order->编辑框_检索.type("y");
+    save(desktop, order, QStringLiteral("order-search"));
+    order->编辑框_检索.pressKey(ui::Window::kEscape);
+
     main->工具条1.clickItem(shell::MainWindow::kCheckout);
     auto* checkout = app.checkoutWindow();
     checkout->超级列表框_流水.selectRow(1);
@@ -222,6 +272,18 @@ int main(int argc, char** argv) {
     // The owner's report of today: the evening's orders, how they were paid, what sold.
     main->工具条1.clickItem(shell::MainWindow::kReport);
     save(desktop, app.window("ReportWindow"), QStringLiteral("report"));
+    whenModalShown([&] {
+        save(desktop, app.window("AuditWindow"), QStringLiteral("audit"));
+        app.window("AuditWindow")->destroy();
+    });
+    static_cast<report::ReportWindow*>(app.window("ReportWindow"))->按钮_操作记录.click();
+    whenModalShown([&] {
+        auto* w = app.window("TasteSettingsWindow");
+        static_cast<settings::TasteSettingsWindow*>(w)->列表框_口味.choose(2);
+        save(desktop, w, QStringLiteral("taste-settings"));
+        w->destroy();
+    });
+    app.openTasteSettings();
 
     // The restaurant's settings with a category open and a dish picked.
     whenModalShown([&] {
@@ -247,6 +309,13 @@ int main(int argc, char** argv) {
         u->列表框_用户.choose(1);
         u->组合框_用户.choose(1);
         save(desktop, u, QStringLiteral("user-settings"));
+        whenModalShown([&] {
+            auto* w = static_cast<settings::ExtraRightsWindow*>(app.window("ExtraRightsWindow"));
+            w->选择列表框_附加权限.tick(0, true);
+            save(desktop, w, QStringLiteral("extra-rights"));
+            w->按钮_取消.click();
+        });
+        u->按钮_附加权限.click();
         u->按钮3.click();
     });
     app.openUserSettings();

@@ -127,7 +127,7 @@ bool mergeOrders(data::DataContext& data, const OpenOrder& into, const OpenOrder
             }
         }
         lines.close();
-        if (!core::carryDishNotes(data.database, other.number, into.number)) return false;
+        if (!core::carryDishNotes(data, other.number, into.number)) return false;
         if (!reachOpen(journal, into, false) || !journal.edit() ||
             !journal.write("人数", static_cast<std::int64_t>(guests)) ||
             !journal.write("金额", static_cast<std::int64_t>(total)) || !journal.update())
@@ -135,30 +135,34 @@ bool mergeOrders(data::DataContext& data, const OpenOrder& into, const OpenOrder
         journal.close();
         // What the kitchen was sent of the other order is now this order's, one record a dish:
         // a dish both had sent is added up, or the next ticket would take back what is eaten.
-        data::SqliteTable sent;
-        if (!sent.open("送厨记录", data.database))  // a file without printing
-            return !alsoInside || alsoInside();
-        std::map<std::string, std::pair<std::int64_t, std::int64_t>> kept;  // dish: rowid, qty
-        for (int n : sent.findAll("单号", into.number))
-            if (sent.moveTo(n)) kept[sent.readText("菜品")] = {sent.rowid(), sent.readInt("数量")};
-        std::vector<std::int64_t> moved;
-        for (int n : sent.findAll("单号", other.number))
-            if (sent.moveTo(n)) moved.push_back(sent.rowid());
-        if (sent.readFailed()) return false;
-        for (const std::int64_t rowid : moved) {
-            if (!sent.moveToRowid(rowid)) return false;
-            const auto same = kept.find(sent.readText("菜品"));
-            if (same == kept.end()) {
-                if (!sent.edit() || !sent.write("单号", into.number) || !sent.update())
+        const auto foldSent = [&] {
+            const data::CursorUse use(data, data.sentCursor);
+            data::SqliteTable& sent = *use;
+            if (!sent.isOpen()) return true;  // a file without printing
+            std::map<std::string, std::pair<std::int64_t, std::int64_t>> kept;  // dish: rowid, qty
+            for (int n : sent.findAll("单号", into.number))
+                if (sent.moveTo(n))
+                    kept[sent.readText("菜品")] = {sent.rowid(), sent.readInt("数量")};
+            std::vector<std::int64_t> moved;
+            for (int n : sent.findAll("单号", other.number))
+                if (sent.moveTo(n)) moved.push_back(sent.rowid());
+            if (sent.readFailed()) return false;
+            for (const std::int64_t rowid : moved) {
+                if (!sent.moveToRowid(rowid)) return false;
+                const auto same = kept.find(sent.readText("菜品"));
+                if (same == kept.end()) {
+                    if (!sent.edit() || !sent.write("单号", into.number) || !sent.update())
+                        return false;
+                    continue;
+                }
+                same->second.second += sent.readInt("数量");
+                if (!sent.deleteCurrent() || !sent.moveToRowid(same->second.first) ||
+                    !sent.edit() || !sent.write("数量", same->second.second) || !sent.update())
                     return false;
-                continue;
             }
-            same->second.second += sent.readInt("数量");
-            if (!sent.deleteCurrent() || !sent.moveToRowid(same->second.first) || !sent.edit() ||
-                !sent.write("数量", same->second.second) || !sent.update())
-                return false;
-        }
-        return !sent.readFailed() && (!alsoInside || alsoInside());
+            return !sent.readFailed();
+        };
+        return foldSent() && (!alsoInside || alsoInside());
     });
     data.journalCursor.close();
     data.detailCursor.close();

@@ -88,7 +88,7 @@ void CheckoutWindow::showNote() {
     std::string note;
     if (order >= 0 && line >= 0) {
         const auto notes =
-            core::readDishNotes(m_app.data().database, 超级列表框_流水.cell(order, kNumber));
+            core::readDishNotes(m_app.data(), 超级列表框_流水.cell(order, kNumber));
         const auto kept = notes.find(超级列表框_明细.cell(line, 2));
         if (kept != notes.end()) note = kept->second.note;
     }
@@ -150,7 +150,7 @@ printing::BillOrder CheckoutWindow::storedOrder() {
         order.lines.push_back(
             {std::string(rows.cellView(r, kDish)), std::string(rows.cellView(r, kPrice)),
              std::string(rows.cellView(r, kQuantity)), std::string(rows.cellView(r, kLineAmount))});
-    order.voids = rights::voidsOf(m_app.data().database, order.number);
+    order.voids = rights::voidsOf(m_app.data(), order.number);
     return order;
 }
 

@@ -1,6 +1,6 @@
 #include "core/dish_notes.h"
 
-#include "data/sqlite_db.h"
+#include "data/data_context.h"
 #include "data/sqlite_table.h"
 
 namespace tablora::core {
@@ -13,72 +13,75 @@ bool reachRow(data::SqliteTable& table, const std::string& number, const std::st
     return false;
 }
 
+bool addRow(data::DataContext& data, const std::string& number, const std::string& dish,
+            const DishNote& note) {
+    const data::CursorUse table(data, data.noteCursor);
+    return table->isOpen() && table->addNew() && table->write("单号", number) &&
+           table->write("菜品", dish) && table->write("口味", note.note) &&
+           table->write("已送口味", note.sent) && table->update();
+}
+
 }  // namespace
 
-std::map<std::string, DishNote> readDishNotes(data::SqliteDB& database, const std::string& number) {
+std::map<std::string, DishNote> readDishNotes(data::DataContext& data, const std::string& number) {
     std::map<std::string, DishNote> notes;
-    data::SqliteTable table;
-    if (!table.open("菜品口味", database)) return notes;
-    for (int n : table.findAll("单号", number))
-        if (table.moveTo(n))
-            notes[table.readText("菜品")] = {table.readText("口味"), table.readText("已送口味")};
+    const data::CursorUse table(data, data.noteCursor);
+    for (int n : table->findAll("单号", number))
+        if (table->moveTo(n))
+            notes[table->readText("菜品")] = {table->readText("口味"), table->readText("已送口味")};
     return notes;
 }
 
-bool writeDishNote(data::SqliteDB& database, const std::string& number, const std::string& dish,
+bool writeDishNote(data::DataContext& data, const std::string& number, const std::string& dish,
                    const std::string& note) {
-    data::SqliteTable table;
-    if (!table.open("菜品口味", database)) return false;
-    if (reachRow(table, number, dish)) {
-        // A row nothing was sent of and nothing is noted on is no longer needed.
-        if (note.empty() && table.readText("已送口味").empty()) return table.deleteCurrent();
-        return table.edit() && table.write("口味", note) && table.update();
+    {
+        const data::CursorUse use(data, data.noteCursor);
+        data::SqliteTable& table = *use;
+        if (!table.isOpen()) return false;
+        if (reachRow(table, number, dish)) {
+            // A row nothing was sent of and nothing is noted on is no longer needed.
+            if (note.empty() && table.readText("已送口味").empty()) return table.deleteCurrent();
+            return table.edit() && table.write("口味", note) && table.update();
+        }
+        if (table.readFailed()) return false;
     }
-    if (table.readFailed()) return false;
-    if (note.empty()) return true;
-    return table.addNew() && table.write("单号", number) && table.write("菜品", dish) &&
-           table.write("口味", note) && table.write("已送口味", "") && table.update();
+    return note.empty() || addRow(data, number, dish, {note, ""});
 }
 
-bool markNoteSent(data::SqliteDB& database, const std::string& number, const std::string& dish,
+bool markNoteSent(data::DataContext& data, const std::string& number, const std::string& dish,
                   const std::string& note) {
-    data::SqliteTable table;
-    if (!table.open("菜品口味", database) || !reachRow(table, number, dish)) return true;
-    return table.edit() && table.write("已送口味", note) && table.update();
+    const data::CursorUse table(data, data.noteCursor);
+    if (!table->isOpen() || !reachRow(*table, number, dish)) return true;
+    return table->edit() && table->write("已送口味", note) && table->update();
 }
 
-bool deleteDishNotes(data::SqliteDB& database, const std::string& number, const std::string& dish) {
-    data::SqliteTable table;
-    if (!table.open("菜品口味", database)) return false;
-    const std::vector<int> rows = table.findAll("单号", number);
+bool deleteDishNotes(data::DataContext& data, const std::string& number, const std::string& dish) {
+    const data::CursorUse table(data, data.noteCursor);
+    if (!table->isOpen()) return false;
+    const std::vector<int> rows = table->findAll("单号", number);
     for (auto r = rows.rbegin(); r != rows.rend(); ++r) {
-        if (!table.moveTo(*r)) return false;
-        if (!dish.empty() && table.readText("菜品") != dish) continue;
-        if (!table.deleteCurrent()) return false;
+        if (!table->moveTo(*r)) return false;
+        if (!dish.empty() && table->readText("菜品") != dish) continue;
+        if (!table->deleteCurrent()) return false;
     }
-    return !table.readFailed();
+    return !table->readFailed();
 }
 
-bool carryDishNotes(data::SqliteDB& database, const std::string& from, const std::string& to) {
-    const auto moving = readDishNotes(database, from);
+bool carryDishNotes(data::DataContext& data, const std::string& from, const std::string& to) {
+    const auto moving = readDishNotes(data, from);
     if (moving.empty()) return true;
-    const auto staying = readDishNotes(database, to);
-    if (!deleteDishNotes(database, from)) return false;
-    data::SqliteTable table;
-    if (!table.open("菜品口味", database)) return false;
+    const auto staying = readDishNotes(data, to);
+    if (!deleteDishNotes(data, from)) return false;
     for (const auto& [dish, note] : moving) {
         const auto there = staying.find(dish);
         if (there == staying.end()) {
-            if (!table.addNew() || !table.write("单号", to) || !table.write("菜品", dish) ||
-                !table.write("口味", note.note) || !table.write("已送口味", note.sent) ||
-                !table.update())
-                return false;
+            if (!addRow(data, to, dish, note)) return false;
             continue;
         }
         if (there->second.note == note.note || note.note.empty()) continue;
         const std::string both =
             there->second.note.empty() ? note.note : there->second.note + "，" + note.note;
-        if (!writeDishNote(database, to, dish, both)) return false;
+        if (!writeDishNote(data, to, dish, both)) return false;
     }
     return true;
 }

@@ -34,6 +34,9 @@ const char* DataContext::tableOf(const SqliteTable& cursor, const DataContext& c
     if (&cursor == &c.diningTableCursor) return "餐台";
     if (&cursor == &c.categoryCursor) return "分类";
     if (&cursor == &c.displayCursor) return "显示设置";
+    if (&cursor == &c.sentCursor) return "送厨记录";
+    if (&cursor == &c.noteCursor) return "菜品口味";
+    if (&cursor == &c.traceCursor) return "操作记录";
     return "";
 }
 

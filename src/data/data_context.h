@@ -45,10 +45,30 @@ class DataContext {
     SqliteTable diningTableCursor;  // 餐台
     SqliteTable categoryCursor;     // 分类
     SqliteTable displayCursor;      // 显示设置: the display scale, a table of the program's own
+    // Tables of the program's own that grow with the orders: kept, so their rowid lists are
+    // not read whole for every action.
+    SqliteTable sentCursor;   // 送厨记录
+    SqliteTable noteCursor;   // 菜品口味
+    SqliteTable traceCursor;  // 操作记录
 
   private:
     bool openDatabase();
     std::string m_path;
+};
+
+// One of the kept cursors, opened for an action and closed when it ends (its rowid list kept
+// for the next). Not for nesting: an inner use of the same cursor would close the outer one.
+class CursorUse {
+  public:
+    CursorUse(DataContext& data, SqliteTable& cursor) : m_cursor(data.openOnDemand(cursor)) {}
+    ~CursorUse() { m_cursor.close(); }
+    CursorUse(const CursorUse&) = delete;
+    CursorUse& operator=(const CursorUse&) = delete;
+    SqliteTable& operator*() const { return m_cursor; }
+    SqliteTable* operator->() const { return &m_cursor; }
+
+  private:
+    SqliteTable& m_cursor;
 };
 
 // Adds the tables of the program's own that the file lacks (the six described ones are never

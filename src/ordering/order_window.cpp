@@ -368,7 +368,7 @@ void OrderWindow::deleteLine() {
     failed = failed ||
              !traceRemoval(name, wholeNumber(超级列表框_点菜.cell(row, 数量)),
                            wholeNumber(超级列表框_点菜.cell(row, 金额))) ||
-             !core::deleteDishNotes(data.database, number, name);
+             !core::deleteDishNotes(data, number, name);
     // A line whose record could not be deleted stays listed, as it stays stored.
     if (failed) {
         data.database.rollbackTransaction();
@@ -390,7 +390,7 @@ bool OrderWindow::keepsWhatTheKitchenHas(long long left) {
 
 bool OrderWindow::traceRemoval(const std::string& dish, long long quantity, long long amount) {
     return rights::writeTrace(
-        m_app.data().database,
+        m_app.data(),
         {rights::traceTime(m_app.desktop().now()), 标签_单号.text(), 标签_当前操作.text(), "删菜",
          dish, quantity, amount, "", m_app.session().currentUser, "", 0});
 }
@@ -469,7 +469,7 @@ void OrderWindow::voidDish() {
 void OrderWindow::noteDish() {
     if (!orderIsCurrent() || !lineIsSelected()) return;
     OrderLine line = selectedLine();
-    const auto notes = core::readDishNotes(m_app.data().database, line.number);
+    const auto notes = core::readDishNotes(m_app.data(), line.number);
     const auto kept = notes.find(line.dish);
     const std::string dish = line.dish;
     TasteWindow window(m_app, std::move(line), kept != notes.end() ? kept->second.note : "");
@@ -486,7 +486,7 @@ void OrderWindow::showNote() {
     const int row = 超级列表框_点菜.currentRow();
     std::string note;
     if (row >= 0) {
-        const auto notes = core::readDishNotes(m_app.data().database, 标签_单号.text());
+        const auto notes = core::readDishNotes(m_app.data(), 标签_单号.text());
         const auto kept = notes.find(超级列表框_点菜.cell(row, 菜品名称));
         if (kept != notes.end()) note = kept->second.note;
     }

@@ -68,14 +68,16 @@ void TasteWindow::confirm() {
     // The order and the line read again: another program may have settled or changed them.
     bool open = false, listed = false;
     const bool begun = database.beginTransaction();
-    {
-        data::SqliteTable journal, lines;
-        if (begun && journal.open("流水", database))
-            for (int n : journal.findAll("单号", m_line.number))
-                open = journal.moveTo(n) && journal.readInt("状态") == 0;
-        if (open && lines.open("明细", database))
-            for (int n : lines.findAll("单号", m_line.number))
-                listed = listed || (lines.moveTo(n) && lines.readText("菜品") == m_line.dish);
+    if (begun) {
+        // The kept cursors: their rowid lists stay between actions, whatever the history.
+        auto& journal = data.openOnDemand(data.journalCursor);
+        for (int n : journal.findAll("单号", m_line.number))
+            open = journal.moveTo(n) && journal.readInt("状态") == 0;
+        journal.close();
+        auto& lines = data.openOnDemand(data.detailCursor);
+        for (int n : open ? lines.findAll("单号", m_line.number) : std::vector<int>{})
+            listed = listed || (lines.moveTo(n) && lines.readText("菜品") == m_line.dish);
+        lines.close();
     }
     if (begun && (!open || !listed)) {
         database.rollbackTransaction();
@@ -84,7 +86,7 @@ void TasteWindow::confirm() {
         destroy();
         return;
     }
-    if (!begun || !core::writeDishNote(database, m_line.number, m_line.dish, note) ||
+    if (!begun || !core::writeDishNote(data, m_line.number, m_line.dish, note) ||
         !database.commitTransaction()) {
         database.rollbackTransaction();
         return warn("口味保存失败，请检查！");

@@ -105,8 +105,7 @@ std::string VoidDishWindow::write(long long quantity, const std::string& reason,
         lineWritten && journal.moveTo(orders.front()) && journal.edit() &&
         journal.write("金额", static_cast<std::int64_t>(others + left * m_line.price)) &&
         journal.update();
-    if (!totalWritten ||
-        (left == 0 && !core::deleteDishNotes(database, m_line.number, m_line.dish)))
+    if (!totalWritten || (left == 0 && !core::deleteDishNotes(data, m_line.number, m_line.dish)))
         return undo(kFailed);
     const long long sent =
         std::min(quantity, printing::sentToKitchen(m_app, m_line.number, m_line.dish));
@@ -115,9 +114,9 @@ std::string VoidDishWindow::write(long long quantity, const std::string& reason,
                                    {m_line.number, m_line.table, m_line.dish, m_line.category,
                                     reason, me, m_approver, quantity, sent},
                                    tickets) ||
-        !rights::writeTrace(database, {rights::traceTime(m_app.desktop().now()), m_line.number,
-                                       m_line.table, "退菜", m_line.dish, quantity,
-                                       quantity * m_line.price, reason, me, m_approver, sent}) ||
+        !rights::writeTrace(
+            data, {rights::traceTime(m_app.desktop().now()), m_line.number, m_line.table, "退菜",
+                   m_line.dish, quantity, quantity * m_line.price, reason, me, m_approver, sent}) ||
         !database.commitTransaction()) {
         tickets.clear();
         return undo(kFailed);

@@ -26,24 +26,24 @@ Quantities ordered(const KitchenOrder& order) {
 
 // What was sent of the order so far, dish by dish, with each dish's category (a dish taken
 // off the order is taken back in its own kitchen); false when it could not be read.
-bool readSent(data::SqliteDB& database, const std::string& number, Quantities& sent,
+bool readSent(data::DataContext& data, const std::string& number, Quantities& sent,
               std::map<std::string, std::string>* categories = nullptr) {
-    data::SqliteTable table;
-    if (!table.open("送厨记录", database)) return false;
-    for (int n : table.findAll("单号", number)) {
-        table.moveTo(n);
-        const std::string dish = table.readText("菜品");
-        sent[dish] += table.readInt("数量");
-        if (categories) categories->emplace(dish, table.readText("分类"));
+    const data::CursorUse table(data, data.sentCursor);
+    for (int n : table->findAll("单号", number)) {
+        table->moveTo(n);
+        const std::string dish = table->readText("菜品");
+        sent[dish] += table->readInt("数量");
+        if (categories) categories->emplace(dish, table->readText("分类"));
     }
-    return !table.readFailed();
+    return !table->readFailed();
 }
 
 // Records a dish as sent at this quantity: one record a dish of an order.
-bool recordSent(data::SqliteDB& database, const std::string& number, const std::string& dish,
+bool recordSent(data::DataContext& data, const std::string& number, const std::string& dish,
                 const std::string& category, long long quantity) {
-    data::SqliteTable table;
-    if (!table.open("送厨记录", database)) return false;
+    const data::CursorUse use(data, data.sentCursor);
+    data::SqliteTable& table = *use;
+    if (!table.isOpen()) return false;
     for (int n : table.findAll("单号", number)) {
         table.moveTo(n);
         if (table.readText("菜品") == dish)
@@ -101,7 +101,7 @@ namespace {
 // What is sent, and what is on its way there counted as sent.
 bool readSentOrUnderWay(core::AppContext& app, const std::string& number, Quantities& sent,
                         std::map<std::string, std::string>* categories = nullptr) {
-    if (!readSent(app.data().database, number, sent, categories)) return false;
+    if (!readSent(app.data(), number, sent, categories)) return false;
     const auto& inFlight = app.printQueue().kitchenInFlight();
     if (const auto order = inFlight.find(number); order != inFlight.end())
         for (const auto& [dish, quantity] : order->second) sent[dish] = quantity;
@@ -136,7 +136,7 @@ long long dishesWaitingForKitchen(core::AppContext& app, const KitchenOrder& ord
     for (const auto& [dish, q] : sent)
         if (!now.count(dish)) waiting += std::llabs(q);
     waiting += static_cast<long long>(
-        changedNotes(core::readDishNotes(database, order.number), sent, now).size());
+        changedNotes(core::readDishNotes(app.data(), order.number), sent, now).size());
     return waiting;
 }
 
@@ -150,8 +150,8 @@ bool keepKitchenVoid(core::AppContext& app, const KitchenVoid& v, std::vector<Ke
     auto& database = app.data().database;
     Quantities sent;
     std::map<std::string, std::string> categories;
-    if (!readSent(database, v.number, sent, &categories)) return false;
-    if (sent.count(v.dish) && !recordSent(database, v.number, v.dish, categories[v.dish],
+    if (!readSent(app.data(), v.number, sent, &categories)) return false;
+    if (sent.count(v.dish) && !recordSent(app.data(), v.number, v.dish, categories[v.dish],
                                           std::max(0LL, sent[v.dish] - v.sent)))
         return false;
     // A dish still on its way is recorded at what remains of it once its ticket is in.
@@ -185,7 +185,7 @@ bool keepKitchenSlip(core::AppContext& app, const std::string& number, const std
     auto& database = app.data().database;
     Quantities sent;
     std::map<std::string, std::string> categories;
-    if (!readSent(database, number, sent, &categories)) return true;  // a file without printing
+    if (!readSent(app.data(), number, sent, &categories)) return true;  // a file without printing
     const std::string time = util::dateText(app.desktop().now());
     for (const Printer& printer : kitchenPrinters(database)) {
         bool has = false;
@@ -246,7 +246,7 @@ KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
         state->target[dish] = target;
         state->category[dish] = category;
     }
-    const auto notes = core::readDishNotes(database, order.number);
+    const auto notes = core::readDishNotes(app.data(), order.number);
     const auto renoted = changedNotes(notes, sent, now);
     for (const auto& [dish, note] : notes) state->note[dish] = note.note;
     for (const auto& [dish, note] : renoted) {
@@ -308,10 +308,8 @@ KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
                         const long long target =
                             flying != inFlight[number].end() ? flying->second : state->target[dish];
                         if (!state->failed.count(dish)) {
-                            recordSent(app.data().database, number, dish, state->category[dish],
-                                       target);
-                            core::markNoteSent(app.data().database, number, dish,
-                                               state->note[dish]);
+                            recordSent(app.data(), number, dish, state->category[dish], target);
+                            core::markNoteSent(app.data(), number, dish, state->note[dish]);
                         }
                         inFlight[number].erase(dish);
                         if (inFlight[number].empty()) inFlight.erase(number);
@@ -322,8 +320,8 @@ KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
     // A dish no kitchen printer takes is printed nowhere and counts as sent.
     for (const auto& [dish, target] : state->target)
         if (!state->ticketsLeft.count(dish)) {
-            recordSent(database, order.number, dish, categoryOf[dish], target);
-            core::markNoteSent(database, order.number, dish, state->note[dish]);
+            recordSent(app.data(), order.number, dish, categoryOf[dish], target);
+            core::markNoteSent(app.data(), order.number, dish, state->note[dish]);
         }
     if (state->jobsLeft == 0 && recorded) recorded();
     return KitchenSend::Sent;

@@ -287,7 +287,7 @@ void QueryWindow::DeleteSelectedOrder() {
     }
     payments.close();
     // Its notes for the kitchen go with it.
-    ok = ok && (number.empty() || core::deleteDishNotes(data.database, number));
+    ok = ok && (number.empty() || core::deleteDishNotes(data, number));
     // No order goes without a trace of what it was and who deleted it.
     ok = ok && traceDeletion(journal, detail) && journal.deleteCurrent();
     journal.close();

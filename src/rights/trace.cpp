@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "data/data_context.h"
 #include "data/sqlite_db.h"
 #include "data/sqlite_table.h"
 
@@ -14,26 +15,25 @@ std::string traceTime(const util::CalendarTime& t) {
     return text;
 }
 
-bool writeTrace(data::SqliteDB& database, const TraceRow& row) {
-    data::SqliteTable table;
-    return table.open("操作记录", database) && table.addNew() && table.write("时间", row.time) &&
-           table.write("单号", row.number) && table.write("台号", row.table) &&
-           table.write("动作", row.action) && table.write("菜品", row.dish) &&
-           table.write("数量", static_cast<std::int64_t>(row.quantity)) &&
-           table.write("金额", static_cast<std::int64_t>(row.amount)) &&
-           table.write("原因", row.reason) && table.write("操作员", row.operatorName) &&
-           table.write("授权人", row.approver) &&
-           table.write("已送厨", static_cast<std::int64_t>(row.sent)) && table.update();
+bool writeTrace(data::DataContext& data, const TraceRow& row) {
+    const data::CursorUse table(data, data.traceCursor);
+    return table->isOpen() && table->addNew() && table->write("时间", row.time) &&
+           table->write("单号", row.number) && table->write("台号", row.table) &&
+           table->write("动作", row.action) && table->write("菜品", row.dish) &&
+           table->write("数量", static_cast<std::int64_t>(row.quantity)) &&
+           table->write("金额", static_cast<std::int64_t>(row.amount)) &&
+           table->write("原因", row.reason) && table->write("操作员", row.operatorName) &&
+           table->write("授权人", row.approver) &&
+           table->write("已送厨", static_cast<std::int64_t>(row.sent)) && table->update();
 }
 
-std::vector<std::string> voidsOf(data::SqliteDB& database, const std::string& number) {
+std::vector<std::string> voidsOf(data::DataContext& data, const std::string& number) {
     std::vector<std::string> voids;
-    data::SqliteTable table;
-    if (!table.open("操作记录", database)) return voids;
-    for (int n : table.findAll("单号", number))
-        if (table.moveTo(n) && table.readText("动作") == "退菜")
-            voids.push_back(table.readText("菜品") + "×" + table.readText("数量") + "（" +
-                            table.readText("原因") + "）");
+    const data::CursorUse table(data, data.traceCursor);
+    for (int n : table->findAll("单号", number))
+        if (table->moveTo(n) && table->readText("动作") == "退菜")
+            voids.push_back(table->readText("菜品") + "×" + table->readText("数量") + "（" +
+                            table->readText("原因") + "）");
     return voids;
 }
 

@@ -6,8 +6,9 @@
 #include "util/date_time.h"
 
 namespace tablora::data {
+class DataContext;
 class SqliteDB;
-}
+}  // namespace tablora::data
 
 namespace tablora::rights {
 
@@ -23,10 +24,10 @@ struct TraceRow {
 std::string traceTime(const util::CalendarTime& t);
 
 // Added inside the caller's transaction: the change and its trace land together or not at all.
-bool writeTrace(data::SqliteDB& database, const TraceRow& row);
+bool writeTrace(data::DataContext& data, const TraceRow& row);
 
 // The order's voids as a bill lists them: "宫保鸡丁×1（上菜太慢）".
-std::vector<std::string> voidsOf(data::SqliteDB& database, const std::string& number);
+std::vector<std::string> voidsOf(data::DataContext& data, const std::string& number);
 
 // The reasons kept for a kind of change ("退菜"), in the order they were added.
 std::vector<std::string> reasonsFor(data::SqliteDB& database, const std::string& kind);
