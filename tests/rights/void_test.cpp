@@ -239,3 +239,17 @@ TEST_F(VoidTest, TheKeypadSetsAQuantityInOneWriteAndKeepsWhatTheKitchenHas) {
     EXPECT_EQ(sql("SELECT 动作 || 数量 || '/' || 金额 FROM 操作记录"), "删菜3/84");
     EXPECT_EQ(order().标签_待送厨.text(), "待送厨：2");
 }
+
+TEST_F(VoidTest, AVoidTicketThePrinterRefusesIsKeptToPrintAgainAndTheVoidStands) {
+    switchUser("经理", "888888");
+    exec("UPDATE 打印机 SET 连接 = 'file:/dev/nonexistent-printer'");
+    voidWith([&](ordering::VoidDishWindow& w) {
+        w.组合框_原因.choose(0);
+        w.按钮_确定.click();
+    });
+    app->printQueue().finishAll();
+    EXPECT_EQ(lastMessage().text, "打印机“热厨”打印失败，请检查！");
+    EXPECT_EQ(stored(), "2/56/2");
+    EXPECT_EQ(sql("SELECT 说明 FROM 打印任务"), "退菜单 " + order().标签_单号.text());
+    EXPECT_EQ(sql("SELECT 授权人 FROM 操作记录 WHERE 动作 = '退菜'"), "");
+}
