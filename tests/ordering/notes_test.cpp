@@ -57,6 +57,11 @@ TEST_F(NotesTest, ANoteGoesUnderItsDishAndAChangedOneGoesAgainAsAChange) {
         w.编辑框_其他.type("一二三四五六七八九十一二三四五六七八九十一");
         w.按钮_确定.click();
         EXPECT_EQ(lastMessage().text, "其他口味不能超过20个字！");
+        for (int k = 0; k < w.选择列表框_口味.itemCount(); ++k) w.选择列表框_口味.tick(k, true);
+        w.编辑框_其他.type("多放一点花生");
+        w.按钮_确定.click();
+        EXPECT_EQ(lastMessage().text, "备注不能超过40个字！");
+        for (int k = 1; k < w.选择列表框_口味.itemCount(); ++k) w.选择列表框_口味.tick(k, k == 2);
         w.编辑框_其他.type("<b>多放花生\t");
         EXPECT_EQ(w.标签_预览.text(), "不要香菜，少辣，<b>多放花生");
         w.按钮_确定.click();

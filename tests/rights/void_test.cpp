@@ -1,6 +1,7 @@
 // Voids of what the kitchen has, decreases of what it has not, and the rights they need.
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "ordering/number_pad_window.h"
@@ -252,4 +253,12 @@ TEST_F(VoidTest, AVoidTicketThePrinterRefusesIsKeptToPrintAgainAndTheVoidStands)
     EXPECT_EQ(stored(), "2/56/2");
     EXPECT_EQ(sql("SELECT 说明 FROM 打印任务"), "退菜单 " + order().标签_单号.text());
     EXPECT_EQ(sql("SELECT 授权人 FROM 操作记录 WHERE 动作 = '退菜'"), "");
+    // The bill lists the void after the lines, without an amount.
+    exec("INSERT INTO 打印机 VALUES ('前台', 'file:" + dir.path("bill.prn") + "', 80, '账单', '')");
+    checkout().超级列表框_流水.selectRow(0);
+    checkout().按钮_打印账单.click();
+    app->printQueue().finishAll();
+    std::ifstream in(dir.path("bill.prn"), std::ios::binary);
+    const std::string bill{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_NE(bill.find(util::toGbk("退菜：宫保鸡丁×1（客人不要了）")), std::string::npos);
 }
