@@ -3,6 +3,8 @@
 #include <optional>
 
 #include "core/app_context.h"
+#include "core/bill_adjustments.h"
+#include "rights/gift_window.h"
 #include "core/dish_notes.h"
 #include "core/shared_lists.h"
 #include "ordering/order_window.h"
@@ -28,6 +30,7 @@ CheckoutWindow::CheckoutWindow(core::AppContext& app)
     组合框_付款方式.select(0);
     超级列表框_流水.onCurrentRowChanged = [this] { showSelectedOrder(); };
     超级列表框_明细.onCurrentRowChanged = [this] { showNote(); };
+    按钮_赠送.onClick = [this] { giftDish(); };
     // An amount typed while the order list has the keyboard is the amount received: the
     // cashier starts typing, the keyboard moves to the amount box.
     超级列表框_流水.onKeyDown = [this](int key) {
@@ -76,6 +79,7 @@ void CheckoutWindow::RefreshCheckoutWindow() {
     超级列表框_明细.clearRows();
     标签_台号.setText("");
     标签_金额.setText("");
+    for (ui::Label* l : {&标签_消费金额, &标签_优惠, &标签_附加}) l->setText("");
     标签_找零.setText("");
     编辑框_金额.setText("");
     编辑框_备注.setText("");
@@ -108,7 +112,43 @@ void CheckoutWindow::showSelectedOrder() {
     showNote();
     标签_台号.setText(超级列表框_流水.cell(selected, kTable));
     编辑框_金额.focus();  // the cashier types what was handed over next
-    标签_金额.setText(超级列表框_流水.cell(selected, kAmount));
+    showAmountDue(number, wholeNumber(超级列表框_流水.cell(selected, kAmount)));
+}
+
+void CheckoutWindow::showAmountDue(const std::string& number, long long lines) {
+    std::vector<core::Adjustment> adjustments;
+    core::readAdjustments(m_app.data(), number, adjustments);
+    long long off = 0, added = 0;
+    for (const auto& a : adjustments) (a.type == "服务费" || a.type == "最低消费" ? added : off) += a.amount;
+    // Without adjustments the window is as it always was: the amount due is the lines' sum.
+    const bool any = !adjustments.empty();
+    标签_消费金额.setText(any ? "消费：" + numberText(lines) : "");
+    标签_优惠.setText(any ? "优惠：" + numberText(off) : "");
+    标签_附加.setText(any ? "附加：" + numberText(added) : "");
+    标签_金额.setText(numberText(lines + off + added));
+}
+
+void CheckoutWindow::giftDish() {
+    const int order = 超级列表框_流水.currentRow();
+    const int line = 超级列表框_明细.currentRow();
+    if (order < 0 || line < 0) {
+        m_app.message("请在列表内选中要操作的菜品项目！", kWarn);
+        return;
+    }
+    const std::string number = 超级列表框_流水.cell(order, kNumber);
+    const std::string dish = 超级列表框_明细.cell(line, 2);
+    std::vector<core::Adjustment> adjustments;
+    core::readAdjustments(m_app.data(), number, adjustments);
+    const auto comped = core::compedDishes(adjustments);
+    const auto found = comped.find(dish);
+    if (!rights::giveOrTakeBack(m_app, *this,
+                                {number, 标签_台号.text(), dish,
+                                 wholeNumber(超级列表框_明细.cell(line, 3)),
+                                 wholeNumber(超级列表框_明细.cell(line, 4)),
+                                 found != comped.end() ? found->second : 0}))
+        return;
+    showSelectedOrder();
+    超级列表框_明细.selectRow(line);
 }
 
 bool CheckoutWindow::amountUsable() {
@@ -208,11 +248,14 @@ void CheckoutWindow::settle() {
     const bool began = data.database.beginTransaction();
     const bool found = data::forEachMatch(journal, "单号", number, [&](data::SqliteTable&) {
         if (journal.readText("台号") == 标签_台号.text() && journal.readInt("状态") == 0) {
-            const long long amount = journal.readInt("金额");
+            // What the guest pays: the lines' sum with the order's adjustments, as stored now.
+            std::vector<core::Adjustment> adjustments;
+            const bool adjusted = core::readAdjustments(data, number, adjustments);
+            const long long amount = journal.readInt("金额") + core::adjustmentTotal(adjustments);
             journal.edit();
             journal.write("状态", 1);
             journal.write("备注", 编辑框_备注.text());
-            settled = began && journal.update() && recordPayment(number, amount);
+            settled = began && adjusted && journal.update() && recordPayment(number, amount);
             if (settled) {
                 const long long received = wholeNumber(编辑框_金额.text());
                 const printing::Settlement paid{numberText(received), numberText(received - amount),

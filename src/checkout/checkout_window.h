@@ -63,10 +63,19 @@ class CheckoutWindow : public ui::Window {
     ui::Button 按钮_计算{*this, "按钮_计算", "计算", {924, 502, 40, 24}};
     ui::Button 按钮_结账{*this, "按钮_结账", "结 账", {850, 552, 112, 40}};
     ui::Button 按钮_打印账单{*this, "按钮_打印账单", "打印账单", {730, 552, 112, 40}};
+    // What changes the amount due, shown while the order has any: the lines' sum, what was
+    // taken off, what was added.
+    ui::Label 标签_消费金额{*this, "标签_消费金额", "", {729, 206, 95, 24}, nullptr, true};
+    ui::Label 标签_优惠{*this, "标签_优惠", "", {826, 206, 95, 24}, nullptr, true};
+    ui::Label 标签_附加{*this, "标签_附加", "", {923, 206, 95, 24}, nullptr, true};
+    ui::Button 按钮_赠送{*this, "按钮_赠送", "赠送", {970, 552, 48, 40}};
 
   private:
     // Shows the selected line's notes in 标签_口味.
     void showNote();
+    // The amount due of the order: its lines' sum with its adjustments; the labels follow.
+    void showAmountDue(const std::string& number, long long lines);
+    void giftDish();
     void showSelectedOrder();
     // False, having said why, when the amount received is empty or too large to reckon with.
     bool amountUsable();

@@ -37,6 +37,7 @@ const char* DataContext::tableOf(const SqliteTable& cursor, const DataContext& c
     if (&cursor == &c.sentCursor) return "送厨记录";
     if (&cursor == &c.noteCursor) return "菜品口味";
     if (&cursor == &c.traceCursor) return "操作记录";
+    if (&cursor == &c.adjustmentCursor) return "账单调整";
     return "";
 }
 
@@ -143,7 +144,8 @@ void addOwnTables(SqliteDB& database) {
         "BEGIN IMMEDIATE;"
         "CREATE TABLE 原因 (类型 TEXT, 原因 TEXT);"
         "INSERT INTO 原因 VALUES ('退菜', '客人不要了'), ('退菜', '上菜太慢'), "
-        "('退菜', '点错了'), ('退菜', '菜品质量问题'), ('退菜', '估清');"
+        "('退菜', '点错了'), ('退菜', '菜品质量问题'), ('退菜', '估清'), ('赠送', '老客户'), "
+        "('赠送', '等待过久'), ('赠送', '店庆活动'), ('赠送', '老板请客');"
         "COMMIT");
     addDishInitials(database);
     // Notes for the kitchen: those offered, and each line's with what of it was sent.
@@ -155,6 +157,11 @@ void addOwnTables(SqliteDB& database) {
                              "('打包', ''), ('先上', ''), ('等叫', '');"
                              "COMMIT");
     database.createTableIfMissing("菜品口味", "单号 TEXT, 菜品 TEXT, 口味 TEXT, 已送口味 TEXT");
+    // What changes the amount a guest pays, beside the lines: comps and the like, signed yuan.
+    database.createTableIfMissing("账单调整",
+                                  "单号 TEXT, 类型 TEXT, 菜品 TEXT, 数量 INTEGER, 比例 INTEGER, 金额 "
+                                  "INTEGER, 原因 TEXT, 操作员 TEXT, 授权人 TEXT, 时间 TEXT");
+    database.createIndexIfMissing("索引_账单调整_单号", "账单调整", "单号");
     database.createIndexIfMissing("索引_菜品口味_单号", "菜品口味", "单号");
     database.createIndexIfMissing("索引_菜品助记码_菜品", "菜品助记码", "菜品");
 }

@@ -50,6 +50,7 @@ class DataContext {
     SqliteTable sentCursor;   // 送厨记录
     SqliteTable noteCursor;   // 菜品口味
     SqliteTable traceCursor;  // 操作记录
+    SqliteTable adjustmentCursor;  // 账单调整
 
   private:
     bool openDatabase();

@@ -11,7 +11,9 @@
 #include "ordering/number_pad_window.h"
 #include "ordering/taste_window.h"
 #include "ordering/void_dish_window.h"
+#include "core/bill_adjustments.h"
 #include "rights/authorize_window.h"
+#include "rights/gift_window.h"
 #include "rights/trace.h"
 #include "util/date_time.h"
 #include "util/initials.h"
@@ -43,6 +45,7 @@ OrderWindow::OrderWindow(core::AppContext& app)
     按钮_退菜.onClick = [this] { voidDish(); };
     按钮_数量.onClick = [this] { typeQuantity(); };
     按钮_口味.onClick = [this] { noteDish(); };
+    按钮_赠送.onClick = [this] { giftDish(); };
     超级列表框_点菜.onCurrentRowChanged = [this] { showNote(); };
     列表框_检索.setVisible(false);
     编辑框_检索.onTyped = [this] { showMatches(); };
@@ -78,6 +81,7 @@ void OrderWindow::applyPermission(const core::PermissionSet& permissions) {
     按钮_退菜.setEnabled(permissions.开台 != 0);
     按钮_数量.setEnabled(permissions.开台 != 0);
     按钮_口味.setEnabled(permissions.开台 != 0);
+    按钮_赠送.setEnabled(permissions.开台 != 0);
 }
 
 void OrderWindow::RefreshOrderTableList() {
@@ -307,7 +311,10 @@ void OrderWindow::setQuantity(double newQuantity) {
     const int quantity = wholeNumber(list.cell(row, 数量));
     if (newQuantity == quantity) return;
     const bool fewer = newQuantity < quantity;
-    if (fewer && !keepsWhatTheKitchenHas(static_cast<long long>(newQuantity))) return;
+    if (fewer && (!keepsWhatTheKitchenHas(static_cast<long long>(newQuantity)) ||
+                  !rights::keepsWhatIsComped(m_app, 标签_单号.text(), list.cell(row, 菜品名称),
+                                             static_cast<long long>(newQuantity))))
+        return;
     const std::string oldQuantity = list.cell(row, 数量);
     const std::string oldAmount = list.cell(row, 金额);
     const long long price = wholeNumber(list.cell(row, 单价));
@@ -351,7 +358,7 @@ void OrderWindow::deleteLine() {
     const int row = 超级列表框_点菜.currentRow();
     const std::string name = 超级列表框_点菜.cell(row, 菜品名称);
     const std::string number = 标签_单号.text();
-    if (!keepsWhatTheKitchenHas(0)) return;
+    if (!keepsWhatTheKitchenHas(0) || !rights::keepsWhatIsComped(m_app, number, name, 0)) return;
 
     auto& data = m_app.data();
     auto& lines = data.openOnDemand(data.detailCursor);
@@ -480,6 +487,19 @@ void OrderWindow::noteDish() {
     for (int r = 0; r < 超级列表框_点菜.rowCount(); ++r)
         if (超级列表框_点菜.cell(r, 菜品名称) == dish) 超级列表框_点菜.selectRow(r);
     showNote();
+}
+
+void OrderWindow::giftDish() {
+    if (!orderIsCurrent() || !lineIsSelected()) return;
+    const OrderLine line = selectedLine();
+    std::vector<core::Adjustment> adjustments;
+    core::readAdjustments(m_app.data(), line.number, adjustments);
+    const auto comped = core::compedDishes(adjustments);
+    const auto found = comped.find(line.dish);
+    if (rights::giveOrTakeBack(m_app, *this,
+                               {line.number, line.table, line.dish, line.price, line.quantity,
+                                found != comped.end() ? found->second : 0}))
+        orderChangedElsewhere();
 }
 
 void OrderWindow::showNote() {

@@ -64,7 +64,8 @@ class OrderWindow : public ui::Window {
     ui::Button 按钮_口味{*this, "按钮_口味", "口味", {530, 129, 50, 22}};
     ui::Button 按钮_数量{*this, "按钮_数量", "数量", {607, 129, 50, 22}};
     // The selected line's notes for the kitchen.
-    ui::Label 标签_口味{*this, "标签_口味", "", {664, 131, 350, 20}, nullptr, true};
+    ui::Button 按钮_赠送{*this, "按钮_赠送", "赠送", {664, 129, 50, 22}};
+    ui::Label 标签_口味{*this, "标签_口味", "", {722, 131, 294, 20}, nullptr, true};
     ui::Label 透明标签5{*this, "透明标签5", "切换台号：", {722, 104, 78, 25}, nullptr, true};
     ui::ComboBox 组合框_切换{*this, "组合框_切换", false, {802, 105, 100, 21}};
     ui::Button 按钮_切换{*this, "按钮_切换", "切换", {932, 104, 60, 24}};
@@ -101,6 +102,7 @@ class OrderWindow : public ui::Window {
     void sendToKitchen();
     void voidDish();
     void noteDish();
+    void giftDish();
     // Shows the selected line's notes in 标签_口味.
     void showNote();
     // The selected line as the dialogs take it.

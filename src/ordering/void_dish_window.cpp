@@ -7,6 +7,7 @@
 #include "core/dish_notes.h"
 #include "data/sqlite_table.h"
 #include "printing/kitchen.h"
+#include "rights/gift_window.h"
 #include "rights/trace.h"
 #include "util/text.h"
 
@@ -47,6 +48,8 @@ void VoidDishWindow::confirm() {
     const std::string reason = rights::plainText(组合框_原因.text());
     if (reason.empty()) return warn("请选择或输入退菜原因！");
     if (util::characterCount(reason) > 40) return warn("退菜原因不能超过40个字！");
+    if (!rights::keepsWhatIsComped(m_app, m_line.number, m_line.dish, m_line.quantity - *quantity))
+        return;
     std::vector<printing::KeptBill> tickets;
     const std::string failed = write(*quantity, reason, tickets);
     if (failed == kChanged) {
