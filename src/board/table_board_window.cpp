@@ -5,6 +5,7 @@
 
 #include "checkout/checkout_window.h"
 #include "core/app_context.h"
+#include "core/bill_adjustments.h"
 #include "core/shared_lists.h"
 #include "ordering/order_window.h"
 #include "printing/kitchen.h"
@@ -183,7 +184,8 @@ void TableBoardWindow::picked(const std::string& table) {
     std::vector<printing::KeptBill> slips;
     if (!there || !mergeOrders(m_app.data(), m_from, *there, [&] {
             return printing::keepKitchenSlip(m_app, m_from.number, "并台",
-                                             there->table + " → " + m_from.table, slips);
+                                             there->table + " → " + m_from.table, slips) &&
+                   core::carryAdjustments(m_app.data(), there->number, m_from.number);
         })) {
         refresh();
         m_app.message("并台失败，请检查！", kWarn);

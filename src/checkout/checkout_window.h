@@ -1,5 +1,9 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
+#include "checkout/payment.h"
 #include "printing/bills.h"
 #include "ui/window.h"
 
@@ -68,26 +72,48 @@ class CheckoutWindow : public ui::Window {
     ui::Label 标签_消费金额{*this, "标签_消费金额", "", {729, 206, 95, 24}, nullptr, true};
     ui::Label 标签_优惠{*this, "标签_优惠", "", {826, 206, 95, 24}, nullptr, true};
     ui::Label 标签_附加{*this, "标签_附加", "", {923, 206, 95, 24}, nullptr, true};
-    ui::Button 按钮_赠送{*this, "按钮_赠送", "赠送", {970, 552, 48, 40}};
+    // Cash in two taps: the amount due or a banknote, with the change at once.
+    ui::Button 按钮_整额{*this, "按钮_整额", "整额", {970, 424, 48, 28}};
+    ui::Button 按钮_50{*this, "按钮_50", "50", {970, 456, 48, 28}};
+    ui::Button 按钮_100{*this, "按钮_100", "100", {970, 488, 48, 28}};
+    ui::Button 按钮_赠送{*this, "按钮_赠送", "赠送", {729, 597, 68, 30}};
+    ui::Button 按钮_优惠{*this, "按钮_优惠", "优惠", {801, 597, 68, 30}};
+    ui::Button 按钮_组合支付{*this, "按钮_组合支付", "组合支付", {873, 597, 72, 30}};
+    ui::Button 按钮_拆单{*this, "按钮_拆单", "拆单", {949, 597, 68, 30}};
+
+    // Settles the selected order with these payments, reckoned against the amount due as
+    // stored now (`due` is what the person was shown; another amount refuses). True when it
+    // settled; every outcome has been told.
+    bool settleWith(const std::vector<Payment>& payments, long long due);
 
   private:
     // Shows the selected line's notes in 标签_口味.
     void showNote();
     // The amount due of the order: its lines' sum with its adjustments; the labels follow.
-    void showAmountDue(const std::string& number, long long lines);
+    void showAmountDue();
     void giftDish();
+    void discount();
+    void payMixed();
+    void splitBill();
+    // Fills the amount received (the due amount, or a note) and shows the change.
+    void payQuick(long long amount);
+    // The selected order's number, table and lines' sum; false, having said so, with none.
+    bool selectedOrder(std::string& number, long long& lines);
     void showSelectedOrder();
     // False, having said why, when the amount received is empty or too large to reckon with.
     bool amountUsable();
     void computeChange();
     void settle();
     // The 结账 row of a settlement: how it was paid, received and given back.
-    bool recordPayment(const std::string& number, long long amount);
+    bool recordPayment(const std::string& number, const Payment& payment);
     void printPreBill();
     // The order as stored now, with its lines, read at the journal cursor's current record.
-    printing::BillOrder storedOrder();
+    printing::BillOrder storedOrder(long long roundOff);
 
     core::AppContext& m_app;
+    // The 抹零 chosen for the selected order, held until it is settled; any change drops it.
+    long long m_roundOff = 0;
+    long long m_due = 0;  // the amount due shown
 };
 
 }  // namespace tablora::checkout

@@ -12,11 +12,10 @@ bool readAdjustments(data::DataContext& data, const std::string& number,
     if (!table->isOpen()) return true;  // a file from before adjustments has none
     for (int n : table->findAll("单号", number)) {
         if (!table->moveTo(n)) return false;
-        adjustments.push_back({table->readText("类型"), table->readText("菜品"),
-                               table->readInt("数量"), table->readInt("比例"),
-                               table->readInt("金额"), table->readText("原因"),
-                               table->readText("操作员"), table->readText("授权人"),
-                               table->readText("时间")});
+        adjustments.push_back(
+            {table->readText("类型"), table->readText("菜品"), table->readInt("数量"),
+             table->readInt("比例"), table->readInt("金额"), table->readText("原因"),
+             table->readText("操作员"), table->readText("授权人"), table->readText("时间")});
     }
     return !table->readFailed();
 }
@@ -45,8 +44,8 @@ bool addAdjustment(data::DataContext& data, const std::string& number, const Adj
            table->write("授权人", a.approver) && table->write("时间", a.time) && table->update();
 }
 
-bool removeAdjustments(data::DataContext& data, const std::string& number,
-                       const std::string& type, const std::string& dish) {
+bool removeAdjustments(data::DataContext& data, const std::string& number, const std::string& type,
+                       const std::string& dish) {
     const data::CursorUse table(data, data.adjustmentCursor);
     if (!table->isOpen()) return true;
     const std::vector<int> rows = table->findAll("单号", number);
@@ -57,6 +56,37 @@ bool removeAdjustments(data::DataContext& data, const std::string& number,
         if (!table->deleteCurrent()) return false;
     }
     return !table->readFailed();
+}
+
+bool carryAdjustments(data::DataContext& data, const std::string& from, const std::string& to) {
+    std::vector<Adjustment> moving, staying;
+    if (!readAdjustments(data, from, moving)) return false;
+    if (moving.empty()) return true;
+    if (!readAdjustments(data, to, staying) || !removeAdjustments(data, from)) return false;
+    bool wholeRate = false;
+    for (const Adjustment& a : staying) wholeRate = wholeRate || a.type == "整单折扣";
+    for (const Adjustment& a : moving)
+        if (!(wholeRate && a.type == "整单折扣") && !addAdjustment(data, to, a)) return false;
+    return true;
+}
+
+bool readTableCharges(data::DataContext& data, const std::string& table, TableCharges& charges) {
+    charges = {};
+    data::SqliteTable rows;
+    if (!rows.open("餐台收费", data.database)) return !data.database.exists("table", "餐台收费");
+    for (int n : rows.findAll("台号", table))
+        if (rows.moveTo(n)) charges = {rows.readInt("服务费率"), rows.readInt("最低消费")};
+    return !rows.readFailed();
+}
+
+bool readNoDiscountCategories(data::DataContext& data, std::set<std::string>& categories) {
+    categories.clear();
+    data::SqliteTable rows;
+    if (!rows.open("不打折分类", data.database))
+        return !data.database.exists("table", "不打折分类");
+    for (bool more = rows.moveFirst(); more; more = rows.skip())
+        categories.insert(rows.readText("分类"));
+    return !rows.readFailed();
 }
 
 }  // namespace tablora::core

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,18 @@ bool addAdjustment(data::DataContext& data, const std::string& number, const Adj
 // Removes the order's adjustments of a type (and dish, when given); all of them with no type.
 bool removeAdjustments(data::DataContext& data, const std::string& number,
                        const std::string& type = {}, const std::string& dish = {});
+
+// A party merged into order `to` brings its comps and discounts (the whole-bill rate of `to`
+// stands when both have one); inside the caller's transaction.
+bool carryAdjustments(data::DataContext& data, const std::string& from, const std::string& to);
+
+// A dining table's charges as 收银设置 keeps them; none when it has no row.
+struct TableCharges {
+    int serviceRate = 0;
+    long long minimum = 0;
+};
+bool readTableCharges(data::DataContext& data, const std::string& table, TableCharges& charges);
+// The categories no discount applies to.
+bool readNoDiscountCategories(data::DataContext& data, std::set<std::string>& categories);
 
 }  // namespace tablora::core

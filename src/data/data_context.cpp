@@ -144,23 +144,42 @@ void addOwnTables(SqliteDB& database) {
         "BEGIN IMMEDIATE;"
         "CREATE TABLE 原因 (类型 TEXT, 原因 TEXT);"
         "INSERT INTO 原因 VALUES ('退菜', '客人不要了'), ('退菜', '上菜太慢'), "
-        "('退菜', '点错了'), ('退菜', '菜品质量问题'), ('退菜', '估清'), ('赠送', '老客户'), "
-        "('赠送', '等待过久'), ('赠送', '店庆活动'), ('赠送', '老板请客');"
+        "('退菜', '点错了'), ('退菜', '菜品质量问题'), ('退菜', '估清');"
         "COMMIT");
     addDishInitials(database);
     // Notes for the kitchen: those offered, and each line's with what of it was sent.
-    database.createIfMissing("table", "口味",
-                             "BEGIN IMMEDIATE;"
-                             "CREATE TABLE 口味 (口味 TEXT, 分类 TEXT);"
-                             "INSERT INTO 口味 VALUES ('不要香菜', ''), ('不要葱', ''), ('少辣', ''), "
-                             "('微辣', ''), ('加辣', ''), ('不要辣', ''), ('少盐', ''), ('少油', ''), "
-                             "('打包', ''), ('先上', ''), ('等叫', '');"
-                             "COMMIT");
+    database.createIfMissing(
+        "table", "口味",
+        "BEGIN IMMEDIATE;"
+        "CREATE TABLE 口味 (口味 TEXT, 分类 TEXT);"
+        "INSERT INTO 口味 VALUES ('不要香菜', ''), ('不要葱', ''), ('少辣', ''), "
+        "('微辣', ''), ('加辣', ''), ('不要辣', ''), ('少盐', ''), ('少油', ''), "
+        "('打包', ''), ('先上', ''), ('等叫', '');"
+        "COMMIT");
     database.createTableIfMissing("菜品口味", "单号 TEXT, 菜品 TEXT, 口味 TEXT, 已送口味 TEXT");
     // What changes the amount a guest pays, beside the lines: comps and the like, signed yuan.
-    database.createTableIfMissing("账单调整",
-                                  "单号 TEXT, 类型 TEXT, 菜品 TEXT, 数量 INTEGER, 比例 INTEGER, 金额 "
-                                  "INTEGER, 原因 TEXT, 操作员 TEXT, 授权人 TEXT, 时间 TEXT");
+    // Made with the reasons offered for comps and discounts, so a file from before them gets
+    // them once (and a reason deleted later stays deleted).
+    database.createIfMissing(
+        "table", "账单调整",
+        "BEGIN IMMEDIATE;"
+        "CREATE TABLE 账单调整 (单号 TEXT, 类型 TEXT, 菜品 TEXT, 数量 INTEGER, 比例 INTEGER, 金额 "
+        "INTEGER, 原因 TEXT, 操作员 TEXT, 授权人 TEXT, 时间 TEXT);"
+        "INSERT INTO 原因 VALUES ('赠送', '老客户'), ('赠送', '等待过久'), ('赠送', '店庆活动'), "
+        "('赠送', '老板请客'), ('折扣', '会员'), ('折扣', '老客户'), ('折扣', '店庆活动'), "
+        "('反结账', '结错账'), ('反结账', '付款方式错误');"
+        "COMMIT");
+    // What the cash desk adds or leaves out: a dining table's service charge (percent) and
+    // minimum spend, the categories no discount applies to.
+    database.createTableIfMissing("餐台收费", "台号 TEXT, 服务费率 INTEGER, 最低消费 INTEGER");
+    database.createTableIfMissing("不打折分类", "分类 TEXT");
+    // Money put into or taken out of the drawer outside a sale.
+    database.createTableIfMissing("现金收支",
+                                  "类型 TEXT, 金额 INTEGER, 说明 TEXT, 操作员 TEXT, 时间 TEXT");
+    // The figures a day close keeps beyond 日结's.
+    database.createTableIfMissing("日结附加",
+                                  "日期 TEXT, 优惠合计 INTEGER, 附加合计 INTEGER, "
+                                  "实收金额 INTEGER, 现金收支 INTEGER");
     database.createIndexIfMissing("索引_账单调整_单号", "账单调整", "单号");
     database.createIndexIfMissing("索引_菜品口味_单号", "菜品口味", "单号");
     database.createIndexIfMissing("索引_菜品助记码_菜品", "菜品助记码", "菜品");
@@ -193,6 +212,22 @@ bool carryCategoryToPrinters(SqliteDB& database, const std::string& old,
         std::string joined;
         for (const auto& name : names) joined += (joined.empty() ? "" : "|") + name;
         if (!printers.edit() || !printers.write("分类", joined) || !printers.update()) return false;
+    }
+    return true;
+}
+
+bool carryNamed(SqliteDB& database, const char* table, const char* field, const std::string& old,
+                const std::string& renamed) {
+    SqliteTable rows;
+    if (!rows.open(table, database)) return !database.exists("table", table);
+    const std::vector<int> found = rows.findAll(field, old);
+    if (rows.readFailed()) return false;
+    for (auto it = found.rbegin(); it != found.rend(); ++it) {
+        if (!rows.moveTo(*it)) return false;
+        const bool ok = renamed.empty()
+                            ? rows.deleteCurrent()
+                            : rows.edit() && rows.write(field, renamed) && rows.update();
+        if (!ok) return false;
     }
     return true;
 }

@@ -47,9 +47,9 @@ class DataContext {
     SqliteTable displayCursor;      // 显示设置: the display scale, a table of the program's own
     // Tables of the program's own that grow with the orders: kept, so their rowid lists are
     // not read whole for every action.
-    SqliteTable sentCursor;   // 送厨记录
-    SqliteTable noteCursor;   // 菜品口味
-    SqliteTable traceCursor;  // 操作记录
+    SqliteTable sentCursor;        // 送厨记录
+    SqliteTable noteCursor;        // 菜品口味
+    SqliteTable traceCursor;       // 操作记录
     SqliteTable adjustmentCursor;  // 账单调整
 
   private:
@@ -81,6 +81,10 @@ void addOwnTables(SqliteDB& database);
 // whose only category is deleted keeps the name: an empty list would take every dish.
 bool carryCategoryToPrinters(SqliteDB& database, const std::string& old,
                              const std::string& renamed);
+// Rows of a table of the program's own that name a dining table or category follow its rename
+// (an empty name deletes them); inside the caller's transaction.
+bool carryNamed(SqliteDB& database, const char* table, const char* field, const std::string& old,
+                const std::string& renamed);
 
 // The display scale in percent kept in the file (100, 125, 150 or 200); 100 when there is
 // none or the file cannot be read. Read before the windows exist, without opening the

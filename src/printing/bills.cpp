@@ -120,9 +120,17 @@ Ticket billTicket(int paperMm, const ShopText& shop, const BillOrder& order,
     for (const std::string& v : order.voids) t.text("退菜：" + v);
     t.rule();
     t.pair("菜品总数：", std::to_string(dishes));
-    t.pair("总金额：", order.amount + "元");
+    if (order.adjustments.empty()) {
+        t.pair("总金额：", order.amount + "元");
+    } else {
+        t.pair("菜品金额：", order.amount + "元");
+        for (const auto& [text, amount] : order.adjustments) t.pair(text, std::to_string(amount));
+        t.pair("应收：", order.due + "元");
+    }
     if (settled) {
-        t.pair("实收：", settled->received + "元");
+        for (const auto& [method, amount] : settled->payments)
+            t.pair(method + "：", std::to_string(amount) + "元");
+        if (settled->payments.empty()) t.pair("实收：", settled->received + "元");
         t.pair("找零：", settled->change + "元");
         t.text("结账时间：" + settled->time);
         t.text("收银员：" + settled->cashier);

@@ -41,10 +41,15 @@ struct BillOrder {
     std::string number, table, guests, opened, amount;
     std::vector<BillLine> lines;
     std::vector<std::string> voids;  // "宫保鸡丁×1（上菜太慢）", listed after the lines
+    // What changes the amount due ("抹零", -3) and the amount due; none on a plain bill.
+    std::vector<std::pair<std::string, long long>> adjustments;
+    std::string due;
 };
 // What a settlement adds to the bill.
 struct Settlement {
     std::string received, change, time, cashier, remark;
+    // A bill paid several ways: each method and amount (then the change); empty for one.
+    std::vector<std::pair<std::string, long long>> payments;
 };
 
 // The pre-bill ("预结单"), or the receipt ("结账单") when `settled` is given.

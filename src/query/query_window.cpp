@@ -2,6 +2,7 @@
 
 #include "checkout/checkout_window.h"
 #include "core/app_context.h"
+#include "core/bill_adjustments.h"
 #include "core/dish_notes.h"
 #include "core/journal_days.h"
 #include "core/shared_lists.h"
@@ -287,7 +288,8 @@ void QueryWindow::DeleteSelectedOrder() {
     }
     payments.close();
     // Its notes for the kitchen go with it.
-    ok = ok && (number.empty() || core::deleteDishNotes(data, number));
+    ok = ok && (number.empty() ||
+                (core::deleteDishNotes(data, number) && core::removeAdjustments(data, number)));
     // No order goes without a trace of what it was and who deleted it.
     ok = ok && traceDeletion(journal, detail) && journal.deleteCurrent();
     journal.close();

@@ -33,7 +33,9 @@ bool lineAsShown(core::AppContext& app, const GiftLine& line) {
 }  // namespace
 
 GiftWindow::GiftWindow(core::AppContext& app, GiftLine line, std::string approver)
-    : Window(app.desktop(), "GiftWindow", "赠送", 360, 230), m_app(app), m_line(std::move(line)),
+    : Window(app.desktop(), "GiftWindow", "赠送", 360, 230),
+      m_app(app),
+      m_line(std::move(line)),
       m_approver(std::move(approver)) {
     标签_菜品.setText("菜品：" + m_line.dish);
     标签_可赠.setText("已点" + std::to_string(m_line.quantity) + "份，已赠送" +
@@ -70,9 +72,9 @@ void GiftWindow::confirm() {
     const std::string time = traceTime(m_app.desktop().now());
     const std::string& me = m_app.session().currentUser;
     const long long amount = *quantity * m_line.price;
-    if (!core::addAdjustment(data, m_line.number,
-                             {"赠送", m_line.dish, *quantity, 0, -amount, reason, me, m_approver,
-                              time}) ||
+    if (!core::addAdjustment(
+            data, m_line.number,
+            {"赠送", m_line.dish, *quantity, 0, -amount, reason, me, m_approver, time}) ||
         !writeTrace(data, {time, m_line.number, m_line.table, "赠送", m_line.dish, *quantity,
                            amount, reason, me, m_approver, 0}) ||
         !data.database.commitTransaction()) {
@@ -86,10 +88,9 @@ void GiftWindow::confirm() {
 
 bool giveOrTakeBack(core::AppContext& app, ui::Window& owner, const GiftLine& line) {
     if (line.comped > 0) {
-        if (app.desktop().messageBox(line.dish + "已赠送" + std::to_string(line.comped) +
-                                         "份，是否取消赠送？",
-                                     "信息：", ui::Icon::Question,
-                                     ui::Buttons::YesNo) != ui::Answer::Yes)
+        if (app.desktop().messageBox(
+                line.dish + "已赠送" + std::to_string(line.comped) + "份，是否取消赠送？", "信息：",
+                ui::Icon::Question, ui::Buttons::YesNo) != ui::Answer::Yes)
             return false;
         auto& data = app.data();
         const bool began = data.database.beginTransaction();
@@ -99,8 +100,8 @@ bool giveOrTakeBack(core::AppContext& app, ui::Window& owner, const GiftLine& li
             return true;
         }
         if (!began || !core::removeAdjustments(data, line.number, "赠送", line.dish) ||
-            !writeTrace(data, {traceTime(app.desktop().now()), line.number, line.table,
-                               "取消赠送", line.dish, line.comped, line.comped * line.price, "",
+            !writeTrace(data, {traceTime(app.desktop().now()), line.number, line.table, "取消赠送",
+                               line.dish, line.comped, line.comped * line.price, "",
                                app.session().currentUser, "", 0}) ||
             !data.database.commitTransaction()) {
             data.database.rollbackTransaction();

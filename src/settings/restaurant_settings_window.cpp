@@ -165,9 +165,15 @@ void RestaurantSettingsWindow::renameTable() {
         tablesGone("修改失败，请检查！");
         return;
     }
+    // The table's service charge and minimum spend follow it, in the same transaction.
+    const std::string old = 列表框_餐台.itemText(selected);
+    bool ok = data.database.beginTransaction();
     tables.edit();
     tables.write("餐台", name);
-    if (!tables.update()) {
+    ok = ok && tables.update() && data::carryNamed(data.database, "餐台收费", "台号", old, name) &&
+         data.database.commitTransaction();
+    if (!ok) {
+        data.database.rollbackTransaction();
         message("修改失败，请检查！");
         return;
     }
@@ -184,9 +190,14 @@ void RestaurantSettingsWindow::deleteTable() {
     auto& data = m_app.data();
     auto& tables = data.diningTableCursor;
     // A delete that did not happen says so rather than nothing.
-    if (!core::reachListed(data, tables, m_tableIds, selected, "餐台",
+    const bool began = data.database.beginTransaction();
+    if (!began ||
+        !core::reachListed(data, tables, m_tableIds, selected, "餐台",
                            列表框_餐台.itemText(selected)) ||
-        !tables.deleteCurrent()) {
+        !tables.deleteCurrent() ||
+        !data::carryNamed(data.database, "餐台收费", "台号", 列表框_餐台.itemText(selected), "") ||
+        !data.database.commitTransaction()) {
+        data.database.rollbackTransaction();
         tablesGone("删除失败，请检查！");
         return;
     }
@@ -293,7 +304,8 @@ void RestaurantSettingsWindow::renameCategory() {
     }
     dishes.close();
     // The kitchen printers keep taking the category under its new name.
-    ok = ok && data::carryCategoryToPrinters(data.database, old, name);
+    ok = ok && data::carryCategoryToPrinters(data.database, old, name) &&
+         data::carryNamed(data.database, "不打折分类", "分类", old, name);
     ok = ok && data.database.commitTransaction();
     if (!ok) {
         // Nothing changed: the menu, the open category and the typed name stay as they were.
@@ -334,7 +346,8 @@ void RestaurantSettingsWindow::deleteCategory() {
     for (auto it = found.rbegin(); ok && it != found.rend(); ++it)
         ok = dishes.moveTo(*it) && dishes.deleteCurrent();
     dishes.close();
-    ok = ok && data::carryCategoryToPrinters(data.database, title, "");
+    ok = ok && data::carryCategoryToPrinters(data.database, title, "") &&
+         data::carryNamed(data.database, "不打折分类", "分类", title, "");
     ok = ok && data.database.commitTransaction();
     if (ok) {
         m_app.message("分类删除成功！", ui::Icon::Information);

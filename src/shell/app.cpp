@@ -10,6 +10,7 @@
 #include "query/query_window.h"
 #include "reports/past_days.h"
 #include "reports/report_window.h"
+#include "settings/cashier_settings_window.h"
 #include "settings/display_scale_window.h"
 #include "settings/restaurant_settings_window.h"
 #include "settings/taste_settings_window.h"
@@ -119,6 +120,7 @@ ui::Window* App::window(const std::string& name) {
           static_cast<ui::Window*>(m_userSettings.get()),
           static_cast<ui::Window*>(m_displayScale.get()),
           static_cast<ui::Window*>(m_tasteSettings.get()),
+          static_cast<ui::Window*>(m_cashierSettings.get()),
           static_cast<ui::Window*>(m_printerSettings.get()),
           static_cast<ui::Window*>(m_backupWindow.get())})
         if (w && w->name() == name) return w;
@@ -167,6 +169,10 @@ void App::openDisplayScale() {
 
 void App::openTasteSettings() {
     load(m_tasteSettings, true, m_main.get());
+}
+
+void App::openCashierSettings() {
+    load(m_cashierSettings, true, m_main.get());
 }
 
 void App::openPrinterSettings() {

@@ -9,6 +9,7 @@
 namespace tablora::settings {
 class DisplayScaleWindow;
 class TasteSettingsWindow;
+class CashierSettingsWindow;
 }  // namespace tablora::settings
 namespace tablora::printing {
 class PrinterSettingsWindow;
@@ -97,6 +98,7 @@ class App : public core::AppContext {
     void openUserSettings();
     void openDisplayScale();
     void openTasteSettings();
+    void openCashierSettings();
     void openPrinterSettings();
     void openBackups();
     void placeWorkWindow(ui::Window& window) override;
@@ -133,6 +135,7 @@ class App : public core::AppContext {
     std::unique_ptr<settings::UserSettingsWindow> m_userSettings;
     std::unique_ptr<settings::DisplayScaleWindow> m_displayScale;
     std::unique_ptr<settings::TasteSettingsWindow> m_tasteSettings;
+    std::unique_ptr<settings::CashierSettingsWindow> m_cashierSettings;
     std::unique_ptr<printing::PrinterSettingsWindow> m_printerSettings;
     std::unique_ptr<backup::BackupWindow> m_backupWindow;
     std::vector<ui::Window*> m_dialogs;  // modal dialogs up now, the newest last

@@ -41,6 +41,7 @@ MainWindow::MainWindow(App& app)
         if (auto* w = m_app.userSettingsWindow()) w->destroy();
         if (auto* w = m_app.window("DisplayScaleWindow")) w->destroy();
         if (auto* w = m_app.window("TasteSettingsWindow")) w->destroy();
+        if (auto* w = m_app.window("CashierSettingsWindow")) w->destroy();
         if (auto* w = m_app.window("PrinterSettingsWindow")) w->destroy();
         if (auto* w = m_app.window("BackupWindow")) w->destroy();
     };
@@ -156,6 +157,8 @@ void MainWindow::onMenu(int index) {
         m_app.openDisplayScale();
     else if (entry == "口味设置")
         m_app.openTasteSettings();
+    else if (entry == "收银设置")
+        m_app.openCashierSettings();
 }
 
 void MainWindow::switchUser() {

@@ -49,8 +49,8 @@ class MainWindow : public ui::Window {
     ui::StatusBar 状态条_公告{*this, "状态条_公告", {52, -1}, {0, 748, 1024, 20}};
     ui::Timer 时钟1{*this, "时钟1", 1000};
     ui::PopupMenu 工具菜单{"工具菜单",
-                           {"用户设置", "", "餐厅设置", "", "口味设置", "", "公告设置", "",
-                            "打印设置", "", "数据备份", "", "显示比例"}};
+                           {"用户设置", "", "餐厅设置", "", "口味设置", "", "收银设置", "",
+                            "公告设置", "", "打印设置", "", "数据备份", "", "显示比例"}};
 
   private:
     // No cysj.db in an installed copy's data folder: a new restaurant, or the demo.

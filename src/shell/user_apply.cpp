@@ -39,6 +39,7 @@ void applyLoggedInUser(App& app) {
     // A printer's connection may name any file the program can write: the manager's.
     main->工具菜单.setEntryEnabled(main->工具菜单.indexOf("打印设置"), s.permissions.设置餐台 != 0);
     main->工具菜单.setEntryEnabled(main->工具菜单.indexOf("口味设置"), s.permissions.设置菜品 != 0);
+    main->工具菜单.setEntryEnabled(main->工具菜单.indexOf("收银设置"), s.permissions.设置餐台 != 0);
     // Restoring a copy replaces everyone's data: the manager's, like the users.
     main->工具菜单.setEntryEnabled(main->工具菜单.indexOf("数据备份"), s.permissions.设置用户 != 0);
 

@@ -137,6 +137,7 @@ bool ComboBox::type(const std::string& text) {
         if (m_items[i] == text) m_selected = static_cast<int>(i);
     m_text = text;
     changed();
+    if (onTyped) onTyped();
     return true;
 }
 

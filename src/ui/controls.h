@@ -209,6 +209,8 @@ class ComboBox : public ItemControl {
     void select(int index) override;
     // A person types into the editable text.
     bool type(const std::string& text);
+    // A person changed the editable text (raised by type).
+    std::function<void()> onTyped;
 
   private:
     bool m_editable;
