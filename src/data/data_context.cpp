@@ -122,7 +122,6 @@ void addOwnTables(SqliteDB& database) {
         "INTEGER, "
         "人均消费 INTEGER, 删除单数 INTEGER, 删除金额 INTEGER, 应有现金 INTEGER, 清点现金 INTEGER, "
         "差额 INTEGER, 操作员 TEXT, 日结时间 TEXT");
-    addReportCache(database);
     // Rights beyond the ten: whoever may set up users gets them all when they first exist.
     database.createIfMissing(
         "table", "用户权限",
@@ -183,6 +182,8 @@ void addOwnTables(SqliteDB& database) {
     database.createIndexIfMissing("索引_账单调整_单号", "账单调整", "单号");
     database.createIndexIfMissing("索引_菜品口味_单号", "菜品口味", "单号");
     database.createIndexIfMissing("索引_菜品助记码_菜品", "菜品助记码", "菜品");
+    // Last: the report's triggers watch tables made above.
+    addReportCache(database);
 }
 
 bool carryCategoryToPrinters(SqliteDB& database, const std::string& old,

@@ -22,8 +22,10 @@ constexpr Watched kWatched[] = {
      "SELECT 时间 AS t FROM 流水 WHERE 单号 = OLD.单号"},
     {"结账", "SELECT 时间 AS t FROM 流水 WHERE 单号 = NEW.单号",
      "SELECT 时间 AS t FROM 流水 WHERE 单号 = OLD.单号"},
+    {"账单调整", "SELECT 时间 AS t FROM 流水 WHERE 单号 = NEW.单号",
+     "SELECT 时间 AS t FROM 流水 WHERE 单号 = OLD.单号"},
 };
-constexpr int kTriggers = 3 * 3;
+constexpr int kTriggers = 4 * 3;
 
 std::string noted(const std::string& select) {
     // A time that is no text still names the order's day as the journal reads it.

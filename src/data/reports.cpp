@@ -67,14 +67,23 @@ bool ReportOrders::forEachLine(const Line& line) {
 bool ReportOrders::forEachPayment(const Payment& payment) {
     return read(
         "SELECT k.单号, k.付款方式, CAST(k.实收 AS INTEGER), CAST(k.找零 AS INTEGER) "
-        "FROM 结账 k WHERE k.单号 >= ?1 AND k.单号 <= ?2 "
-        "AND k.rowid = (SELECT min(rowid) FROM 结账 WHERE 单号 = k.单号)",
+        "FROM 结账 k WHERE k.单号 >= ?1 AND k.单号 <= ?2",
         "SELECT k.单号, k.付款方式, CAST(k.实收 AS INTEGER), CAST(k.找零 AS INTEGER) "
-        "FROM temp.报表单号 n CROSS JOIN 结账 k ON k.单号 = n.单号 "
-        "WHERE k.rowid = (SELECT min(rowid) FROM 结账 WHERE 单号 = n.单号)",
+        "FROM temp.报表单号 n CROSS JOIN 结账 k ON k.单号 = n.单号",
         [&](sqlite3_stmt* s) {
             payment(columnView(s, 0), columnView(s, 1), sqlite3_column_int64(s, 2),
                     sqlite3_column_int64(s, 3));
+        });
+}
+
+bool ReportOrders::forEachAdjustment(const Adjustment& adjustment) {
+    if (!m_db || !m_db->exists("table", "账单调整")) return true;
+    return read(
+        "SELECT 单号, 类型, CAST(金额 AS INTEGER) FROM 账单调整 WHERE 单号 >= ?1 AND 单号 <= ?2",
+        "SELECT a.单号, a.类型, CAST(a.金额 AS INTEGER) "
+        "FROM temp.报表单号 n CROSS JOIN 账单调整 a ON a.单号 = n.单号",
+        [&](sqlite3_stmt* s) {
+            adjustment(columnView(s, 0), columnView(s, 1), sqlite3_column_int64(s, 2));
         });
 }
 

@@ -29,10 +29,14 @@ class ReportOrders {
         std::function<void(std::string_view number, std::string_view dish,
                            std::string_view category, long long quantity, long long amount)>;
     bool forEachLine(const Line& line);
-    // Their 结账 rows, the first of each order.
+    // Their 结账 rows: a bill paid several ways has one a payment.
     using Payment = std::function<void(std::string_view number, std::string_view method,
                                        long long received, long long change)>;
     bool forEachPayment(const Payment& payment);
+    // Their 账单调整 rows (a file from before them has none).
+    using Adjustment =
+        std::function<void(std::string_view number, std::string_view type, long long amount)>;
+    bool forEachAdjustment(const Adjustment& adjustment);
 
   private:
     // The span's statement (its least and greatest numbers as ?1 and ?2), or the listed one.

@@ -41,6 +41,8 @@ struct DishTally {
 struct Figures {
     long long orders = 0, guests = 0, turnover = 0, settled = 0, unsettled = 0, unpaid = 0,
               cashExpected = 0;
+    // Of the settled bills: taken off (≤ 0), added (service, minimum), and the money taken.
+    long long taken = 0, added = 0, received = 0;
     std::map<int, Tally> hours;
     ByName<Tally> methods;
     ByName<DishTally> dishes;
@@ -54,6 +56,9 @@ struct Figures {
         unsettled += day.unsettled;
         unpaid += day.unpaid;
         cashExpected += day.cashExpected;
+        taken += day.taken;
+        added += day.added;
+        received += day.received;
         for (const auto& [hour, t] : day.hours) {
             hours[hour].count += t.count;
             hours[hour].amount += t.amount;
@@ -141,13 +146,13 @@ class Reader {
     std::string_view m_bytes;
 };
 
-constexpr long long kFormat = 1;
+constexpr long long kFormat = 2;  // 2: with what bills took off and added
 
 std::string encode(const Figures& f) {
     Writer w;
     w.number(kFormat);
-    for (long long n :
-         {f.orders, f.guests, f.turnover, f.settled, f.unsettled, f.unpaid, f.cashExpected})
+    for (long long n : {f.orders, f.guests, f.turnover, f.settled, f.unsettled, f.unpaid,
+                        f.cashExpected, f.taken, f.added, f.received})
         w.number(n);
     w.number(static_cast<long long>(f.hours.size()));
     for (const auto& [hour, t] : f.hours) {
@@ -174,8 +179,8 @@ std::optional<Figures> decode(std::string_view bytes) {
     Figures f;
     long long format = 0, n = 0, hour = 0;
     if (!r.number(format) || format != kFormat) return std::nullopt;
-    for (long long* field :
-         {&f.orders, &f.guests, &f.turnover, &f.settled, &f.unsettled, &f.unpaid, &f.cashExpected})
+    for (long long* field : {&f.orders, &f.guests, &f.turnover, &f.settled, &f.unsettled, &f.unpaid,
+                             &f.cashExpected, &f.taken, &f.added, &f.received})
         if (!r.number(*field)) return std::nullopt;
     if (!r.count(n)) return std::nullopt;
     for (long long i = 0; i < n; ++i) {
@@ -273,33 +278,54 @@ bool workOut(data::DataContext& data, data::SqliteTable& journal, int from, int 
         });
     if (!linesRead) return false;
 
-    // How the settled orders were paid; one settled before payments were kept was cash.
+    // How the settled orders were paid, every payment of a bill; one settled before payments
+    // were kept was cash.
     struct Payment {
         std::string method;
         long long received = 0, change = 0;
     };
-    ByName<Payment> paymentOf;
-    const bool paymentsRead = orders.forEachPayment([&](std::string_view number,
-                                                        std::string_view method, long long received,
-                                                        long long change) {
-        if (dayOfNumber.count(number))
-            paymentOf.emplace(std::string(number), Payment{std::string(method), received, change});
-    });
+    ByName<std::vector<Payment>> paymentsOf;
+    const bool paymentsRead =
+        orders.forEachPayment([&](std::string_view number, std::string_view method,
+                                  long long received, long long change) {
+            if (dayOfNumber.count(number))
+                entry(paymentsOf, number).push_back({std::string(method), received, change});
+        });
     if (!paymentsRead) return false;
+    struct Adjusted {
+        long long taken = 0, added = 0;
+    };
+    ByName<Adjusted> adjustedOf;
+    const bool adjustmentsRead = orders.forEachAdjustment(
+        [&](std::string_view number, std::string_view type, long long amount) {
+            if (!dayOfNumber.count(number)) return;
+            auto& a = entry(adjustedOf, number);
+            (type == "服务费" || type == "最低消费" ? a.added : a.taken) += amount;
+        });
+    if (!adjustmentsRead) return false;
     for (const Settled& s : settled) {
-        const auto it = paymentOf.find(numbers[s.number]);
-        if (it == paymentOf.end()) {
+        const std::string& number = numbers[s.number];
+        if (const auto it = adjustedOf.find(number); it != adjustedOf.end()) {
+            s.day->taken += it->second.taken;
+            s.day->added += it->second.added;
+        }
+        const auto it = paymentsOf.find(number);
+        if (it == paymentsOf.end()) {
             auto& cash = entry(s.day->methods, "现金");
             ++cash.count;
             cash.amount += s.amount;
             s.day->cashExpected += s.amount;
+            s.day->received += s.amount;
             continue;
         }
-        auto& method = entry(s.day->methods, it->second.method);
-        ++method.count;
-        method.amount += s.amount;
-        if (it->second.method == "现金")
-            s.day->cashExpected += it->second.received - std::max(0LL, it->second.change);
+        std::set<std::string_view> counted;  // an order counts once for each way it was paid
+        for (const Payment& p : it->second) {
+            auto& method = entry(s.day->methods, p.method);
+            if (counted.insert(p.method).second) ++method.count;
+            method.amount += p.received - p.change;
+            s.day->received += p.received - p.change;
+            if (p.method == "现金") s.day->cashExpected += p.received - std::max(0LL, p.change);
+        }
     }
     return true;
 }
@@ -376,6 +402,9 @@ bool buildReport(data::DataContext& data, const util::CalendarTime& first,
     report.unsettled = total.unsettled;
     report.unpaid = total.unpaid;
     report.cashExpected = total.cashExpected;
+    report.taken = total.taken;
+    report.added = total.added;
+    report.received = total.received;
     report.perGuest = report.guests > 0 ? report.turnover / report.guests : 0;
     for (const auto& [hour, t] : total.hours) {
         char name[8];
@@ -396,6 +425,20 @@ bool buildReport(data::DataContext& data, const util::CalendarTime& first,
     // A method another program wrote, after the cash desk's, by name.
     std::map<std::string, Tally> others(total.methods.begin(), total.methods.end());
     for (const auto& [name, t] : others) report.methods.push_back({name, t.count, t.amount});
+
+    // Cash put into or taken out of the drawer on those days is in it, or not, at the close.
+    data::SqliteTable moves;
+    if (moves.open("现金收支", data.database)) {
+        const std::string from = isoDay(first) + " 00:00:00", to = isoDay(last) + " 23:59:59";
+        for (bool more = moves.moveFirst(); more; more = moves.skip()) {
+            const std::string time = moves.readText("时间");
+            if (time < from || time > to) continue;
+            report.cashMoved +=
+                (moves.readText("类型") == "取出" ? -1LL : 1LL) * moves.readInt("金额");
+        }
+        if (moves.readFailed()) return false;
+    }
+    report.cashExpected += report.cashMoved;
 
     // Orders deleted on those days, by the day of their deletion.
     data::SqliteTable deleted;

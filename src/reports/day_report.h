@@ -25,7 +25,11 @@ struct Report {
     std::vector<Count> hours;                       // "18时", earliest first
     std::vector<Count> days;                        // "2025-03-07", for the chart
     long long cashExpected = 0;  // what went into the drawer: cash received less change
-    long long unpaid = 0;        // orders not settled yet
+    // Of the settled bills: comps, discounts and 抹零 (≤ 0); service charges and minimums; the
+    // money taken (every payment less its change).
+    long long taken = 0, added = 0, received = 0;
+    long long cashMoved = 0;  // put into the drawer less taken out, outside sales
+    long long unpaid = 0;     // orders not settled yet
 };
 
 // False when the journal or the lines could not be read whole. Days before `today` are kept

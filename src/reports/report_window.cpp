@@ -141,6 +141,20 @@ void ReportWindow::query() {
         }
     超级列表框_汇总.addRow({"退菜数量", std::to_string(voids)});
     超级列表框_汇总.addRow({"退菜金额", std::to_string(voided)});
+    // What bills took off and added, and the money taken: as closed, for a closed day.
+    long long taken = r.taken, added = r.added, received = r.received;
+    data::SqliteTable extra;
+    if (closed && extra.open("日结附加", m_app.data().database))
+        for (int n : extra.findAll("日期", isoDay(日期框_开始.date())))
+            if (extra.moveTo(n)) {
+                taken = extra.readInt("优惠合计");
+                added = extra.readInt("附加合计");
+                received = extra.readInt("实收金额");
+            }
+    extra.close();
+    超级列表框_汇总.addRow({"优惠合计", std::to_string(taken)});
+    超级列表框_汇总.addRow({"附加合计", std::to_string(added)});
+    超级列表框_汇总.addRow({"实收金额", std::to_string(received)});
     标签_日结.setText(closed ? "已日结" : "");
     showCash(r, closed ? &closes : nullptr);
 
@@ -285,8 +299,10 @@ void ReportWindow::closeDay() {
             ui::Icon::Question, ui::Buttons::YesNo) != ui::Answer::Yes)
         return;
     const std::vector<long long> figures = summaryOf(r);
-    bool written = closes.open("日结", m_app.data().database) && closes.addNew() &&
-                   closes.write("日期", isoDay(日期框_开始.date()));
+    auto& database = m_app.data().database;
+    // The close and its further figures are kept together or not at all.
+    bool written = database.beginTransaction() && closes.open("日结", database) &&
+                   closes.addNew() && closes.write("日期", isoDay(日期框_开始.date()));
     for (size_t i = 0; written && i < figures.size(); ++i)
         written = closes.write(kSummary[i], static_cast<std::int64_t>(figures[i]));
     written = written && closes.write("应有现金", static_cast<std::int64_t>(r.cashExpected)) &&
@@ -295,7 +311,17 @@ void ReportWindow::closeDay() {
               closes.write("操作员", m_app.session().currentUser) &&
               closes.write("日结时间", util::dateText(m_app.desktop().now())) && closes.update();
     closes.close();
+    data::SqliteTable extra;
+    written = written && extra.open("日结附加", database) && extra.addNew() &&
+              extra.write("日期", isoDay(日期框_开始.date())) &&
+              extra.write("优惠合计", static_cast<std::int64_t>(r.taken)) &&
+              extra.write("附加合计", static_cast<std::int64_t>(r.added)) &&
+              extra.write("实收金额", static_cast<std::int64_t>(r.received)) &&
+              extra.write("现金收支", static_cast<std::int64_t>(r.cashMoved)) && extra.update() &&
+              database.commitTransaction();
+    extra.close();
     if (!written) {
+        database.rollbackTransaction();
         m_app.message("日结失败，请检查！", kWarn);
         return;
     }

@@ -350,7 +350,8 @@ TEST(DemoDatabase, HasTheSixTablesAndThoseOfItsOwnAndRefusesToOverwrite) {
                  "SELECT group_concat(name, ',') FROM sqlite_master WHERE "
                  "type='table'"),
         "用户,流水,明细,菜品,餐台,分类,显示设置,打印机,打印设置,打印任务,送厨记录,备份设置,"
-        "结账,删除记录,日结,报表缓存,报表变动,用户权限,操作记录,原因,菜品助记码,口味,菜品口味");
+        "结账,删除记录,日结,用户权限,操作记录,原因,菜品助记码,口味,菜品口味,账单调整,餐台收费,"
+        "不打折分类,现金收支,日结附加,报表缓存,报表变动");
     EXPECT_EQ(querySql(path, "SELECT 用户 || 密码 || 设置用户 FROM 用户"), "经理8888881");
     EXPECT_EQ(querySql(path, "SELECT count(*) FROM 分类"), "5");
     EXPECT_EQ(querySql(path, "SELECT 菜品 FROM 菜品 WHERE 菜品 LIKE '宫保%'"), "宫保鸡丁/28元");

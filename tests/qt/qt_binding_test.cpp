@@ -155,7 +155,7 @@ TEST_F(QtBindingTest, LoggingInThroughTheWidgetsFillsTheMainWindow) {
         }
     });
     clickToolbar("系统设置");
-    EXPECT_EQ(entries, (QStringList{q("用户设置+"), q("餐厅设置+"), q("口味设置+"), q("公告设置+"),
+    EXPECT_EQ(entries, (QStringList{q("用户设置+"), q("餐厅设置+"), q("口味设置+"), q("收银设置+"), q("公告设置+"),
                                     q("打印设置+"), q("数据备份+"), q("显示比例+")}));
     EXPECT_TRUE(messages.isEmpty());
 }
