@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "checkout/checkout_window.h"
+#include "checkout/split_bill_window.h"
 #include "core/app_context.h"
 #include "core/bill_adjustments.h"
 #include "core/shared_lists.h"
@@ -56,10 +58,23 @@ void TableBoardWindow::refresh(bool tell) {
     }
     // A party still eating at a table renamed or deleted in the settings stays on the board,
     // under the table name its order keeps, after the tables set up.
-    const size_t setUp = tables.size();
-    for (const auto& order : orders)
-        if (std::find(tables.begin(), tables.end(), order.table) == tables.end())
+    // A bill split off a table ("大厅1号-1") sits right after it.
+    const std::vector<std::string> setUp = tables;
+    std::set<std::string> gone;
+    for (const auto& order : orders) {
+        if (std::find(tables.begin(), tables.end(), order.table) != tables.end()) continue;
+        const auto dash = order.table.rfind('-');
+        const std::string base = dash == std::string::npos ? "" : order.table.substr(0, dash);
+        auto at = std::find(tables.begin(), tables.end(), base);
+        if (base.empty() || std::find(setUp.begin(), setUp.end(), base) == setUp.end()) {
             tables.push_back(order.table);
+            gone.insert(order.table);
+            continue;
+        }
+        while (at + 1 != tables.end() && (at + 1)->starts_with(base + "-") && *(at + 1) < order.table)
+            ++at;
+        tables.insert(at + 1, order.table);
+    }
     m_tables = std::move(tables);
     m_orders = std::move(orders);
     const util::DateTime now = util::fromCalendar(m_app.desktop().now());
@@ -80,7 +95,7 @@ void TableBoardWindow::refresh(bool tell) {
                          {"就餐中", std::to_string(order->guests) + "人",
                           std::to_string(minutes) + "分钟", std::to_string(order->amount) + "元"},
                          minutes > kLongMeal ? 2 : 1});
-        if (i >= setUp) tiles.back().lines.front() = "就餐中（已删除）";
+        if (gone.count(table)) tiles.back().lines.front() = "就餐中（已删除）";
     }
     图块框_餐台.setTiles(std::move(tiles));
 }
@@ -119,6 +134,7 @@ void TableBoardWindow::menuAsked(int index) {
     餐台菜单.setEntryEnabled(餐台菜单.indexOf("换台"), eating && permissions.开台 != 0);
     餐台菜单.setEntryEnabled(餐台菜单.indexOf("并台"), eating && permissions.开台 != 0);
     餐台菜单.setEntryEnabled(餐台菜单.indexOf("结账"), eating && permissions.结账 != 0);
+    餐台菜单.setEntryEnabled(餐台菜单.indexOf("拆单"), eating && permissions.结账 != 0);
     m_app.desktop().popupMenu(餐台菜单);
 }
 
@@ -127,6 +143,14 @@ void TableBoardWindow::menuChosen(int entry) {
     const OpenOrder* order = orderAt(m_tables[static_cast<size_t>(m_menuTile)]);
     if (!order) return;
     const std::string& chosen = 餐台菜单.entries()[static_cast<size_t>(entry)].text;
+    if (chosen == "拆单") {
+        if (checkout::splitOrder(m_app, *this, order->number)) {
+            if (auto* cash = m_app.checkoutWindow()) cash->RefreshCheckoutWindow();
+            if (auto* desk = m_app.orderWindow()) desk->RefreshOpenTableList(desk->标签_当前操作.text());
+            refresh();
+        }
+        return;
+    }
     if (chosen == "结账") {
         m_app.openCheckoutWindow();
         auto* cash = m_app.checkoutWindow();

@@ -24,7 +24,7 @@ class TableBoardWindow : public ui::Window {
     ui::Label 标签_提示{*this, "标签_提示", "", {12, 8, 700, 24}, nullptr, true};
     ui::TileBoard 图块框_餐台{*this, "图块框_餐台", {4, 38, 1016, 588}};
     ui::Timer 时钟_刷新{*this, "时钟_刷新", 60000};
-    ui::PopupMenu 餐台菜单{"餐台菜单", {"换台", "并台", "结账"}};
+    ui::PopupMenu 餐台菜单{"餐台菜单", {"换台", "并台", "拆单", "结账"}};
 
   private:
     enum class Picking { None, Move, Merge };

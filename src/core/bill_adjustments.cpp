@@ -58,6 +58,20 @@ bool removeAdjustments(data::DataContext& data, const std::string& number, const
     return !table->readFailed();
 }
 
+bool removeReckonedAdjustments(data::DataContext& data, const std::string& number) {
+    const data::CursorUse table(data, data.adjustmentCursor);
+    if (!table->isOpen()) return true;
+    const std::vector<int> rows = table->findAll("单号", number);
+    for (auto r = rows.rbegin(); r != rows.rend(); ++r) {
+        if (!table->moveTo(*r)) return false;
+        const std::string type = table->readText("类型");
+        if ((type == "抹零" || type == "最低消费" || (type == "服务费" && table->readInt("金额") != 0)) &&
+            !table->deleteCurrent())
+            return false;
+    }
+    return !table->readFailed();
+}
+
 bool carryAdjustments(data::DataContext& data, const std::string& from, const std::string& to) {
     std::vector<Adjustment> moving, staying;
     if (!readAdjustments(data, from, moving)) return false;

@@ -32,6 +32,10 @@ bool addAdjustment(data::DataContext& data, const std::string& number, const Adj
 bool removeAdjustments(data::DataContext& data, const std::string& number,
                        const std::string& type = {}, const std::string& dish = {});
 
+// A reopened bill keeps what was decided for it (comps, rates, a waived service charge) and
+// loses what settling reckoned (抹零, the minimum's top-up, the service charge).
+bool removeReckonedAdjustments(data::DataContext& data, const std::string& number);
+
 // A party merged into order `to` brings its comps and discounts (the whole-bill rate of `to`
 // stands when both have one); inside the caller's transaction.
 bool carryAdjustments(data::DataContext& data, const std::string& from, const std::string& to);

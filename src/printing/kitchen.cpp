@@ -6,6 +6,7 @@
 #include <set>
 
 #include "core/app_context.h"
+#include "core/bill_adjustments.h"
 #include "core/dish_notes.h"
 #include "data/sqlite_db.h"
 #include "data/sqlite_table.h"
@@ -248,6 +249,15 @@ KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
     }
     const auto notes = core::readDishNotes(app.data(), order.number);
     const auto renoted = changedNotes(notes, sent, now);
+    // A comped dish the kitchen has not had yet goes out marked: the runner knows not to bill it.
+    std::vector<core::Adjustment> adjustments;
+    core::readAdjustments(app.data(), order.number, adjustments);
+    const auto comped = core::compedDishes(adjustments);
+    const auto compedNow = [&](const Change& c) {
+        const auto it = comped.find(c.dish);
+        const long long before = sent.count(c.dish) ? sent.at(c.dish) : 0;
+        return it == comped.end() ? 0LL : std::clamp(it->second - before, 0LL, c.by);
+    };
     for (const auto& [dish, note] : notes) state->note[dish] = note.note;
     for (const auto& [dish, note] : renoted) {
         state->target.emplace(dish, now.at(dish));
@@ -266,6 +276,8 @@ KitchenSend sendToKitchen(core::AppContext& app, const KitchenOrder& order,
                 if (!titled) t.title(first ? "厨房单" : added ? "加菜" : "退菜");
                 titled = true;
                 t.bigDish(c.dish, std::to_string(c.by > 0 ? c.by : -c.by));
+                if (added && compedNow(c) > 0)
+                    t.text("  （赠）" + std::to_string(compedNow(c)) + "份");
                 if (added && !state->note[c.dish].empty()) t.text("  ※" + state->note[c.dish]);
                 carried.push_back(c.dish);
             }

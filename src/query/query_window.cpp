@@ -1,6 +1,8 @@
 #include "query/query_window.h"
 
 #include "checkout/checkout_window.h"
+#include "checkout/checkout_window.h"
+#include "checkout/reopen_bill.h"
 #include "core/app_context.h"
 #include "core/bill_adjustments.h"
 #include "core/dish_notes.h"
@@ -41,6 +43,7 @@ QueryWindow::QueryWindow(core::AppContext& app)
     按钮_删除.onClick = [this] { DeleteSelectedOrder(); };
     按钮_流水导出.onClick = [this] { ExportJournalList(); };
     按钮_单台导出.onClick = [this] { ExportSelectedOrder(); };
+    按钮_反结账.onClick = [this] { reopen(); };
 }
 
 void QueryWindow::created() {
@@ -60,6 +63,7 @@ void QueryWindow::applyPermission(const core::PermissionSet& permissions) {
     按钮_删除.setEnabled(permissions.删除 != 0);
     按钮_流水导出.setEnabled(permissions.流水导出 != 0);
     按钮_单台导出.setEnabled(permissions.单台导出 != 0);
+    按钮_反结账.setEnabled(permissions.结账 != 0);
 }
 
 QueryWindow::Journal QueryWindow::newJournal() {
@@ -133,6 +137,8 @@ void QueryWindow::clearListsAndTotals() {
     超级列表框_明细.clearRows();
     for (ui::Label* total : {&标签_人数合计, &标签_金额合计, &标签_已结合计, &标签_未结合计})
         total->setText("0");
+    标签_优惠.setText("");
+    标签_实收.setText("");
 }
 
 void QueryWindow::QueryAllOrders() {
@@ -220,6 +226,37 @@ void QueryWindow::ShowOrderLines() {
     标签_台号.setText(超级列表框_流水.cell(current, 台号));
     标签_人数.setText(超级列表框_流水.cell(current, 人数));
     标签_金额.setText(超级列表框_流水.cell(current, 总金额));
+    showPaid(超级列表框_流水.cell(current, 系统单号), 超级列表框_流水.cell(current, 结账状态) == "已结账");
+}
+
+void QueryWindow::showPaid(const std::string& number, bool settled) {
+    long long taken = 0, paid = 0;
+    std::vector<core::Adjustment> adjustments;
+    data::SqliteTable payments;
+    if (settled && core::readAdjustments(m_app.data(), number, adjustments) &&
+        payments.open("结账", m_app.data().database)) {
+        for (const auto& a : adjustments)
+            if (a.type != "服务费" && a.type != "最低消费") taken += a.amount;
+        for (int n : payments.findAll("单号", number))
+            if (payments.moveTo(n)) paid += payments.readInt("实收") - payments.readInt("找零");
+    }
+    const bool shown = settled && !payments.readFailed();
+    标签_优惠.setText(shown ? "优惠：" + std::to_string(taken) : "");
+    标签_实收.setText(shown ? "实收：" + std::to_string(paid) : "");
+}
+
+void QueryWindow::reopen() {
+    const int current = 超级列表框_流水.currentRow();
+    if (current < 0 || 超级列表框_流水.cell(current, 结账状态) != "已结账") {
+        m_app.message("请选择已结账的单据！", kWarn);
+        return;
+    }
+    if (!checkout::reopenBill(m_app, *this, 超级列表框_流水.cell(current, 系统单号))) return;
+    repeatQuery();
+    if (auto* desk = m_app.checkoutWindow()) desk->RefreshCheckoutWindow();
+    if (auto* order = m_app.orderWindow())
+        order->RefreshOpenTableList(order->标签_当前操作.text());
+    m_app.refreshBoard();
 }
 
 bool QueryWindow::traceDeletion(data::SqliteTable& journal, const std::string& detail) {
@@ -310,6 +347,10 @@ void QueryWindow::DeleteSelectedOrder() {
         if (auto* checkout = m_app.checkoutWindow()) checkout->RefreshCheckoutWindow();
         m_app.refreshBoard();
     }
+    repeatQuery();
+}
+
+void QueryWindow::repeatQuery() {
     switch (m_app.session().lastQueryKind) {
         case kByNumber:
             QueryOrderByNumber();

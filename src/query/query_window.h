@@ -92,8 +92,16 @@ class QueryWindow : public ui::Window {
     ui::Label 标签_金额{*this, "标签_金额", "", {806, 520, 160, 24}, &分组框1};
     ui::Button 按钮_单台导出{
         *this, "按钮_单台导出", "单台导出Excel", {806, 565, 160, 32}, &分组框1};
+    // A settled bill: what was taken off it and the money taken; reopening it.
+    ui::Label 标签_优惠{*this, "标签_优惠", "", {745, 342, 120, 22}, &分组框1, true};
+    ui::Label 标签_实收{*this, "标签_实收", "", {870, 342, 140, 22}, &分组框1, true};
+    ui::Button 按钮_反结账{*this, "按钮_反结账", "反结账", {714, 565, 86, 32}, &分组框1};
 
   private:
+    void showPaid(const std::string& number, bool settled);
+    // The query last made, again (after a change).
+    void repeatQuery();
+    void reopen();
     // The 删除记录 row of the journal record current on `journal`, with its lines as text.
     bool traceDeletion(data::SqliteTable& journal, const std::string& detail);
     struct Totals {

@@ -5,6 +5,7 @@
 #include "core/journal_days.h"
 #include "data/reports.h"
 #include "reports/audit_window.h"
+#include "reports/cash_movement_window.h"
 #include "reports/xlsx_export.h"
 #include "rights/trace.h"
 #include "util/text.h"
@@ -31,6 +32,7 @@ ReportWindow::ReportWindow(core::AppContext& app)
     按钮_导出.onClick = [this] { exportWorkbook(); };
     按钮_打印.onClick = [this] { print(); };
     按钮_操作记录.onClick = [this] { openAudit(); };
+    按钮_现金收支.onClick = [this] { moveCash(); };
     onCloseRequested = [this] { destroy(); };
 }
 
@@ -49,6 +51,7 @@ void ReportWindow::applyPermission(const core::PermissionSet& permissions) {
              &按钮_操作记录})
         c->setEnabled(permissions.查询 != 0);
     按钮_导出.setEnabled(permissions.流水导出 != 0);
+    按钮_现金收支.setEnabled(permissions.结账 != 0);
     if (permissions.查询 != 0) return;
     // The figures are not for a user who may not look at the journal.
     for (ui::ReportList* list : {&超级列表框_汇总, &超级列表框_付款方式, &超级列表框_时段,
@@ -228,6 +231,12 @@ printing::Ticket ReportWindow::reportTicket(int paperMm, const printing::ShopTex
 void ReportWindow::openAudit() {
     AuditWindow window(m_app, 日期框_开始.date(), 日期框_结束.date());
     if (window.refresh()) m_app.showDialog(window, *this);
+}
+
+void ReportWindow::moveCash() {
+    CashMovementWindow window(m_app);
+    m_app.showDialog(window, *this);
+    if (window.kept() && m_app.session().permissions.查询 != 0) query();
 }
 
 void ReportWindow::print() {

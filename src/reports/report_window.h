@@ -71,8 +71,11 @@ class ReportWindow : public ui::Window {
     ui::Label 标签_差额{*this, "标签_差额", "", {532, 606, 260, 22}, nullptr, true};
     // What was taken off orders over the span, and by whom.
     ui::Button 按钮_操作记录{*this, "按钮_操作记录", "操作记录", {916, 603, 104, 26}};
+    // Cash into or out of the drawer outside a sale (a float, a banking run).
+    ui::Button 按钮_现金收支{*this, "按钮_现金收支", "现金收支", {806, 603, 104, 26}};
 
   private:
+    void moveCash();
     void openAudit();
     void query();
     // The cash line of the one day shown: expected, and counted with the difference once closed.
