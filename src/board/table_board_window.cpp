@@ -71,7 +71,8 @@ void TableBoardWindow::refresh(bool tell) {
             gone.insert(order.table);
             continue;
         }
-        while (at + 1 != tables.end() && (at + 1)->starts_with(base + "-") && *(at + 1) < order.table)
+        while (at + 1 != tables.end() && (at + 1)->starts_with(base + "-") &&
+               *(at + 1) < order.table)
             ++at;
         tables.insert(at + 1, order.table);
     }
@@ -146,7 +147,8 @@ void TableBoardWindow::menuChosen(int entry) {
     if (chosen == "拆单") {
         if (checkout::splitOrder(m_app, *this, order->number)) {
             if (auto* cash = m_app.checkoutWindow()) cash->RefreshCheckoutWindow();
-            if (auto* desk = m_app.orderWindow()) desk->RefreshOpenTableList(desk->标签_当前操作.text());
+            if (auto* desk = m_app.orderWindow())
+                desk->RefreshOpenTableList(desk->标签_当前操作.text());
             refresh();
         }
         return;

@@ -222,6 +222,8 @@ void CheckoutWindow::splitBill() {
     if (!selectedOrder(number, lines)) return;
     if (splitOrder(m_app, *this, number)) {
         RefreshCheckoutWindow();
+        if (auto* order = m_app.orderWindow())
+            order->RefreshOpenTableList(order->标签_当前操作.text());
         m_app.refreshBoard();
     }
 }

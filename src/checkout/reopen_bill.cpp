@@ -27,8 +27,8 @@ bool reopenBill(core::AppContext& app, ui::Window& owner, const std::string& num
     auto& data = app.data();
     const rights::Approval approval = rights::askApproval(app, owner, "反结账");
     if (!approval.granted) return false;
-    if (app.desktop().messageBox("确定要反结账单号" + number + "吗？", "信息：",
-                                 ui::Icon::Question, ui::Buttons::YesNo) != ui::Answer::Yes)
+    if (app.desktop().messageBox("确定要反结账单号" + number + "吗？", "信息：", ui::Icon::Question,
+                                 ui::Buttons::YesNo) != ui::Answer::Yes)
         return false;
     const auto typed = app.desktop().inputBox("请输入反结账原因：", "反结账", "结错账");
     if (!typed) return false;
@@ -71,7 +71,8 @@ bool reopenBill(core::AppContext& app, ui::Window& owner, const std::string& num
     for (auto it = rows.rbegin(); ok && it != rows.rend(); ++it) {
         ok = payments.moveTo(*it);
         const long long taken = payments.readInt("实收") - payments.readInt("找零");
-        paid = payments.readText("付款方式") + std::to_string(taken) + (paid.empty() ? "" : "、") + paid;
+        paid = payments.readText("付款方式") + std::to_string(taken) + (paid.empty() ? "" : "、") +
+               paid;
         amount += taken;
         ok = ok && payments.deleteCurrent();
     }
@@ -80,9 +81,9 @@ bool reopenBill(core::AppContext& app, ui::Window& owner, const std::string& num
     ok = ok && core::removeReckonedAdjustments(data, number);
     const std::string& me = app.session().currentUser;
     ok = ok &&
-         rights::writeTrace(data, {rights::traceTime(app.desktop().now()), number, table, "反结账",
-                                   "", 0, amount, reason + (paid.empty() ? "" : "；" + paid), me,
-                                   approval.approver, 0}) &&
+         rights::writeTrace(
+             data, {rights::traceTime(app.desktop().now()), number, table, "反结账", "", 0, amount,
+                    reason + (paid.empty() ? "" : "；" + paid), me, approval.approver, 0}) &&
          data.database.commitTransaction();
     if (!ok) {
         data.database.rollbackTransaction();

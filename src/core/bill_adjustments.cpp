@@ -65,7 +65,8 @@ bool removeReckonedAdjustments(data::DataContext& data, const std::string& numbe
     for (auto r = rows.rbegin(); r != rows.rend(); ++r) {
         if (!table->moveTo(*r)) return false;
         const std::string type = table->readText("类型");
-        if ((type == "抹零" || type == "最低消费" || (type == "服务费" && table->readInt("金额") != 0)) &&
+        if ((type == "抹零" || type == "最低消费" ||
+             (type == "服务费" && table->readInt("金额") != 0)) &&
             !table->deleteCurrent())
             return false;
     }

@@ -1,7 +1,6 @@
 #include "query/query_window.h"
 
 #include "checkout/checkout_window.h"
-#include "checkout/checkout_window.h"
 #include "checkout/reopen_bill.h"
 #include "core/app_context.h"
 #include "core/bill_adjustments.h"
@@ -226,7 +225,8 @@ void QueryWindow::ShowOrderLines() {
     标签_台号.setText(超级列表框_流水.cell(current, 台号));
     标签_人数.setText(超级列表框_流水.cell(current, 人数));
     标签_金额.setText(超级列表框_流水.cell(current, 总金额));
-    showPaid(超级列表框_流水.cell(current, 系统单号), 超级列表框_流水.cell(current, 结账状态) == "已结账");
+    showPaid(超级列表框_流水.cell(current, 系统单号),
+             超级列表框_流水.cell(current, 结账状态) == "已结账");
 }
 
 void QueryWindow::showPaid(const std::string& number, bool settled) {
@@ -254,8 +254,7 @@ void QueryWindow::reopen() {
     if (!checkout::reopenBill(m_app, *this, 超级列表框_流水.cell(current, 系统单号))) return;
     repeatQuery();
     if (auto* desk = m_app.checkoutWindow()) desk->RefreshCheckoutWindow();
-    if (auto* order = m_app.orderWindow())
-        order->RefreshOpenTableList(order->标签_当前操作.text());
+    if (auto* order = m_app.orderWindow()) order->RefreshOpenTableList(order->标签_当前操作.text());
     m_app.refreshBoard();
 }
 
