@@ -46,7 +46,7 @@ std::optional<BillFigures> reckonBill(long long lines, const std::vector<BillLin
         c += back;
         for (auto& [dish, off] : f.lineDiscountOf) {
             const long long line = std::min(1 - c, -off);
-            if (line <= 0) break;
+            if (line <= 0) continue;
             off += line;
             f.lineDiscounts += line;
             c += line;

@@ -752,7 +752,7 @@ TEST_F(QtBindingTest, TheBoardsTilesAreTouchedAndTheirMenuComesOnARightClickOrAL
                             taken->mapToGlobal(QPoint(10, 10)));
     QApplication::sendEvent(taken, &right);
     desktop.syncAll();
-    EXPECT_EQ(shown, (QStringList{q("换台+"), q("并台+"), q("结账+")}));
+    EXPECT_EQ(shown, (QStringList{q("换台+"), q("并台+"), q("拆单+"), q("结账+")}));
     EXPECT_EQ(find<QLabel>(board, "标签_提示")->text(), q("请点击要换到的空闲餐台"));
     QTest::keyClick(desktop.widgetOf(*board), Qt::Key_Escape);
     desktop.syncAll();
@@ -764,7 +764,7 @@ TEST_F(QtBindingTest, TheBoardsTilesAreTouchedAndTheirMenuComesOnARightClickOrAL
     QTest::qWait(900);
     QTest::mouseRelease(taken, Qt::LeftButton);  // the end of a long press is no touch
     desktop.syncAll();
-    EXPECT_EQ(shown.size(), 3);
+    EXPECT_EQ(shown.size(), 4);
     EXPECT_EQ(find<QLabel>(board, "标签_提示")->text(), q("请点击要换到的空闲餐台"));
     QTest::mouseClick(find<QPushButton>(board, "包间1号"), Qt::LeftButton);
     desktop.syncAll();
