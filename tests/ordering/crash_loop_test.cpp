@@ -133,9 +133,37 @@ TEST(CrashLoop, KilledMidVoidTheLineTotalSendRecordAndTraceAgree) {
         ASSERT_GE(tickets + kept, voids) << "a void without its ticket after kill " << kill;
     }
     // The driver did void between kills (a slow build voids less in each round).
-    EXPECT_GT(std::stoi(tablora::test::querySql(
-                  db, "SELECT count(*) FROM 操作记录 WHERE 动作 = '退菜'")),
-              5);
+    EXPECT_GT(
+        std::stoi(tablora::test::querySql(db, "SELECT count(*) FROM 操作记录 WHERE 动作 = '退菜'")),
+        5);
+}
+
+// Killed while splitting tables and settling bills paid two ways: no bill is half settled (its
+// payments less change are what it was due, or it has none and is unpaid), no line is lost.
+TEST(CrashLoop, KilledMidSplitOrMixedPaymentNoBillIsHalfWritten) {
+    tablora::test::TempDir dir;
+    const std::string db = tablora::test::makeDemoDatabase(dir);
+    std::mt19937 random(41);
+    for (int kill = 0; kill < 30; ++kill) {
+        ASSERT_NO_FATAL_FAILURE(runAndKill(db, "split", 20 + static_cast<int>(random() % 120)));
+        ASSERT_EQ(tablora::test::querySql(db, kTotalsDisagreeing), "0") << "after kill " << kill;
+        ASSERT_EQ(
+            tablora::test::querySql(
+                db,
+                "SELECT count(*) FROM 流水 j WHERE (状态 = 1) <> EXISTS (SELECT 1 FROM 结账 k "
+                "WHERE k.单号 = j.单号) OR (状态 = 1 AND (SELECT sum(实收 - 找零) FROM 结账 k "
+                "WHERE k.单号 = j.单号) <> 金额 + (SELECT coalesce(sum(金额), 0) FROM 账单调整 "
+                "a WHERE a.单号 = j.单号))"),
+            "0")
+            << "a bill half settled after kill " << kill;
+    }
+    // The driver did split and settle two ways between kills.
+    EXPECT_GT(
+        std::stoi(tablora::test::querySql(db, "SELECT count(*) FROM 结账 WHERE 付款方式 = '微信'")),
+        3);
+    EXPECT_GT(
+        std::stoi(tablora::test::querySql(db, "SELECT count(*) FROM 流水 WHERE 台号 LIKE '%-1'")),
+        3);
 }
 
 // Other programs beside the till: tablora-backup, as cron runs it, and a second start of the
