@@ -25,6 +25,12 @@
 #include "ordering/order_window.h"
 #include "ordering/taste_window.h"
 #include "ordering/void_dish_window.h"
+#include "checkout/discount_window.h"
+#include "checkout/payment_split_window.h"
+#include "checkout/split_bill_window.h"
+#include "reports/cash_movement_window.h"
+#include "rights/gift_window.h"
+#include "settings/cashier_settings_window.h"
 #include "printing/bills.h"
 #include "printing/print_queue.h"
 #include "printing/printer_settings_window.h"
@@ -239,6 +245,56 @@ int main(int argc, char** argv) {
     checkout->编辑框_备注.type("开发票");
     save(desktop, checkout, QStringLiteral("checkout"));
 
+    // The same bill with a service charge and a minimum, a comp and a discount, and the
+    // windows that make them; a bill shared out and one split.
+    {
+        data::SqliteTable charges;
+        if (charges.open("餐台收费", app.data().database) && charges.addNew()) {
+            charges.write("台号", "包间2号");
+            charges.write("服务费率", 10);
+            charges.write("最低消费", 300);
+            charges.update();
+        }
+    }
+    checkout->超级列表框_流水.selectRow(1);
+    checkout->超级列表框_明细.selectRow(0);
+    whenModalShown([&] {
+        auto* w = static_cast<rights::GiftWindow*>(app.window("GiftWindow"));
+        w->组合框_原因.choose(0);
+        save(desktop, w, QStringLiteral("gift"));
+        w->按钮_确定.click();
+    });
+    checkout->按钮_赠送.click();
+    whenModalShown([&] {
+        auto* w = static_cast<checkout::DiscountWindow*>(app.window("DiscountWindow"));
+        w->组合框_折扣.type("88");
+        w->组合框_抹零.choose(1);
+        save(desktop, w, QStringLiteral("discount"));
+        w->按钮_确定.click();
+    });
+    checkout->按钮_优惠.click();
+    save(desktop, checkout, QStringLiteral("checkout-adjusted"));
+    whenModalShown([&] {
+        auto* w = static_cast<checkout::PaymentSplitWindow*>(app.window("PaymentSplitWindow"));
+        w->编辑框_AA人数.type("3");
+        w->按钮_AA.click();
+        w->超级列表框_付款.selectRow(0);
+        w->组合框_付款方式.choose(1);
+        save(desktop, w, QStringLiteral("payment-split"));
+        w->按钮_取消.click();
+    });
+    checkout->按钮_组合支付.click();
+    whenModalShown([&] {
+        auto* w = static_cast<checkout::SplitBillWindow*>(app.window("SplitBillWindow"));
+        w->超级列表框_原单.selectRow(1);
+        w->按钮_移入.click();
+        save(desktop, w, QStringLiteral("split-bill"));
+        w->按钮_取消.click();
+    });
+    checkout->按钮_拆单.click();
+    checkout->超级列表框_流水.selectRow(1);
+    checkout->编辑框_金额.type("400");
+
     // The journal: tonight and a few hundred past orders, one selected with its lines.
     checkout->按钮_结账.click();
     data::addHistory(db, 300, util::localNow());
@@ -277,6 +333,21 @@ int main(int argc, char** argv) {
         app.window("AuditWindow")->destroy();
     });
     static_cast<report::ReportWindow*>(app.window("ReportWindow"))->按钮_操作记录.click();
+    whenModalShown([&] {
+        auto* w = static_cast<report::CashMovementWindow*>(app.window("CashMovementWindow"));
+        w->编辑框_金额.type("500");
+        w->编辑框_说明.type("备用金");
+        save(desktop, w, QStringLiteral("cash-movement"));
+        w->destroy();
+    });
+    static_cast<report::ReportWindow*>(app.window("ReportWindow"))->按钮_现金收支.click();
+    whenModalShown([&] {
+        auto* w = static_cast<settings::CashierSettingsWindow*>(app.window("CashierSettingsWindow"));
+        w->超级列表框_餐台.selectRow(9);
+        save(desktop, w, QStringLiteral("cashier-settings"));
+        w->destroy();
+    });
+    app.openCashierSettings();
     whenModalShown([&] {
         auto* w = app.window("TasteSettingsWindow");
         static_cast<settings::TasteSettingsWindow*>(w)->列表框_口味.choose(2);
