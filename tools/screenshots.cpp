@@ -19,24 +19,24 @@
 #include "backup/backup_window.h"
 #include "board/table_board_window.h"
 #include "checkout/checkout_window.h"
+#include "checkout/discount_window.h"
+#include "checkout/payment_split_window.h"
+#include "checkout/split_bill_window.h"
 #include "data/data_context.h"
 #include "data/sqlite_table.h"
 #include "ordering/number_pad_window.h"
 #include "ordering/order_window.h"
 #include "ordering/taste_window.h"
 #include "ordering/void_dish_window.h"
-#include "checkout/discount_window.h"
-#include "checkout/payment_split_window.h"
-#include "checkout/split_bill_window.h"
-#include "reports/cash_movement_window.h"
-#include "rights/gift_window.h"
-#include "settings/cashier_settings_window.h"
 #include "printing/bills.h"
 #include "printing/print_queue.h"
 #include "printing/printer_settings_window.h"
 #include "query/query_window.h"
 #include "reports/audit_window.h"
+#include "reports/cash_movement_window.h"
 #include "reports/report_window.h"
+#include "rights/gift_window.h"
+#include "settings/cashier_settings_window.h"
 #include "settings/display_scale_window.h"
 #include "settings/extra_rights_window.h"
 #include "settings/restaurant_settings_window.h"
@@ -342,7 +342,8 @@ int main(int argc, char** argv) {
     });
     static_cast<report::ReportWindow*>(app.window("ReportWindow"))->按钮_现金收支.click();
     whenModalShown([&] {
-        auto* w = static_cast<settings::CashierSettingsWindow*>(app.window("CashierSettingsWindow"));
+        auto* w =
+            static_cast<settings::CashierSettingsWindow*>(app.window("CashierSettingsWindow"));
         w->超级列表框_餐台.selectRow(9);
         save(desktop, w, QStringLiteral("cashier-settings"));
         w->destroy();

@@ -49,8 +49,8 @@ bool reopenBill(core::AppContext& app, ui::Window& owner, const std::string& num
         }
     if (ok && table.empty()) refused = "该单已结账或已被修改，请刷新后重试！";
     if (ok && refused.empty())
-        for (int n : journal.findAll("台号", table))
-            if (journal.moveTo(n) && journal.readInt("状态") == 0)
+        for (int n : journal.findAll("状态", 0))
+            if (journal.moveTo(n) && journal.readText("台号") == table)
                 refused = "该台号已有未结账单，不能反结账！";
     if (!refused.empty()) {
         journal.close();

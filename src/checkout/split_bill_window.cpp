@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <map>
+#include <set>
 
 #include "checkout/discount_window.h"
 #include "core/app_context.h"
@@ -34,14 +35,15 @@ std::string freeNumber(data::SqliteTable& journal, const util::CalendarTime& now
     return number;
 }
 
-// "大厅1号-1", "-2", …: the first no unpaid order sits at.
+// "大厅1号-1", "-2", …: the first no unpaid order sits at (the unpaid ones are few and
+// indexed; the table names of years of orders are not).
 std::string freeTable(data::SqliteTable& journal, const std::string& table) {
+    std::set<std::string> taken;
+    for (int r : journal.findAll("状态", 0))
+        if (journal.moveTo(r)) taken.insert(journal.readText("台号"));
     for (int n = 1;; ++n) {
         const std::string name = table + "-" + std::to_string(n);
-        bool taken = false;
-        for (int r : journal.findAll("台号", name))
-            taken = taken || (journal.moveTo(r) && journal.readInt("状态") == 0);
-        if (!taken) return name;
+        if (!taken.count(name)) return name;
     }
 }
 
