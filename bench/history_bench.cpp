@@ -327,13 +327,21 @@ void withDialog(shell::App& app, const std::string& name, const std::function<vo
         up = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
         act(w);
     };
-    if (auto* scripted = dynamic_cast<test::ScriptedDesktop*>(&app.desktop()))
+    // On Qt, acted on once the dialog is up: the action may turn the event loop before it.
+    QTimer waiting;
+    if (auto* scripted = dynamic_cast<test::ScriptedDesktop*>(&app.desktop())) {
         scripted->modalScripts.push_back(script);
-    else
-        QTimer::singleShot(0, [&] {
-            if (auto* w = app.window(name)) script(*w);
+    } else {
+        QObject::connect(&waiting, &QTimer::timeout, &waiting, [&] {
+            if (auto* w = app.window(name)) {
+                waiting.stop();
+                script(*w);
+            }
         });
+        waiting.start(0);
+    }
     open();
+    waiting.stop();
     flush();
     results.add("open " + name, up);
     results.add(action, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
