@@ -77,6 +77,16 @@ DiscountWindow::DiscountWindow(core::AppContext& app, DiscountOrder order, core:
     preview();
 }
 
+core::BillTerms DiscountWindow::termsWith(const Chosen& chosen, long long roundOff) const {
+    core::BillTerms terms = m_bill.terms;
+    terms.wholeRate = chosen.wholeRate;
+    if (!m_order.dish.empty()) terms.lineRates.erase(m_order.dish);
+    if (chosen.lineRate < 100) terms.lineRates[m_order.dish] = chosen.lineRate;
+    terms.serviceWaived = chosen.waived;
+    terms.roundOff = roundOff;
+    return terms;
+}
+
 std::optional<DiscountWindow::Chosen> DiscountWindow::read(bool tell) {
     const auto warn = [&](const std::string& text) {
         if (tell) m_app.message(text, ui::Icon::Exclamation);
@@ -90,12 +100,7 @@ std::optional<DiscountWindow::Chosen> DiscountWindow::read(bool tell) {
     chosen.wholeRate = *whole;
     chosen.lineRate = *line;
     chosen.waived = 选择框_免服务费.ticked(0);
-    core::BillTerms terms = m_bill.terms;
-    terms.wholeRate = chosen.wholeRate;
-    if (!m_order.dish.empty()) terms.lineRates.erase(m_order.dish);
-    if (chosen.lineRate < 100) terms.lineRates[m_order.dish] = chosen.lineRate;
-    terms.serviceWaived = chosen.waived;
-    terms.roundOff = 0;
+    const core::BillTerms terms = termsWith(chosen, 0);
     const auto figures = core::reckonBill(m_order.lines, m_bill.items, terms);
     if (!figures) return warn("金额超出范围，请检查！");
     const long long total = figures->beforeRoundOff;
@@ -121,11 +126,7 @@ void DiscountWindow::preview() {
         return;
     }
     core::OrderBill bill = m_bill;
-    bill.terms.wholeRate = chosen->wholeRate;
-    if (!m_order.dish.empty()) bill.terms.lineRates.erase(m_order.dish);
-    if (chosen->lineRate < 100) bill.terms.lineRates[m_order.dish] = chosen->lineRate;
-    bill.terms.serviceWaived = chosen->waived;
-    bill.terms.roundOff = chosen->roundOff;
+    bill.terms = termsWith(*chosen, chosen->roundOff);
     // The rows as the bill would keep them: the rates decided here stand in for the kept ones.
     std::erase_if(bill.kept, [](const core::Adjustment& a) {
         return a.type == "整单折扣" || a.type == "单品折扣" || a.type == "服务费";
@@ -204,12 +205,7 @@ bool DiscountWindow::write(const Chosen& chosen, const std::string& approver) {
     const std::string time = rights::traceTime(m_app.desktop().now());
     const std::string& me = m_app.session().currentUser;
     const std::string reason = rights::plainText(组合框_折扣原因.text());
-    core::BillTerms terms = m_bill.terms;
-    terms.wholeRate = chosen.wholeRate;
-    if (!m_order.dish.empty()) terms.lineRates.erase(m_order.dish);
-    if (chosen.lineRate < 100) terms.lineRates[m_order.dish] = chosen.lineRate;
-    terms.serviceWaived = chosen.waived;
-    terms.roundOff = 0;
+    const core::BillTerms terms = termsWith(chosen, 0);
     const auto figures = core::reckonBill(m_order.lines, m_bill.items, terms);
     if (!figures) return fail("优惠设置失败，请检查！");
     bool ok = core::removeAdjustments(data, m_order.number, "整单折扣") &&

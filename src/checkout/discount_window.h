@@ -68,6 +68,8 @@ class DiscountWindow : public ui::Window {
         long long roundOff = 0;
     };
     std::optional<Chosen> read(bool tell);
+    // The bill's terms with what the boxes chose in place of the kept ones.
+    core::BillTerms termsWith(const Chosen& chosen, long long roundOff) const;
     void preview();
     void confirm();
     bool write(const Chosen& chosen, const std::string& approver);
