@@ -712,6 +712,7 @@ std::map<std::string, double> runChild(const std::string& path, const Config& c,
                                        std::vector<std::string>& order) {
     int fds[2];
     if (pipe(fds) != 0) return {};
+    std::fflush(stdout);  // else the child prints the header again
     const pid_t pid = fork();
     if (pid == 0) {
         close(fds[0]);
