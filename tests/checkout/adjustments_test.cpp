@@ -165,6 +165,53 @@ TEST_F(AdjustmentTest, ACashiersLimitsAskForAManager) {
     EXPECT_EQ(sql("SELECT 类型 || 金额 FROM 账单调整"), "抹零-6");
 }
 
+TEST_F(AdjustmentTest, ACashierWithOnlyTheTillAsksAManagerForEverythingElse) {
+    addUser("收银员", "1", "0100000000");
+    exec("INSERT INTO 用户权限 VALUES ('收银员', 0, 0, 0, 0, 0, 0, 0, 0)");
+    switchUser("收银员", "1");
+    openCheckout();
+    std::vector<std::string> asked;
+    const auto managerAway = [&](rights::AuthorizeWindow& a) {
+        asked.push_back(a.标签_说明.text());
+        a.按钮_取消.click();
+    };
+    const auto away = [&] {
+        desktop.modalScripts.push_back([&](ui::Window& w) {
+            ASSERT_EQ(w.name(), "AuthorizeWindow");
+            managerAway(static_cast<rights::AuthorizeWindow&>(w));
+        });
+    };
+    checkout().超级列表框_明细.selectRow(1);
+    away();
+    checkout().按钮_赠送.click();
+    away();
+    checkout().按钮_拆单.click();
+    discountWith(
+        [](checkout::DiscountWindow& w) {
+            w.组合框_折扣.type("95");
+            w.按钮_确定.click();
+            w.按钮_取消.click();
+        },
+        managerAway);
+    discountWith(
+        [](checkout::DiscountWindow& w) {
+            w.选择框_免服务费.tick(0, true);
+            w.按钮_确定.click();
+            w.按钮_取消.click();
+        },
+        managerAway);
+    EXPECT_EQ(asked, (std::vector<std::string>{
+                         "需要“赠送”权限的用户授权：", "需要“拆单”权限的用户授权：",
+                         "需要“折扣”权限的用户授权：", "需要“免服务费”权限的用户授权："}));
+    EXPECT_EQ(sql("SELECT count(*) FROM 账单调整"), "0");
+    EXPECT_EQ(sql("SELECT count(*) || '/' || sum(金额) FROM 流水"), "1/216");
+    EXPECT_EQ(sql("SELECT count(*) FROM 操作记录"), "0");
+    // The till itself is his.
+    checkout().按钮_整额.click();
+    checkout().按钮_结账.click();
+    EXPECT_EQ(lastMessage().text, "结账成功！");
+}
+
 TEST_F(AdjustmentTest, ABillChangedElsewhereOrNotWrittenIsRefusedWhole) {
     // Settled by another till while the discount is being chosen.
     discountWith([this](checkout::DiscountWindow& w) {
