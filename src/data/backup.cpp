@@ -61,13 +61,23 @@ std::optional<util::CalendarTime> timeOfName(const std::string& name) {
 
 // Copies everything of `from` into `to`. From a file whose moment is fixed, in one go; else a
 // few hundred pages a step with the file let go between steps, so a writer waits a few
-// milliseconds at most (a write by another connection restarts the copy).
+// milliseconds at most. A write by another connection restarts the copy, and a till writing
+// every few milliseconds would restart it for ever: after a few steps that got no nearer the
+// end, the rest goes in one step, holding writers up for that once (they wait their timeout).
 bool copyAll(sqlite3* to, sqlite3* from, bool pinned) {
     sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
     if (!backup) return false;
+    constexpr int kStalledSteps = 3;
+    int stalled = 0;
+    int nearest = -1;
     int rc;
     do {
-        rc = sqlite3_backup_step(backup, pinned ? -1 : 256);
+        rc = sqlite3_backup_step(backup, pinned || stalled >= kStalledSteps ? -1 : 256);
+        const int left = sqlite3_backup_remaining(backup);
+        if (nearest < 0 || left < nearest)
+            nearest = left;
+        else
+            ++stalled;
         if (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED) sqlite3_sleep(2);
     } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
     return sqlite3_backup_finish(backup) == SQLITE_OK && rc == SQLITE_DONE;

@@ -21,13 +21,14 @@ TEST(Backup, ACheckedCopyAppearsUnderItsNameWhileTheProgramWrites) {
     const std::string folder = dir.path("备份");
     std::filesystem::create_directory(folder);
 
-    // Another connection writes an order line every few milliseconds throughout.
+    // Another connection writes an order line every millisecond or so throughout: each write
+    // restarts a copy made a step at a time, which must still end.
     std::atomic<bool> stop{false};
     std::thread writer([&] {
         for (int i = 0; !stop; ++i) {
             test::execSql(
                 path, "INSERT INTO 明细 VALUES ('W" + std::to_string(i) + "','米饭',2,1,2,'主食')");
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     });
     const auto made = data::backupDatabase(path, folder, {2026, 12, 9, 21, 5, 3});
