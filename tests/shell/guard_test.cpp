@@ -138,7 +138,7 @@ TEST(InstanceGuard, ACallerThatSaysNothingNeverHoldsUpTheWindowThread) {
     ASSERT_EQ(::connect(silent, reinterpret_cast<sockaddr*>(&address), length), 0);
     const auto t0 = std::chrono::steady_clock::now();
     desktop.readables[0].second();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 20ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 500ms);
     char reply[8] = {};
     EXPECT_GT(::recv(silent, reply, sizeof reply, 0), 0);  // answered and let go at once
     ::close(silent);
