@@ -63,6 +63,12 @@ constexpr const char* kTotalsDisagreeing =
     "SELECT count(*) FROM 流水 j WHERE 金额 <> (SELECT coalesce(sum(金额), 0) FROM 明细 d "
     "WHERE d.单号 = j.单号)";
 
+// When to kill: 20 to 140 ms in, for the first thirty rounds. A loaded machine may do nothing
+// whole in that time, so the rounds past thirty (run only while too little was done) wait longer.
+int laterOnASlowMachine(int kill, std::mt19937& random) {
+    return (20 + static_cast<int>(random() % 120)) * (1 + kill / 30);
+}
+
 }  // namespace
 
 TEST(CrashLoop, KilledMidChangeTheTotalsStillAgreeWithTheLines) {
@@ -110,8 +116,12 @@ TEST(CrashLoop, KilledMidVoidTheLineTotalSendRecordAndTraceAgree) {
     ASSERT_TRUE(tablora::test::execSql(
         db, "INSERT INTO 打印机 VALUES ('热厨', 'file:" + kitchen + "', 80, '厨房', '')"));
     std::mt19937 random(31);
-    for (int kill = 0; kill < 30; ++kill) {
-        ASSERT_NO_FATAL_FAILURE(runAndKill(db, "void", 20 + static_cast<int>(random() % 120)));
+    const auto voids = [&] {
+        return std::stoi(
+            tablora::test::querySql(db, "SELECT count(*) FROM 操作记录 WHERE 动作 = '退菜'"));
+    };
+    for (int kill = 0; kill < 30 || (voids() <= 5 && kill < 200); ++kill) {
+        ASSERT_NO_FATAL_FAILURE(runAndKill(db, "void", laterOnASlowMachine(kill, random)));
         ASSERT_EQ(tablora::test::querySql(db, kTotalsDisagreeing), "0") << "after kill " << kill;
         ASSERT_EQ(tablora::test::querySql(
                       db,
@@ -128,14 +138,11 @@ TEST(CrashLoop, KilledMidVoidTheLineTotalSendRecordAndTraceAgree) {
             ++tickets;
         const size_t kept = std::stoul(
             tablora::test::querySql(db, "SELECT count(*) FROM 打印任务 WHERE 说明 LIKE '退菜单%'"));
-        const size_t voids = std::stoul(
-            tablora::test::querySql(db, "SELECT count(*) FROM 操作记录 WHERE 动作 = '退菜'"));
-        ASSERT_GE(tickets + kept, voids) << "a void without its ticket after kill " << kill;
+        ASSERT_GE(tickets + kept, static_cast<size_t>(voids()))
+            << "a void without its ticket after kill " << kill;
     }
-    // The driver did void between kills (a slow build voids less in each round).
-    EXPECT_GT(
-        std::stoi(tablora::test::querySql(db, "SELECT count(*) FROM 操作记录 WHERE 动作 = '退菜'")),
-        5);
+    // The driver did void between kills (a slow or loaded build voids less in each round).
+    EXPECT_GT(voids(), 5);
 }
 
 // Killed while splitting tables and settling bills paid two ways: no bill is half settled (its
@@ -144,8 +151,14 @@ TEST(CrashLoop, KilledMidSplitOrMixedPaymentNoBillIsHalfWritten) {
     tablora::test::TempDir dir;
     const std::string db = tablora::test::makeDemoDatabase(dir);
     std::mt19937 random(41);
-    for (int kill = 0; kill < 30; ++kill) {
-        ASSERT_NO_FATAL_FAILURE(runAndKill(db, "split", 20 + static_cast<int>(random() % 120)));
+    const auto count = [&](const std::string& sql) {
+        return std::stoi(tablora::test::querySql(db, "SELECT count(*) FROM " + sql));
+    };
+    const auto enoughDone = [&] {
+        return count("结账 WHERE 付款方式 = '微信'") > 3 && count("流水 WHERE 台号 LIKE '%-1'") > 3;
+    };
+    for (int kill = 0; kill < 30 || (!enoughDone() && kill < 200); ++kill) {
+        ASSERT_NO_FATAL_FAILURE(runAndKill(db, "split", laterOnASlowMachine(kill, random)));
         ASSERT_EQ(tablora::test::querySql(db, kTotalsDisagreeing), "0") << "after kill " << kill;
         ASSERT_EQ(
             tablora::test::querySql(
@@ -157,13 +170,7 @@ TEST(CrashLoop, KilledMidSplitOrMixedPaymentNoBillIsHalfWritten) {
             "0")
             << "a bill half settled after kill " << kill;
     }
-    // The driver did split and settle two ways between kills.
-    EXPECT_GT(
-        std::stoi(tablora::test::querySql(db, "SELECT count(*) FROM 结账 WHERE 付款方式 = '微信'")),
-        3);
-    EXPECT_GT(
-        std::stoi(tablora::test::querySql(db, "SELECT count(*) FROM 流水 WHERE 台号 LIKE '%-1'")),
-        3);
+    EXPECT_TRUE(enoughDone()) << "the driver did not split and settle two ways between kills";
 }
 
 // Other programs beside the till: tablora-backup, as cron runs it, and a second start of the
